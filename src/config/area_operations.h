@@ -1,0 +1,32 @@
+#pragma once
+
+#include "config/area_layout.h"
+#include "config/config_store.h"
+
+namespace pelvoro {
+
+struct AreaOperationResult {
+    AddAreaOutcome outcome = AddAreaOutcome::Added; // for removals: Added means "done"
+    AreaRefusal refusal;                            // the system's message when refused
+    bool removed = false;                           // a removal found the area
+    bool filesOk = true;                            // the screen's data files could be deleted
+    bool saved = true;                              // SysConfig.ini was written
+};
+
+// Adding and removing areas of one screen, with everything that follows from it outside the
+// windows: the screen-level reset of its data files, the schedules of a removed main area and the
+// save of the configuration. The station and the command-line tool both go through here.
+class AreaOperations {
+public:
+    AreaOperations(ScreenTable &table, ConfigStore &store) : table_(table), store_(store) {}
+
+    AreaOperationResult Add(int screen, AreaKind kind);
+    // `pageCount` is the number of pages listed for the screen, whose schedules go with the main area.
+    AreaOperationResult Remove(int screen, AreaKind kind, int pageCount);
+
+private:
+    ScreenTable &table_;
+    ConfigStore &store_;
+};
+
+} // namespace pelvoro

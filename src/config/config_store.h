@@ -1,0 +1,68 @@
+#pragma once
+
+#include "config/ini_document.h"
+#include "config/screen_info.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace pelvoro {
+
+inline const QString kConfigFileName = QStringLiteral("SysConfig.ini");
+inline const QString kGlobalSection = QStringLiteral("全局参数");
+
+// Section of screen index i: "0号屏参数", "1号屏参数", ...
+QString ScreenSectionName(int index);
+
+// Loads and saves the screen table and other settings in SysConfig.ini. Every operation reads the
+// file afresh and, when it changes something, replaces the file atomically; nothing is cached.
+// Values are written key by key and only where they differ, so every byte the store does not own
+// stays as it was.
+class ConfigStore {
+public:
+    // The store of SysConfig.ini in the application's directory.
+    ConfigStore();
+    explicit ConfigStore(QString path);
+
+    const QString &Path() const { return path_; }
+    // Why the last write failed (empty after a success).
+    const QString &LastError() const { return lastError_; }
+
+    void LoadScreens(ScreenTable &table, int n) const;
+    bool SaveScreens(const ScreenTable &table, int n);
+    int LoadLastIndex() const;
+    bool SaveLastIndex(int &value);
+    bool EraseScreenSection(const QString &name) { return EraseSection(name); }
+
+    // Plain access for the settings of other parts of the station.
+    QString ReadString(const QString &section, const QString &key, const QString &fallback) const;
+    int ReadInt(const QString &section, const QString &key, int fallback) const;
+    bool ReadBool(const QString &section, const QString &key, bool fallback) const;
+    bool WriteString(const QString &section, const QString &key, const QString &value);
+    bool WriteInt(const QString &section, const QString &key, int value);
+    bool WriteBool(const QString &section, const QString &key, bool value);
+    bool EraseSection(const QString &section);
+
+    // Reads the document, lets `edit` change it and writes it back when it says it changed
+    // something. Several keys can so be written with one replacement of the file.
+    bool Edit(const std::function<bool(IniDocument &)> &edit);
+    IniDocument Read() const;
+
+private:
+    QString path_;
+    QString lastError_;
+};
+
+// Parses a whole decimal number as the store reads integers; anything else is a missing value.
+std::optional<int> ParseIniInt(const QByteArray &text);
+
+// A value of a document decoded from GBK, or `fallback` when the key is missing.
+QString ReadText(const IniDocument &doc, const QString &section, const QString &key, const QString &fallback);
+
+// Reads one screen's section from a document with the defaults and load rules.
+ScreenInfo ReadScreen(const IniDocument &doc, int index);
+// Writes the fields of `screen` that differ from `stored`; returns true when anything was written.
+bool WriteScreenChanges(IniDocument &doc, int index, const ScreenInfo &screen, const ScreenInfo &stored);
+
+} // namespace pelvoro

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Names of a screen's data files in the application's directory (screen index is 0-based, the
+// names carry the screen number).
+namespace pelvoro {
+
+QString PageFileName(int screenIndex);         // "Tavrel1.dat"
+QString SubtitleFileName(int screenIndex);     // "TavrelTitle1.dat"
+QString SubtitleTextFileName(int screenIndex); // "TavrelTitle1.txt"
+
+// The page count stored in a screen's page file, 0 when there is no readable file.
+int StoredPageCount(int screenIndex);
+
+// Screen-level reset: deletes the screen's page file and both subtitle files where they exist.
+// Returns false when a file exists but cannot be deleted.
+bool DeleteScreenDataFiles(int screenIndex);
+
+} // namespace pelvoro

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// The command-line tool's commands. Each command lives in its own file and registers itself with
+// PELVORO_CLI_COMMAND; main() finds it by name.
+namespace pelvoro::cli {
+
+enum ExitCode { kOk = 0, kRefused = 1, kLinkFailure = 2, kUsage = 64 };
+
+// The arguments after the command name, with helpers that consume options.
+class CliArgs {
+public:
+    explicit CliArgs(QStringList args) : args_(std::move(args)) {}
+
+    // "--name VALUE" or "--name=VALUE"; removes it. Throws UsageError when VALUE is missing.
+    std::optional<QString> TakeOption(const QString &name);
+    // "--name"; removes it.
+    bool TakeFlag(const QString &name);
+    // --screen K (1..64) as a 0-based index; throws UsageError when missing or out of range.
+    int TakeScreen();
+    // An integer option; throws UsageError when it is not a whole number.
+    std::optional<int> TakeIntOption(const QString &name);
+    // What is left; throws UsageError when an option (--x) is left over.
+    QStringList Positional() const;
+    const QStringList &Rest() const { return args_; }
+
+private:
+    QStringList args_;
+};
+
+struct UsageError {
+    QString message;
+};
+
+struct CliCommand {
+    QString name;
+    QString summary; // one line for the tool's --help
+    QString help;    // the command's --help
+    std::function<int(CliArgs &)> run;
+};
+
+bool RegisterCliCommand(CliCommand command);
+const QList<CliCommand> &CliCommands();
+
+// Output helpers: stdout and stderr in UTF-8.
+void Out(const QString &text);       // with a line end
+void Err(const QString &text);       // with a line end
+void OutBytes(const QByteArray &bytes);
+
+#define PELVORO_CLI_CONCAT2(a, b) a##b
+#define PELVORO_CLI_CONCAT(a, b) PELVORO_CLI_CONCAT2(a, b)
+#define PELVORO_CLI_COMMAND(...) \
+    static const bool PELVORO_CLI_CONCAT(registered_, __LINE__) = ::pelvoro::cli::RegisterCliCommand(__VA_ARGS__)
+
+} // namespace pelvoro::cli

@@ -1,0 +1,65 @@
+#include "cli_command.h"
+
+#include "base/app_dir.h"
+
+#include <QGuiApplication>
+
+#include <algorithm>
+
+using namespace pelvoro;
+using namespace pelvoro::cli;
+
+namespace {
+
+QString ToolHelp()
+{
+    QString text = QStringLiteral("usage: pelvoro-cli [--dir DIR] COMMAND [options]\n\n"
+                                  "  --dir DIR   the application's directory (default: the executable's)\n\n"
+                                  "commands:\n");
+    QList<CliCommand> commands = CliCommands();
+    std::sort(commands.begin(), commands.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+    for (const CliCommand &command : commands)
+        text += QStringLiteral("  %1%2\n").arg(command.name, -10).arg(command.summary);
+    text += QStringLiteral("\n'pelvoro-cli COMMAND --help' describes a command.\n"
+                           "Exit codes: 0 success, 1 refused or stopped, 2 link failure, 64 bad usage.");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Pages are drawn with fonts, so the tool needs a GUI application, never a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments();
+    QString error;
+    if (!TakeDirArgument(args, &error)) {
+        Err(error);
+        return kUsage;
+    }
+    args.removeFirst();
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        (args.isEmpty() ? Err(ToolHelp()) : Out(ToolHelp()));
+        return args.isEmpty() ? kUsage : kOk;
+    }
+    const QString name = args.takeFirst();
+    const auto &commands = CliCommands();
+    const auto command = std::find_if(commands.begin(), commands.end(), [&](const auto &c) { return c.name == name; });
+    if (command == commands.end()) {
+        Err(QStringLiteral("unknown command: %1\n\n").arg(name) + ToolHelp());
+        return kUsage;
+    }
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        Out(command->help);
+        return kOk;
+    }
+    try {
+        CliArgs cliArgs(args);
+        return command->run(cliArgs);
+    } catch (const UsageError &usage) {
+        Err(QStringLiteral("pelvoro-cli %1: %2\n\n%3").arg(name, usage.message, command->help));
+        return kUsage;
+    }
+}
