@@ -1,1 +1,47 @@
-int main(){return 0;}
+#include "app/main_window.h"
+#include "app/qt_prompt.h"
+#include "base/app_dir.h"
+#include "pages/font_substitution.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+using namespace pelvoro;
+
+namespace {
+
+// Qt aborts without a display; say so plainly instead.
+bool DisplayAvailable()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr, "pelvoro: no display available (DISPLAY is not set); "
+                             "run it under Xvfb: xvfb-run -a build/bin/pelvoro\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    QString error;
+    if (!TakeDirArgument(args, &error)) {
+        std::fprintf(stderr, "pelvoro: %s\n", qPrintable(error));
+        return 64;
+    }
+    InstallFontSubstitutions();
+
+    ScreenTable table;
+    QtPrompt prompt;
+    Tfrmmain window(table, prompt);
+    prompt.SetParent(&window);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what the station needs on Debian 12, builds it, and then starts it ("start") or runs
+# the whole test suite ("test"). Safe to run again: it installs only what is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei fonts-liberation2
+  xvfb xauth
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build
+}
+
+case "${1:-}" in
+  start)
+    install_packages
+    build
+    shift
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+      echo "No display available: start the station under Xvfb with 'xvfb-run -a build/bin/pelvoro $*'" >&2
+      exit 1
+    fi
+    exec build/bin/pelvoro "$@"
+    ;;
+  test)
+    install_packages
+    build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 start [--dir DIR] | test" >&2
+    exit 64
+    ;;
+esac

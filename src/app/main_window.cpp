@@ -1,0 +1,177 @@
+#include "app/main_window.h"
+
+#include "app/clock_panel.h"
+#include "app/main_area_panel.h"
+#include "app/screen_panel.h"
+#include "app/title_panel.h"
+#include "base/app_dir.h"
+#include "base/prompt.h"
+#include "config/identity.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace pelvoro {
+namespace {
+
+// The four work panels lie on top of each other and fill the work area.
+class WorkArea : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        for (QObject *child : children()) {
+            if (auto *panel = qobject_cast<QWidget *>(child))
+                panel->setGeometry(rect());
+        }
+    }
+};
+
+constexpr int kTitleTickMs = 500;
+constexpr int kSummaryPanelWidth = 174;
+
+} // namespace
+
+Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
+    : QMainWindow(parent), table_(table), prompt_(prompt)
+{
+    setObjectName(QStringLiteral("Tfrmmain"));
+    resize(800, 560);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(BuildTreePanel());
+    workArea_ = new WorkArea(central);
+    screenPanel_ = new ScreenPanel(workArea_);
+    mainPanel_ = new MainAreaPanel(workArea_);
+    clockPanel_ = new ClockPanel(workArea_);
+    titlePanel_ = new TitlePanel(workArea_);
+    layout->addWidget(workArea_, 1);
+    setCentralWidget(central);
+
+    summary_ = new QLabel(this);
+    summary_->setFixedWidth(kSummaryPanelWidth);
+    commStatus_ = new QLabel(QStringLiteral("状态："), this);
+    statusBar()->addWidget(summary_);
+    statusBar()->addWidget(commStatus_, 1);
+
+    BuildCommands();
+    BuildAddAreaMenu();
+
+    titleTimer_.setInterval(kTitleTickMs);
+    connect(&titleTimer_, &QTimer::timeout, this, &Tfrmmain::OnTitleTimer);
+
+    Initialise();
+    titleTimer_.start();
+}
+
+Tfrmmain::~Tfrmmain() = default;
+
+void Tfrmmain::Initialise()
+{
+    broadcastFlag_ = false;
+    commands_.value(QStringLiteral("广播"))->setChecked(false);
+    EnterAppDir();
+    store_ = ConfigStore();
+    table_.LastIndex = store_.LoadLastIndex();
+    table_.CurrentScreen = 0;
+    store_.LoadScreens(table_, table_.LastIndex);
+    BuildTree(table_.LastIndex, table_.CurrentScreen);
+    ShowPanels({screenPanel_});
+    users_ = LoadUsers(store_);
+    ApplyLoginGate();
+    UpdateTitle();
+}
+
+void Tfrmmain::ApplyLoginGate()
+{
+    const bool locked = !users_.NoLogin;
+    menus_.value(QStringLiteral("用户"))->menuAction()->setVisible(locked);
+    if (!locked)
+        return;
+    for (const QString &caption : {QStringLiteral("文件"), QStringLiteral("控制"), QStringLiteral("设置")})
+        menus_.value(caption)->menuAction()->setVisible(false);
+    toolbar_->setEnabled(false);
+    for (QAction *action : toolbar_->actions())
+        action->setEnabled(false);
+    treePanel_->setEnabled(false);
+    for (QWidget *panel : {static_cast<QWidget *>(screenPanel_), static_cast<QWidget *>(mainPanel_),
+                           static_cast<QWidget *>(clockPanel_), static_cast<QWidget *>(titlePanel_)})
+        panel->setEnabled(false);
+}
+
+void Tfrmmain::UpdateTitle()
+{
+    const QString name = ReadIdentity(store_).softwareName;
+    setWindowTitle(users_.NoLogin ? name : name + QStringLiteral("(未登录)"));
+}
+
+void Tfrmmain::ShowScreenSummary(int index)
+{
+    const ScreenInfo &s = table_[index];
+    QString text = QString::number(index + 1) + QStringLiteral("号屏 ");
+    if (s.CardType == kCardZpKq)
+        text += QStringLiteral("ZP-KQ卡 ");
+    text += QString::number(s.Width) + QLatin1Char('x') + QString::number(s.Height);
+    text += s.ColorMode == 0 ? QStringLiteral(" 单色") : QStringLiteral(" 双色");
+    summary_->setText(text);
+}
+
+void Tfrmmain::ShowCommStatus(const QString &text)
+{
+    commStatus_->setText(text);
+}
+
+QString Tfrmmain::CommStatus() const
+{
+    return commStatus_->text();
+}
+
+void Tfrmmain::OnTitleTimer()
+{
+    animation_.Tick();
+    screenPanel_->SloganFirst()->setText(animation_.First());
+    screenPanel_->SloganSecond()->setText(animation_.Second());
+    Q_EMIT ClockTick();
+}
+
+void Tfrmmain::ShowPanels(std::initializer_list<QWidget *> panels)
+{
+    for (QWidget *panel : {static_cast<QWidget *>(screenPanel_), static_cast<QWidget *>(mainPanel_),
+                           static_cast<QWidget *>(clockPanel_), static_cast<QWidget *>(titlePanel_)}) {
+        if (std::find(panels.begin(), panels.end(), panel) == panels.end())
+            panel->hide();
+    }
+    // The last one named lies on top and is the one in use.
+    for (QWidget *panel : panels) {
+        panel->show();
+        panel->raise();
+    }
+}
+
+void Tfrmmain::ReportSaveFailure()
+{
+    prompt_.Message(QStringLiteral("无法保存配置文件“%1”：%2").arg(store_.Path(), store_.LastError()),
+                    QStringLiteral("提示"), PromptIcon::Error);
+}
+
+void Tfrmmain::closeEvent(QCloseEvent *event)
+{
+    const PromptButton answer = prompt_.Ask(QStringLiteral("你确定要退出系统吗? "), QStringLiteral("提示"),
+                                            int(PromptButton::Ok) | int(PromptButton::Cancel), PromptIcon::Question);
+    if (answer == PromptButton::Ok)
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace pelvoro

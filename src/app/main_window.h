@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/title_animation.h"
+#include "config/area_layout.h"
+#include "config/config_store.h"
+#include "config/screen_info.h"
+#include "users/user_settings.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace pelvoro {
+
+class ClockPanel;
+class MainAreaPanel;
+class Prompt;
+class ScreenPanel;
+class TitlePanel;
+
+// The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
+// four work panels and the two-panel status bar. It holds the working copy of all screens.
+class Tfrmmain : public QMainWindow {
+    Q_OBJECT
+public:
+    Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent = nullptr);
+    ~Tfrmmain() override;
+
+    // Start-up initialisation, run again after logout, user management and opening a project:
+    // reloads the configuration, rebuilds the tree, applies the login gate and retitles the window.
+    void Initialise();
+
+    // Status panel 0: the summary of screen i.
+    void ShowScreenSummary(int index);
+    // Status panel 1, written by the communication parts.
+    void ShowCommStatus(const QString &text);
+    QString CommStatus() const;
+
+    void BuildTree(int n, int s);
+    void AddArea(AreaKind kind);
+    void RemoveSelectedArea();
+    // What a click on a tree node does.
+    void TreemainClick(QTreeWidgetItem *item);
+    // Opens the add-area menu where the button puts it.
+    void PopupAddAreaMenu();
+
+    // One tick of the half-second timer.
+    void OnTitleTimer();
+    bool TitleTimerActive() const { return titleTimer_.isActive(); }
+    const TitleAnimation &Animation() const { return animation_; }
+
+    bool BroadcastFlag() const { return broadcastFlag_; }
+    const UserSettings &Users() const { return users_; }
+
+    // Toolbar buttons by caption ("打开"), menu items by menu and caption ("文件/打开..."), the
+    // decoration items as "修饰/空心".
+    QAction *Command(const QString &name) const { return commands_.value(name); }
+    QMenu *Menu(const QString &caption) const { return menus_.value(caption); }
+    QToolBar *Toolbar() const { return toolbar_; }
+    QMenu *AddAreaMenu() const { return addAreaMenu_; }
+    QMenu *ClockMenu() const { return clockMenu_; }
+    QMenu *TemperatureMenu() const { return temperatureMenu_; }
+    QMenu *TitleMenu() const { return titleMenu_; }
+    QTreeWidget *Treemain() const { return tree_; }
+    QWidget *TreePanel() const { return treePanel_; }
+    ScreenPanel *Panelface() const { return screenPanel_; }
+    MainAreaPanel *Panelmain() const { return mainPanel_; }
+    ClockPanel *Panelother() const { return clockPanel_; }
+    TitlePanel *Title() const { return titlePanel_; }
+    QLabel *SummaryLabel() const { return summary_; }
+    const AddAreaMenuState &MenuState() const { return menuState_; }
+
+Q_SIGNALS:
+    // The preview window follows these.
+    void PreviewRedrawRequested(int screen);
+    void ClockTick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildCommands();
+    void BuildAddAreaMenu();
+    QWidget *BuildTreePanel();
+    void ApplyLoginGate();
+    void UpdateTitle();
+    void NotAvailableYet(const QString &caption);
+    void ApplyMenuState();
+    void ShowPanels(std::initializer_list<QWidget *> panels);
+    void SwitchToScreen(int screen);
+    void ApplyLinkCommands(int screen, bool areaNode);
+    void ClickArea(int screen, const QString &kindText);
+    void ReportSaveFailure();
+    QTreeWidgetItem *ScreenItem(int screen) const;
+    // Selections made by code do not run the click handling.
+    void SelectFromCode(QTreeWidgetItem *item);
+
+    ScreenTable &table_;
+    Prompt &prompt_;
+    ConfigStore store_;
+    UserSettings users_;
+    bool broadcastFlag_ = false;
+    bool selectingFromCode_ = false;
+    TitleAnimation animation_;
+    QTimer titleTimer_;
+    AddAreaMenuState menuState_;
+
+    QHash<QString, QAction *> commands_;
+    QHash<QString, QMenu *> menus_;
+    QToolBar *toolbar_ = nullptr;
+    QMenu *addAreaMenu_ = nullptr;
+    QMenu *clockMenu_ = nullptr;
+    QMenu *temperatureMenu_ = nullptr;
+    QMenu *titleMenu_ = nullptr;
+    QWidget *treePanel_ = nullptr;
+    QTreeWidget *tree_ = nullptr;
+    QWidget *workArea_ = nullptr;
+    ScreenPanel *screenPanel_ = nullptr;
+    MainAreaPanel *mainPanel_ = nullptr;
+    ClockPanel *clockPanel_ = nullptr;
+    TitlePanel *titlePanel_ = nullptr;
+    QLabel *summary_ = nullptr;
+    QLabel *commStatus_ = nullptr;
+    // The current screen's area nodes, remembered by BuildTree for the add operations.
+    std::array<QTreeWidgetItem *, 4> areaNodes_{}; // by AreaCategory
+};
+
+} // namespace pelvoro

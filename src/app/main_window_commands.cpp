@@ -1,0 +1,128 @@
+// The command map: the menu bar and the toolbar, and what each item starts.
+#include "app/main_window.h"
+
+#include "app/screen_panel.h"
+#include "base/prompt.h"
+
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace pelvoro {
+
+void Tfrmmain::NotAvailableYet(const QString &caption)
+{
+    prompt_.Message(QStringLiteral("“%1”功能尚未提供。").arg(caption), QStringLiteral("提示"),
+                    PromptIcon::Information);
+}
+
+void Tfrmmain::BuildCommands()
+{
+    auto toolButton = [this](const QString &caption, const QString &hint, std::function<void()> handler) {
+        QAction *action = toolbar_->addAction(caption);
+        action->setObjectName(caption);
+        action->setToolTip(hint.isEmpty() ? caption : hint);
+        action->setStatusTip(hint);
+        connect(action, &QAction::triggered, this, [handler] { handler(); });
+        commands_.insert(caption, action);
+        return action;
+    };
+    auto notYet = [this](const QString &caption) { return [this, caption] { NotAvailableYet(caption); }; };
+
+    toolbar_ = addToolBar(QStringLiteral("工具栏"));
+    toolbar_->setObjectName(QStringLiteral("ToolBar"));
+    toolbar_->setMovable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), notYet(QStringLiteral("打开")));
+    toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), notYet(QStringLiteral("保存")));
+    toolbar_->addSeparator();
+    toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), notYet(QStringLiteral("预览")))->setEnabled(false);
+    toolbar_->addSeparator();
+    QAction *decorate = toolButton(QStringLiteral("修饰"), QStringLiteral("修饰"), [] {});
+    auto *decorations = new QMenu(this);
+    for (const QString &item : {QStringLiteral("空心"), QStringLiteral("轮廓"), QStringLiteral("阴影")}) {
+        QAction *action = decorations->addAction(item, this, notYet(item));
+        commands_.insert(QStringLiteral("修饰/") + item, action);
+    }
+    decorate->setMenu(decorations);
+    if (auto *button = qobject_cast<QToolButton *>(toolbar_->widgetForAction(decorate)))
+        button->setPopupMode(QToolButton::InstantPopup);
+    toolbar_->addSeparator();
+    toolButton(QStringLiteral("表格"), QStringLiteral("表格编辑"), notYet(QStringLiteral("表格")));
+    toolButton(QStringLiteral("文本"), QStringLiteral("写字板编辑"), notYet(QStringLiteral("文本")));
+    toolButton(QStringLiteral("画图"), QString(), [] {
+        // The paint program is a convenience; when none can be started nothing is reported.
+        for (const QString &program : {QStringLiteral("pbrush.exe"), QStringLiteral("mspaint.exe"),
+                                       QStringLiteral("kolourpaint"), QStringLiteral("pinta")}) {
+            if (QProcess::startDetached(program, {}))
+                return;
+        }
+    });
+    toolbar_->addSeparator();
+    toolButton(QStringLiteral("开屏"), QStringLiteral("打开显示"), notYet(QStringLiteral("开屏")));
+    toolButton(QStringLiteral("关屏"), QStringLiteral("关闭显示"), notYet(QStringLiteral("关屏")));
+    toolbar_->addSeparator();
+    toolButton(QStringLiteral("群发"), QStringLiteral("群发所有屏"), notYet(QStringLiteral("群发")));
+    toolButton(QStringLiteral("连接IP"), QString(), notYet(QStringLiteral("连接IP")));
+    QAction *broadcast = toolButton(QStringLiteral("广播"), QString(), [] {});
+    broadcast->setCheckable(true);
+    connect(broadcast, &QAction::triggered, this, [this](bool down) { broadcastFlag_ = down; });
+
+    // The menu bar; several items do what a toolbar button or panel button does.
+    auto menu = [this](const QString &caption) {
+        QMenu *m = menuBar()->addMenu(caption);
+        m->setObjectName(caption);
+        menus_.insert(caption, m);
+        return m;
+    };
+    auto item = [this](QMenu *m, const QString &caption, std::function<void()> handler) {
+        QAction *action = m->addAction(caption);
+        connect(action, &QAction::triggered, this, [handler] { handler(); });
+        commands_.insert(m->title() + QLatin1Char('/') + caption, action);
+        return action;
+    };
+    auto same = [this](const QString &toolCaption) { return [this, toolCaption] { commands_.value(toolCaption)->trigger(); }; };
+
+    QMenu *file = menu(QStringLiteral("文件"));
+    item(file, QStringLiteral("打开..."), same(QStringLiteral("打开")));
+    item(file, QStringLiteral("保存"), same(QStringLiteral("保存")));
+    item(file, QStringLiteral("退出"), [this] { close(); });
+
+    QMenu *control = menu(QStringLiteral("控制"));
+    item(control, QStringLiteral("播放"), [] {})->setEnabled(false);
+    item(control, QStringLiteral("停止"), [] {});
+    item(control, QStringLiteral("发送数据"), [this] { screenPanel_->SendAllButton()->click(); });
+    item(control, QStringLiteral("校准时间"), [this] { screenPanel_->SyncClockButton()->click(); });
+    item(control, QStringLiteral("打开屏幕"), same(QStringLiteral("开屏")));
+    item(control, QStringLiteral("关闭屏幕"), same(QStringLiteral("关屏")));
+    item(control, QStringLiteral("发送定时"), notYet(QStringLiteral("发送定时")));
+    item(control, QStringLiteral("取消定时"), notYet(QStringLiteral("取消定时")));
+    item(control, QStringLiteral("选择发送"), notYet(QStringLiteral("选择发送")));
+
+    QMenu *settings = menu(QStringLiteral("设置"));
+    for (const QString &caption : {QStringLiteral("设置屏参"), QStringLiteral("重置屏参"), QStringLiteral("户外配置"),
+                                   QStringLiteral("用户管理")})
+        item(settings, caption, notYet(caption));
+
+    QMenu *user = menu(QStringLiteral("用户"));
+    item(user, QStringLiteral("用户登录"), notYet(QStringLiteral("用户登录")));
+    item(user, QStringLiteral("用户退出"), [this] { Initialise(); });
+
+    QMenu *test = menu(QStringLiteral("测试"));
+    for (const QString &caption :
+         {QStringLiteral("全屏黑"), QStringLiteral("全屏黄"), QStringLiteral("全屏红"), QStringLiteral("全屏绿"),
+          QStringLiteral("正斜线"), QStringLiteral("负斜线"), QStringLiteral("网格线"), QStringLiteral("交叉线"),
+          QStringLiteral("退出测试")})
+        item(test, caption, notYet(caption));
+
+    QMenu *help = menu(QStringLiteral("帮助"));
+    item(help, QStringLiteral("关于..."), notYet(QStringLiteral("关于...")));
+    item(help, QStringLiteral("加载FPGA"), notYet(QStringLiteral("加载FPGA")))->setVisible(false);
+
+    connect(screenPanel_->SendAllButton(), &QPushButton::clicked, this, notYet(QStringLiteral("全部发送")));
+    connect(screenPanel_->SyncClockButton(), &QPushButton::clicked, this, notYet(QStringLiteral("校准时钟")));
+}
+
+} // namespace pelvoro

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "base/prompt.h"
+
+class QWidget;
+
+namespace pelvoro {
+
+// The station's prompts as real message boxes and file dialogs.
+class QtPrompt : public Prompt {
+public:
+    explicit QtPrompt(QWidget *parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget *parent) { parent_ = parent; }
+
+    void Message(const QString &text, const QString &caption, PromptIcon icon) override;
+    PromptButton Ask(const QString &text, const QString &caption, PromptButtons buttons, PromptIcon icon) override;
+    QStringList OpenFiles(FileDialogRequest &request) override;
+    QString OpenFile(FileDialogRequest &request) override;
+    QString SaveFile(FileDialogRequest &request) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace pelvoro
