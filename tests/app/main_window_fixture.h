@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "support/app_dir_fixture.h"
+#include "support/scripted_prompt.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace pelvoro::test {
+
+// A shown main window on a fresh application directory; write SysConfig.ini before Start().
+class MainWindowTest : public AppDirTest {
+protected:
+    void Start()
+    {
+        window = std::make_unique<Tfrmmain>(table, prompt);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override
+    {
+        window.reset(); // destroying the window asks nothing; only closing does
+        AppDirTest::TearDown();
+    }
+
+    QTreeWidget *Tree() const { return window->Treemain(); }
+    QTreeWidgetItem *ScreenNode(int i) const { return Tree()->topLevelItem(i); }
+    QTreeWidgetItem *AreaNode(int screen, int slot) const { return ScreenNode(screen)->child(slot); }
+    // Clicks a node as the operator does.
+    void Click(QTreeWidgetItem *item)
+    {
+        const QRect rect = Tree()->visualItemRect(item);
+        ASSERT_FALSE(rect.isEmpty());
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QString Config() const { return FromGbkBytes(ReadFile(QStringLiteral("SysConfig.ini"))); }
+    static QString FromGbkBytes(const QByteArray &bytes);
+
+    ScreenTable table;
+    ScriptedPrompt prompt;
+    std::unique_ptr<Tfrmmain> window;
+};
+
+} // namespace pelvoro::test

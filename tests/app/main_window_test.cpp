@@ -1,0 +1,328 @@
+#include "main_window_fixture.h"
+
+#include "app/clock_panel.h"
+#include "app/main_area_panel.h"
+#include "app/screen_panel.h"
+#include "app/title_panel.h"
+#include "base/gbk.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolBar>
+
+namespace pelvoro::test {
+
+QString MainWindowTest::FromGbkBytes(const QByteArray &bytes)
+{
+    return FromGbk(bytes);
+}
+
+namespace {
+
+QStringList VisibleMenus(const Tfrmmain &window)
+{
+    QStringList visible;
+    for (const char *caption : {"文件", "控制", "设置", "用户", "测试", "帮助"}) {
+        if (window.Menu(caption)->menuAction()->isVisible())
+            visible << caption;
+    }
+    return visible;
+}
+
+const QStringList kToolButtons = {"打开", "保存", "预览", "修饰", "表格", "文本", "画图",
+                                  "开屏", "关屏", "群发", "连接IP", "广播"};
+
+TEST_F(MainWindowTest, StartsWithOneDefaultScreenWhenThereIsNoConfiguration)
+{
+    Start();
+    ASSERT_EQ(Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(ScreenNode(0)->text(0), "1号显示屏");
+    EXPECT_EQ(ScreenNode(0)->childCount(), 0);
+    EXPECT_EQ(Tree()->currentItem(), ScreenNode(0));
+    EXPECT_EQ(window->windowTitle(), "Pelvoro");
+    EXPECT_EQ(VisibleMenus(*window), QStringList({"文件", "控制", "设置", "测试", "帮助"}));
+    for (const QString &caption : kToolButtons)
+        EXPECT_EQ(window->Command(caption)->isEnabled(), caption != "预览") << caption.toStdString();
+    EXPECT_TRUE(window->Panelface()->isVisible());
+    EXPECT_FALSE(window->Panelmain()->isVisible());
+    EXPECT_FALSE(window->Panelface()->ProgressBar()->isVisible());
+    EXPECT_EQ(window->SummaryLabel()->text(), "1号屏 256x128 双色");
+    EXPECT_EQ(window->CommStatus(), "状态：");
+    EXPECT_TRUE(window->TitleTimerActive());
+    // Starting writes nothing.
+    EXPECT_FALSE(Exists("SysConfig.ini"));
+}
+
+TEST_F(MainWindowTest, ReadsScreensNamesAndIdentityFromTheFile)
+{
+    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n显示屏数目=2\r\n[版本信息]\r\n软件名称=车站信息屏\r\n"
+                                   "[0号屏参数]\r\n显示屏名称=大厅\r\n第一区域=主区\r\n第二区域=小字幕\r\n"
+                                   "[1号屏参数]\r\n控制卡类型=ZP-KQ/TQ\r\n单双色=0\r\n横向点数=64\r\n"
+                                   "纵向点数=32\r\n显示屏名称=\r\n"));
+    Start();
+    ASSERT_EQ(Tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(ScreenNode(0)->text(0), "1号大厅");
+    EXPECT_EQ(ScreenNode(1)->text(0), "2号");
+    EXPECT_EQ(ScreenNode(2)->text(0), "3号显示屏");
+    ASSERT_EQ(ScreenNode(0)->childCount(), 2);
+    EXPECT_EQ(AreaNode(0, 0)->text(0), "主区");
+    EXPECT_EQ(AreaNode(0, 1)->text(0), "小字幕");
+    EXPECT_EQ(window->windowTitle(), "车站信息屏");
+    Click(ScreenNode(1));
+    EXPECT_EQ(table.CurrentScreen, 1);
+    EXPECT_EQ(window->SummaryLabel()->text(), "2号屏 ZP-KQ卡 64x32 单色");
+}
+
+TEST_F(MainWindowTest, LoginGateLocksTheWindowWhenLoginIsOn)
+{
+    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n参数三=0\r\n"));
+    Start();
+    EXPECT_EQ(VisibleMenus(*window), QStringList({"用户", "测试", "帮助"}));
+    EXPECT_FALSE(window->Toolbar()->isEnabled());
+    for (const QString &caption : kToolButtons)
+        EXPECT_FALSE(window->Command(caption)->isEnabled()) << caption.toStdString();
+    EXPECT_FALSE(window->TreePanel()->isEnabled());
+    EXPECT_FALSE(window->Panelface()->isEnabled());
+    EXPECT_FALSE(window->Panelmain()->isEnabled());
+    EXPECT_FALSE(window->Panelother()->isEnabled());
+    EXPECT_FALSE(window->Title()->isEnabled());
+    EXPECT_EQ(window->windowTitle(), "Pelvoro(未登录)");
+}
+
+TEST_F(MainWindowTest, TitleAnimationSpellsTheSloganOverTenTicks)
+{
+    Start();
+    const QString slogan = TitleAnimation::kSlogan;
+    ASSERT_EQ(slogan.size(), 8);
+    // Ticks after start-up (one every half second) and what the two labels then show.
+    const struct {
+        int tick;
+        QString first;
+        QString second;
+    } cases[] = {
+        {1, "", ""},                           // 0.5 s: phase 0 does nothing
+        {2, slogan.left(1), ""},               // 1.0 s
+        {5, slogan.left(4), ""},               // 2.5 s
+        {6, slogan.left(4), slogan.mid(4, 1)}, // 3.0 s
+        {9, slogan.left(4), slogan.mid(4, 4)}, // 4.5 s
+        {10, "", ""},                          // 5.0 s
+        {11, "", ""},                          // 5.5 s: phase 10 starts over
+        {12, slogan.left(1), ""},              // 6.0 s
+    };
+    int ticks = 0;
+    for (const auto &c : cases) {
+        while (ticks < c.tick) {
+            window->OnTitleTimer();
+            ++ticks;
+        }
+        EXPECT_EQ(window->Panelface()->SloganFirst()->text(), c.first) << "tick " << c.tick;
+        EXPECT_EQ(window->Panelface()->SloganSecond()->text(), c.second) << "tick " << c.tick;
+    }
+}
+
+TEST_F(MainWindowTest, ClickingNodesSwitchesPanelsCaptionsAndTimer)
+{
+    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n显示屏数目=1\r\n"
+                                   "[1号屏参数]\r\n通讯方式=2\r\n第一区域=主区\r\n第二区域=固定温度\r\n"
+                                   "第三区域=大字幕\r\n字幕区域高=32\r\n单双色=0\r\n"));
+    Start();
+    Click(AreaNode(1, 0)); // 主区 of screen 2
+    EXPECT_EQ(table.CurrentScreen, 1);
+    EXPECT_TRUE(window->Panelmain()->isVisible());
+    EXPECT_TRUE(window->Panelface()->isVisible());
+    EXPECT_EQ(window->Panelmain()->ListBox()->title(), "2号屏主区文件列表");
+    EXPECT_TRUE(window->Command("预览")->isEnabled());
+    EXPECT_FALSE(window->TitleTimerActive());
+    EXPECT_TRUE(window->Command("连接IP")->isEnabled());
+    EXPECT_TRUE(window->Command("群发")->isEnabled());
+
+    Click(AreaNode(1, 1)); // 固定温度
+    EXPECT_TRUE(window->Panelother()->isVisible());
+    EXPECT_FALSE(window->Panelmain()->isVisible());
+    EXPECT_FALSE(window->Command("预览")->isEnabled());
+    EXPECT_EQ(window->Panelother()->ClockBox()->title(), "2号屏时钟设置");
+    EXPECT_EQ(window->Panelother()->TemperatureBox()->title(), "2号屏温度设置");
+    EXPECT_TRUE(window->Panelother()->TemperatureControls()->isEnabled());
+    EXPECT_FALSE(window->Panelother()->ClockControls()->isEnabled());
+    EXPECT_TRUE(window->Panelother()->Alignment()->isEnabled());
+
+    Click(AreaNode(1, 2)); // 大字幕
+    EXPECT_TRUE(window->Title()->isVisible());
+    EXPECT_FALSE(window->Panelother()->isVisible());
+    EXPECT_EQ(window->Title()->EditBox()->title(), "2号屏大字幕编辑");
+    EXPECT_EQ(window->Title()->ListBox()->title(), "2号屏大字幕列表");
+    // 256 wide, single colour, 32 rows: 131072 / 1024 = 128 pages, less one.
+    EXPECT_EQ(window->Title()->CapacityLabel()->text(), "最大存储页数：127页");
+
+    const int phase = window->Animation().Phase();
+    Click(ScreenNode(0));
+    EXPECT_EQ(table.CurrentScreen, 0);
+    EXPECT_TRUE(window->Panelface()->isVisible());
+    EXPECT_FALSE(window->Title()->isVisible());
+    EXPECT_TRUE(window->TitleTimerActive());
+    EXPECT_EQ(window->Animation().Phase(), phase); // resumes where it stopped
+    EXPECT_FALSE(window->Command("连接IP")->isEnabled());
+    EXPECT_TRUE(window->Command("群发")->isEnabled());
+    EXPECT_EQ(window->SummaryLabel()->text(), "1号屏 256x128 双色");
+}
+
+TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
+{
+    WriteFile("SysConfig.ini", Gbk("; station file\r\n[0号屏参数]\r\n纵向点数=32\r\n\r\n[0号屏1页定时参数]\r\n开始年=6\r\n"));
+    WriteFile("Tavrel1.dat", QByteArray(20, '\0'));
+    WriteFile("TavrelTitle1.dat", "x");
+    WriteFile("TavrelTitle1.txt", "x");
+    Start();
+    const QByteArray before = ReadFile("SysConfig.ini");
+
+    window->AddArea(AreaKind::Main);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
+    EXPECT_FALSE(Exists("TavrelTitle1.dat"));
+    EXPECT_FALSE(Exists("TavrelTitle1.txt"));
+    ASSERT_EQ(ScreenNode(0)->childCount(), 1);
+    EXPECT_EQ(Tree()->currentItem(), AreaNode(0, 0));
+    EXPECT_EQ(table[0].MainHeight, 32);
+    EXPECT_EQ(ReadFile("SysConfig.ini"),
+              before.left(before.indexOf("\r\n\r\n") + 2) + Gbk("主区域高=32\r\n第一区域=主区\r\n")
+                  + before.mid(before.indexOf("\r\n\r\n") + 2));
+
+    window->AddArea(AreaKind::SmallTitle); // 32 rows with a main area: accepted
+    EXPECT_EQ(table[0].MainHeight, 16);
+    window->AddArea(AreaKind::FixedClock); // 32 − 16 < 32 with a main area: refused
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(prompt.messages[0].text, "显示屏高度不够添加固定时钟,请删除其他区域或加大显示屏高度设置后重新添加!");
+    EXPECT_EQ(prompt.messages[0].caption, "提示");
+    EXPECT_EQ(prompt.messages[0].icon, PromptIcon::None);
+    window->AddArea(AreaKind::Main); // 32 − 16 = 16 rows left: already present, ignored
+    EXPECT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(table[0].Areas, (std::array<QString, 4>{"主区", "小字幕", "", ""}));
+    EXPECT_TRUE(Config().contains("第二区域=小字幕"));
+}
+
+TEST_F(MainWindowTest, MainAreaRefusalIsAWarningBox)
+{
+    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n纵向点数=16\r\n第一区域=固定时钟\r\n"));
+    Start();
+    const QByteArray before = ReadFile("SysConfig.ini");
+    window->AddArea(AreaKind::Main);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(prompt.messages[0].text, "显示屏高度不够添加主区,请删除其他区域或加大显示屏高度设置后重新添加!");
+    EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Warning);
+    EXPECT_EQ(ReadFile("SysConfig.ini"), before);
+}
+
+TEST_F(MainWindowTest, AddAreaMenuEnablesFixedOrPictureItemsAndSubtitleSize)
+{
+    Start();
+    auto states = [&](QMenu *menu) {
+        Q_EMIT menu->aboutToShow();
+        return std::pair{menu->actions()[0]->isEnabled(), menu->actions()[1]->isEnabled()};
+    };
+    EXPECT_EQ(states(window->ClockMenu()), std::pair(true, true));
+    window->TemperatureMenu()->actions()[1]->trigger(); // 贴图温度
+    EXPECT_EQ(states(window->ClockMenu()), std::pair(false, true));
+    EXPECT_EQ(states(window->TitleMenu()), std::pair(true, true));
+    window->TitleMenu()->actions()[1]->trigger(); // 大字幕
+    EXPECT_EQ(states(window->TitleMenu()), std::pair(false, true));
+    EXPECT_EQ(table[0].Areas, (std::array<QString, 4>{"贴图温度", "大字幕", "", ""}));
+
+    // Removing the last clock or temperature area enables all four items again.
+    Click(AreaNode(0, 0));
+    window->RemoveSelectedArea();
+    EXPECT_EQ(states(window->ClockMenu()), std::pair(true, true));
+}
+
+TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
+{
+    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n第一区域=主区\r\n第二区域=固定时钟\r\n第三区域=固定温度\r\n"
+                                   "第四区域=大字幕\r\n主区域高=80\r\n时钟区域高=16\r\n字幕区域高=32\r\n"
+                                   "[0号屏1页定时参数]\r\n开始年=6\r\n[0号屏2页定时参数]\r\n开始年=7\r\n"
+                                   "[1号屏1页定时参数]\r\n开始年=8\r\n"));
+    QByteArray pageFile(14, '\0');
+    pageFile[12] = 2; // two pages listed
+    WriteFile("Tavrel1.dat", pageFile);
+    Start();
+
+    Click(AreaNode(0, 1)); // 固定时钟: the temperature keeps the band
+    window->RemoveSelectedArea();
+    EXPECT_EQ(table[0].MainHeight, 80);
+    EXPECT_TRUE(window->Panelother()->isVisible()); // a temperature remains
+    EXPECT_FALSE(window->Panelother()->ClockControls()->isEnabled());
+    ASSERT_EQ(ScreenNode(0)->childCount(), 3);
+
+    Click(AreaNode(0, 1)); // 固定温度: the band goes back to the main area
+    window->RemoveSelectedArea();
+    EXPECT_EQ(table[0].MainHeight, 96);
+    EXPECT_TRUE(window->Panelface()->isVisible());
+    EXPECT_EQ(table[0].Areas, (std::array<QString, 4>{"主区", "大字幕", "", ""}));
+
+    // Every area change resets the screen's files; list two pages again before the main area goes.
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
+    WriteFile("Tavrel1.dat", pageFile);
+    Click(AreaNode(0, 0)); // 主区
+    window->RemoveSelectedArea();
+    EXPECT_FALSE(window->Panelmain()->isVisible());
+    EXPECT_TRUE(window->Panelface()->isVisible());
+    const QString config = Config();
+    EXPECT_FALSE(config.contains("[0号屏1页定时参数]"));
+    EXPECT_FALSE(config.contains("[0号屏2页定时参数]"));
+    EXPECT_TRUE(config.contains("[1号屏1页定时参数]"));
+    EXPECT_TRUE(config.contains("第一区域=大字幕"));
+    EXPECT_TRUE(config.contains("第二区域=\r\n"));
+
+    // On a screen node the button does nothing.
+    const QByteArray before = ReadFile("SysConfig.ini");
+    Click(ScreenNode(0));
+    window->RemoveSelectedArea();
+    EXPECT_EQ(ReadFile("SysConfig.ini"), before);
+    EXPECT_EQ(ScreenNode(0)->childCount(), 1);
+}
+
+TEST_F(MainWindowTest, ExitAsksAndOnlyOkCloses)
+{
+    Start();
+    prompt.answers.enqueue(PromptButton::Cancel);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(prompt.questions[0].text, "你确定要退出系统吗? ");
+    EXPECT_EQ(prompt.questions[0].caption, "提示");
+    EXPECT_EQ(prompt.questions[0].icon, PromptIcon::Question);
+
+    prompt.answers.enqueue(PromptButton::Ok);
+    window->Command("文件/退出")->trigger();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, CommandsNotBuiltYetSayTheyAreNotAvailable)
+{
+    Start();
+    window->Command("设置/设置屏参")->trigger();
+    window->Command("打开")->trigger();
+    ASSERT_EQ(prompt.messages.size(), 2);
+    EXPECT_EQ(prompt.messages[0].text, "“设置屏参”功能尚未提供。");
+    EXPECT_EQ(prompt.messages[1].text, "“打开”功能尚未提供。");
+    EXPECT_FALSE(window->Command("控制/播放")->isEnabled());
+    EXPECT_FALSE(window->Command("帮助/加载FPGA")->isVisible());
+}
+
+TEST_F(MainWindowTest, BroadcastFollowsTheToggleAndReinitialisationClearsIt)
+{
+    Start();
+    window->Command("广播")->trigger();
+    EXPECT_TRUE(window->BroadcastFlag());
+    Click(ScreenNode(0));
+    window->AddArea(AreaKind::PictureClock);
+    table.CurrentScreen = 0;
+    window->Command("用户/用户退出")->trigger(); // re-initialisation reads the file again
+    EXPECT_FALSE(window->BroadcastFlag());
+    ASSERT_EQ(ScreenNode(0)->childCount(), 1);
+    EXPECT_EQ(AreaNode(0, 0)->text(0), "贴图时钟");
+    EXPECT_EQ(Tree()->currentItem(), ScreenNode(0));
+}
+
+} // namespace
+} // namespace pelvoro::test
