@@ -1,0 +1,252 @@
+#include "pages/raster.h"
+
+#include "config/screen_info.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace pelvoro {
+
+namespace {
+
+constexpr int kSingle = 0;
+constexpr int kDual = 1;
+
+bool IsDual(RasterFormat format)
+{
+    return format.ColorMode == kDual;
+}
+
+bool HasBytes(RasterFormat format)
+{
+    return format.ColorMode == kSingle || format.ColorMode == kDual;
+}
+
+int BytesPerGroup(RasterFormat format)
+{
+    return IsDual(format) ? 2 : 1;
+}
+
+// Plane bits gathered with pixel i of a group in bit i, turned into an output byte: leftmost pixel
+// in bit 7, lit LEDs as 0 bits.
+constexpr std::array<uchar, 256> kPlaneByte = [] {
+    std::array<uchar, 256> table{};
+    for (int bits = 0; bits < 256; ++bits) {
+        int out = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (bits & (1 << i))
+                out |= 0x80 >> i;
+        }
+        table[size_t(bits)] = uchar(~out);
+    }
+    return table;
+}();
+
+// Decoding: for a raster byte, the eight pixels' contribution of one plane (lit where the bit is
+// 0). Opaque alpha is carried in the red table, which every decode uses.
+using PixelRun = std::array<quint32, 8>;
+
+constexpr std::array<PixelRun, 256> MakeLitTable(quint32 lit, quint32 always)
+{
+    std::array<PixelRun, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        for (int i = 0; i < 8; ++i)
+            table[size_t(b)][size_t(i)] = always | ((b & (0x80 >> i)) ? 0u : lit);
+    }
+    return table;
+}
+
+constexpr quint32 kBlack = 0xFF000000u;
+constexpr std::array<PixelRun, 256> kRedRun = MakeLitTable(0x00FF0000u, kBlack);
+constexpr std::array<PixelRun, 256> kGreenRun = MakeLitTable(0x0000FF00u, 0u);
+
+// Red and green plane bits (R >= 128, G >= 128) of eight consecutive RGB32 pixels, pixel i in bit i.
+inline void GatherPlanes(const quint32 *px, unsigned *red, unsigned *green)
+{
+#if defined(__SSE2__)
+    // Shifting each 0xAARRGGBB pixel left by 8 (16) brings R's (G's) top bit into the sign bit,
+    // which movemask collects for four pixels at once.
+    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(px));
+    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i *>(px + 4));
+    *red = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(lo, 8))))
+           | unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(hi, 8)))) << 4;
+    *green = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(lo, 16))))
+             | unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(hi, 16)))) << 4;
+#else
+    unsigned r = 0;
+    unsigned g = 0;
+    for (int i = 0; i < 8; ++i) {
+        r |= ((px[i] >> 23) & 1u) << i;
+        g |= ((px[i] >> 15) & 1u) << i;
+    }
+    *red = r;
+    *green = g;
+#endif
+}
+
+enum class PackMode { Single, RedFirst, GreenFirst };
+
+template <PackMode mode>
+void PackRow(const quint32 *line, int groups, uchar *out)
+{
+    for (int g = 0; g < groups; ++g, line += 8) {
+        unsigned red;
+        unsigned green;
+        GatherPlanes(line, &red, &green);
+        if constexpr (mode == PackMode::Single) {
+            out[g] = kPlaneByte[red];
+        } else if constexpr (mode == PackMode::RedFirst) {
+            out[2 * g] = kPlaneByte[red];
+            out[2 * g + 1] = kPlaneByte[green];
+        } else {
+            out[2 * g] = kPlaneByte[green];
+            out[2 * g + 1] = kPlaneByte[red];
+        }
+    }
+}
+
+template <PackMode mode>
+void PackRows(const QImage &src, int groups, int height, uchar *out)
+{
+    const int bytesPerRow = groups * (mode == PackMode::Single ? 1 : 2);
+    const int covered = std::min(height, src.height());
+    const bool narrow = src.width() < groups * 8;
+    // Rows of a too-narrow image are copied into a black row first, so the packer only ever reads
+    // whole groups.
+    std::vector<quint32> padded(narrow ? size_t(groups) * 8 : 0, kBlack);
+    for (int y = 0; y < covered; ++y, out += bytesPerRow) {
+        const auto *line = reinterpret_cast<const quint32 *>(src.constScanLine(y));
+        if (narrow) {
+            std::memcpy(padded.data(), line, size_t(src.width()) * sizeof(quint32));
+            line = padded.data();
+        }
+        PackRow<mode>(line, groups, out);
+    }
+    // Rows below the image are black: every LED dark.
+    std::memset(out, 0xFF, size_t(bytesPerRow) * size_t(height - covered));
+}
+
+bool PackInto(const QImage &image, int width, int height, RasterFormat format, std::span<char> dest)
+{
+    const qsizetype size = RasterBytes(width, height, format);
+    if (qsizetype(dest.size()) < size)
+        return false;
+    if (size == 0)
+        return true;
+    QImage src = image;
+    if (src.format() != QImage::Format_RGB32 && src.format() != QImage::Format_ARGB32)
+        src = src.convertToFormat(QImage::Format_RGB32);
+    const int groups = width / 8;
+    auto *out = reinterpret_cast<uchar *>(dest.data());
+    if (!IsDual(format))
+        PackRows<PackMode::Single>(src, groups, height, out);
+    else if (format.ModuleType == 1)
+        PackRows<PackMode::GreenFirst>(src, groups, height, out);
+    else
+        PackRows<PackMode::RedFirst>(src, groups, height, out);
+    return true;
+}
+
+} // namespace
+
+RasterFormat RasterFormatOf(const ScreenInfo &screen)
+{
+    return RasterFormat{screen.ColorMode, screen.ModuleType};
+}
+
+qsizetype RasterBytes(int width, int height, RasterFormat format)
+{
+    if (!HasBytes(format) || width <= 0 || height <= 0)
+        return 0;
+    return qsizetype(width / 8) * height * BytesPerGroup(format);
+}
+
+bool PackRaster(const QImage &image, int width, int height, RasterFormat format, std::span<char> dest)
+{
+    return PackInto(image, width, height, format, dest);
+}
+
+QByteArray PackRaster(const QImage &image, int width, int height, RasterFormat format)
+{
+    QByteArray bytes(RasterBytes(width, height, format), Qt::Uninitialized);
+    PackInto(image, width, height, format, std::span<char>(bytes.data(), size_t(bytes.size())));
+    return bytes;
+}
+
+QByteArray PackRaster(const QImage &image, RasterFormat format)
+{
+    return PackRaster(image, image.width(), image.height(), format);
+}
+
+QByteArray PackMonoRaster(const QImage &image, int width, int height)
+{
+    return PackRaster(image, width, height, RasterFormat{kSingle, 0});
+}
+
+bool PackMonoRaster(const QImage &image, int width, int height, std::span<char> dest)
+{
+    return PackInto(image, width, height, RasterFormat{kSingle, 0}, dest);
+}
+
+bool UnpackRaster(QByteArrayView raster, int width, int height, RasterFormat format, QImage *image)
+{
+    if (width <= 0 || height <= 0) {
+        *image = QImage();
+        return false;
+    }
+    if (image->width() != width || image->height() != height || image->format() != QImage::Format_RGB32)
+        *image = QImage(width, height, QImage::Format_RGB32);
+    if (image->isNull())
+        return false;
+
+    const qsizetype needed = RasterBytes(width, height, format);
+    const bool complete = raster.size() >= needed;
+    const bool decodes = format.ColorMode == kSingle
+                         || (format.ColorMode == kDual && (format.ModuleType == 0 || format.ModuleType == 1));
+    if (!decodes) {
+        image->fill(kBlack);
+        return complete;
+    }
+
+    const int groups = width / 8;
+    const int perGroup = BytesPerGroup(format);
+    // Whole groups the raster holds; a cut-off trailing pair is not decoded.
+    qsizetype available = std::min(raster.size(), needed) / perGroup;
+    const auto *in = reinterpret_cast<const uchar *>(raster.data());
+    const bool greenFirst = format.ModuleType == 1;
+
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<quint32 *>(image->scanLine(y));
+        const int rowGroups = int(std::min<qsizetype>(groups, available));
+        available -= rowGroups;
+        if (format.ColorMode == kSingle) {
+            for (int g = 0; g < rowGroups; ++g, ++in, line += 8)
+                std::memcpy(line, kRedRun[*in].data(), sizeof(PixelRun));
+        } else {
+            for (int g = 0; g < rowGroups; ++g, in += 2, line += 8) {
+                const PixelRun &red = kRedRun[greenFirst ? in[1] : in[0]];
+                const PixelRun &green = kGreenRun[greenFirst ? in[0] : in[1]];
+                for (int i = 0; i < 8; ++i)
+                    line[i] = red[size_t(i)] | green[size_t(i)];
+            }
+        }
+        // Columns past the raster's groups (or past a short raster's end) are black.
+        std::fill(line, reinterpret_cast<quint32 *>(image->scanLine(y)) + width, kBlack);
+    }
+    return complete;
+}
+
+QImage UnpackRaster(QByteArrayView raster, int width, int height, RasterFormat format)
+{
+    QImage image;
+    UnpackRaster(raster, width, height, format, &image);
+    return image;
+}
+
+} // namespace pelvoro
