@@ -1,5 +1,7 @@
 #include "app/main_area_panel.h"
 
+#include "pages/data_files.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -27,7 +29,8 @@ QToolButton *ListButton(QWidget *parent, const char *name, const QString &text, 
 
 } // namespace
 
-MainAreaPanel::MainAreaPanel(QWidget *parent) : QWidget(parent)
+MainAreaPanel::MainAreaPanel(ScreenTable &table, Prompt &prompt, QWidget *parent)
+    : QWidget(parent), table_(table), prompt_(prompt)
 {
     setObjectName(QStringLiteral("Panelmain"));
     auto *layout = new QHBoxLayout(this);
@@ -80,6 +83,14 @@ MainAreaPanel::MainAreaPanel(QWidget *parent) : QWidget(parent)
 void MainAreaPanel::SetScreenCaption(int screenIndex)
 {
     listBox_->setTitle(QString::number(screenIndex + 1) + QStringLiteral("号屏主区文件列表"));
+}
+
+void MainAreaPanel::RefreshPageList(int screenIndex)
+{
+    pageList_->clear();
+    const int count = StoredPageCount(screenIndex);
+    for (int k = 1; k <= count; ++k)
+        new QTreeWidgetItem(pageList_, {QStringLiteral("数据页") + QString::number(k)});
 }
 
 int MainAreaPanel::PageCount() const

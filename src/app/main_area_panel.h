@@ -13,12 +13,19 @@ class QPushButton;
 
 namespace pelvoro {
 
+class Prompt;
+struct ScreenTable;
+
 // The main-area panel: the screen's page list with its buttons, and the tabs for the selected
 // page's effect, speed and dwell ("显示特效") and its playback schedule ("定时播放").
 class MainAreaPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit MainAreaPanel(QWidget *parent = nullptr);
+    MainAreaPanel(ScreenTable &table, Prompt &prompt, QWidget *parent = nullptr);
+
+    // Lists the pages of a screen's page file (after every change of the file and whenever another
+    // screen becomes current).
+    void RefreshPageList(int screenIndex);
 
     // Caption of the page list: screen number + "号屏主区文件列表".
     void SetScreenCaption(int screenIndex);
@@ -31,6 +38,8 @@ public:
     QToolButton *AddButton() const { return add_; }
 
 private:
+    ScreenTable &table_;
+    Prompt &prompt_;
     QGroupBox *listBox_;
     QTreeWidget *pageList_;
     QToolButton *add_;

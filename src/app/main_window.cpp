@@ -52,7 +52,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
     layout->addWidget(BuildTreePanel());
     workArea_ = new WorkArea(central);
     screenPanel_ = new ScreenPanel(workArea_);
-    mainPanel_ = new MainAreaPanel(workArea_);
+    mainPanel_ = new MainAreaPanel(table_, prompt_, workArea_);
     clockPanel_ = new ClockPanel(workArea_);
     titlePanel_ = new TitlePanel(workArea_);
     layout->addWidget(workArea_, 1);
@@ -86,6 +86,7 @@ void Tfrmmain::Initialise()
     table_.CurrentScreen = 0;
     store_.LoadScreens(table_, table_.LastIndex);
     BuildTree(table_.LastIndex, table_.CurrentScreen);
+    mainPanel_->RefreshPageList(table_.CurrentScreen);
     ShowPanels({screenPanel_});
     users_ = LoadUsers(store_);
     ApplyLoginGate();

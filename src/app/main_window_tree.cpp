@@ -178,7 +178,7 @@ void Tfrmmain::SwitchToScreen(int screen)
     if (screen == table_.CurrentScreen)
         return;
     table_.CurrentScreen = screen;
-    // The page and subtitle lists follow the current screen once those panels keep lists.
+    mainPanel_->RefreshPageList(screen);
 }
 
 void Tfrmmain::ApplyLinkCommands(int screen, bool areaNode)
@@ -268,6 +268,7 @@ void Tfrmmain::AddArea(AreaKind kind)
         return;
     if (!result.saved)
         ReportSaveFailure();
+    mainPanel_->RefreshPageList(screen);
     BuildTree(table_.LastIndex, screen);
     if (QTreeWidgetItem *node = areaNodes_[size_t(CategoryOf(kind))])
         SelectFromCode(node);
@@ -313,6 +314,7 @@ void Tfrmmain::RemoveSelectedArea()
         break;
     }
     delete item;
+    mainPanel_->RefreshPageList(i);
     if (!result.saved)
         ReportSaveFailure();
     Q_EMIT PreviewRedrawRequested(table_.CurrentScreen);
