@@ -2,6 +2,7 @@
 #include "app/qt_prompt.h"
 #include "base/app_dir.h"
 #include "pages/font_substitution.h"
+#include "pages/ui/preview_window.h"
 
 #include <QApplication>
 
@@ -42,6 +43,11 @@ int main(int argc, char **argv)
     QtPrompt prompt;
     Tfrmmain window(table, prompt);
     prompt.SetParent(&window);
+    // The preview lives for the whole run at the desktop's top-left corner.
+    TFrmdisplay preview(table);
+    window.SetPreview(&preview);
+    preview.move(0, 0);
     window.show();
+    preview.show();
     return app.exec();
 }

@@ -25,6 +25,7 @@ class MainAreaPanel;
 class Prompt;
 class ScreenPanel;
 class TitlePanel;
+class TFrmdisplay;
 
 // The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
 // four work panels and the two-panel status bar. It holds the working copy of all screens.
@@ -37,6 +38,10 @@ public:
     // Start-up initialisation, run again after logout, user management and opening a project:
     // reloads the configuration, rebuilds the tree, applies the login gate and retitles the window.
     void Initialise();
+
+    // The preview window, created after the main window and living for the whole run.
+    void SetPreview(TFrmdisplay *preview);
+    TFrmdisplay *Preview() const { return preview_; }
 
     // Status panel 0: the summary of screen i.
     void ShowScreenSummary(int index);
@@ -99,12 +104,15 @@ private:
     void ApplyLinkCommands(int screen, bool areaNode);
     void ClickArea(int screen, const QString &kindText);
     void ReportSaveFailure();
+    void ShowClockText();
+    void SaveShownPage(int screen, const QImage &page);
     QTreeWidgetItem *ScreenItem(int screen) const;
     // Selections made by code do not run the click handling.
     void SelectFromCode(QTreeWidgetItem *item);
 
     ScreenTable &table_;
     Prompt &prompt_;
+    TFrmdisplay *preview_ = nullptr;
     ConfigStore store_;
     UserSettings users_;
     bool broadcastFlag_ = false;

@@ -9,6 +9,7 @@
 #include "base/prompt.h"
 #include "config/area_operations.h"
 #include "pages/data_files.h"
+#include "pages/ui/preview_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -241,6 +242,11 @@ void Tfrmmain::ClickArea(int j, const QString &kindText)
         clockPanel_->SetScreenCaptions(j);
         clockPanel_->EnableFor(CategoryOf(*kind) == AreaCategory::Temperature);
         clockPanel_->setFocus();
+        // Overlaid samples are easier to judge on an empty face.
+        if (preview_ && !HasFixedBand(table_[j])) {
+            preview_->ImgScreen()->hide();
+            preview_->ImgTitle()->hide();
+        }
         break;
     case AreaCategory::Title:
         titlePanel_->SetAddingEnabled(titlePanel_->PageCount() < MaxTitlePages(table_[j]));

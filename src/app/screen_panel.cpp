@@ -85,7 +85,8 @@ ScreenPanel::ScreenPanel(QWidget *parent) : QWidget(parent)
     sloganFirst_->setObjectName(QStringLiteral("SloganFirst"));
     sloganSecond_->setObjectName(QStringLiteral("SloganSecond"));
     layout->addWidget(sloganFirst_);
-    layout->addWidget(sloganSecond_, 0, Qt::AlignRight);
+    sloganSecond_->setIndent(160);
+    layout->addWidget(sloganSecond_);
     layout->addStretch(1);
     auto *buttons = new QHBoxLayout;
     sendAll_ = new QPushButton(QStringLiteral("全部发送"), this);
