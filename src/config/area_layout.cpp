@@ -208,6 +208,10 @@ void RemoveKindsFromSlots(ScreenInfo &s, std::initializer_list<AreaKind> kinds)
 
 bool RemoveAreaFromScreen(ScreenInfo &s, AreaKind kind)
 {
+    // Only an area the screen shows can be removed; asking for a fixed clock must not take away a
+    // picture one.
+    if (!SlotsHold(s, {kind}))
+        return false;
     switch (CategoryOf(kind)) {
     case AreaCategory::Main:
         if (!HasMain(s))
@@ -287,6 +291,30 @@ void AddAreaMenuState::OnChosen(AreaKind kind)
 void AddAreaMenuState::OnClockAndTemperatureGone()
 {
     fixedEnabled = pictureEnabled = true;
+}
+
+void AddAreaMenuState::OnMenuOf(AreaKind kind, const ScreenInfo &s)
+{
+    switch (CategoryOf(kind)) {
+    case AreaCategory::Clock:
+    case AreaCategory::Temperature: OnClockOrTemperatureMenu(s); break;
+    case AreaCategory::Title: OnTitleMenu(s); break;
+    case AreaCategory::Main: break;
+    }
+}
+
+bool AddAreaMenuState::Enabled(AreaKind kind) const
+{
+    switch (kind) {
+    case AreaKind::FixedClock:
+    case AreaKind::FixedTemperature: return fixedEnabled;
+    case AreaKind::PictureClock:
+    case AreaKind::PictureTemperature: return pictureEnabled;
+    case AreaKind::SmallTitle: return smallTitleEnabled;
+    case AreaKind::BigTitle: return bigTitleEnabled;
+    case AreaKind::Main: return true;
+    }
+    return false;
 }
 
 } // namespace pelvoro

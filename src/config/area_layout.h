@@ -44,7 +44,7 @@ enum class AddAreaOutcome { Refused, AlreadyPresent, Added };
 AddAreaOutcome AddAreaToScreen(ScreenInfo &s, AreaKind kind, AreaRefusal *refusal = nullptr);
 
 // Takes the area of `kind`'s category off the screen: slots close up and rows go back to the main
-// area as the kind requires. Returns false when the screen has no such area.
+// area as the kind requires. Returns false, changing nothing, when no slot holds `kind` itself.
 bool RemoveAreaFromScreen(ScreenInfo &s, AreaKind kind);
 
 // Empties the slots holding any of `kinds`, moving later slots up, in one pass over the slots.
@@ -66,6 +66,11 @@ struct AddAreaMenuState {
     void OnChosen(AreaKind kind);
     // After the last clock or temperature of a screen was removed.
     void OnClockAndTemperatureGone();
+
+    // Opens the sub-menu that offers `kind` (nothing for "添加主区", which has none).
+    void OnMenuOf(AreaKind kind, const ScreenInfo &s);
+    // Whether the item that adds `kind` can be chosen; "添加主区" always can.
+    bool Enabled(AreaKind kind) const;
 };
 
 } // namespace pelvoro

@@ -8,6 +8,11 @@ bool IsGbkLead(unsigned char c)
     return c >= 0x81 && c <= 0xFE;
 }
 
+bool IsGbkTrail(unsigned char c)
+{
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -24,13 +29,20 @@ QByteArray Trimmed(const QByteArray &bytes)
     return bytes.mid(begin, end - begin);
 }
 
+// Whether a double-byte character starts at `i`. A lead byte followed by something that cannot be
+// a trail byte is a stray byte, and the next byte is read on its own.
+bool DoubleByteAt(const QByteArray &text, qsizetype i)
+{
+    return IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()
+           && IsGbkTrail(static_cast<unsigned char>(text[i + 1]));
+}
+
 // Position of `wanted` in `text` from `from` on, skipping the second byte of every GBK double-byte
 // character (a trail byte may look like ']').
 qsizetype FindOutsideDoubleBytes(const QByteArray &text, char wanted, qsizetype from)
 {
     for (qsizetype i = from; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (IsGbkLead(c)) {
+        if (DoubleByteAt(text, i)) {
             ++i;
             continue;
         }
@@ -49,8 +61,8 @@ bool IniNamesEqual(const QByteArray &a, const QByteArray &b)
     for (qsizetype i = 0; i < a.size(); ++i) {
         const auto ca = static_cast<unsigned char>(a[i]);
         const auto cb = static_cast<unsigned char>(b[i]);
-        if (IsGbkLead(ca)) {
-            if (ca != cb || i + 1 >= a.size() || a[i + 1] != b[i + 1])
+        if (DoubleByteAt(a, i)) {
+            if (ca != cb || a[i + 1] != b[i + 1])
                 return false;
             ++i;
             continue;
@@ -196,8 +208,18 @@ QList<QByteArray> IniDocument::Keys(const QByteArray &section) const
     return keys;
 }
 
-bool IniDocument::SetValue(const QByteArray &section, const QByteArray &key, const QByteArray &value)
+bool IniDocument::SetValue(const QByteArray &section, const QByteArray &key, const QByteArray &rawValue)
 {
+    // A value is the rest of its line: a line break in it would start new lines, even sections, of
+    // its own. It is cut there, and trimmed as a reader would trim it.
+    QByteArray value = rawValue;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == '\n' || value[i] == '\r') {
+            value.truncate(i);
+            break;
+        }
+    }
+    value = Trimmed(value);
     const QByteArray eol = NewLineEnd();
     int header = FindSection(section);
     if (header < 0) {
@@ -212,7 +234,11 @@ bool IniDocument::SetValue(const QByteArray &section, const QByteArray &key, con
         Line &line = lines_[at];
         if (Trimmed(line.text.mid(line.valueStart)) == value)
             return false;
-        line.text = line.text.left(line.valueStart) + value;
+        // Blanks after the equals sign stay, as the line was written.
+        qsizetype start = line.valueStart;
+        while (start < line.text.size() && IsBlank(line.text[start]))
+            ++start;
+        line.text = line.text.left(start) + value;
         return true;
     }
     // After the section's last non-blank line, so that blank lines separating sections stay

@@ -24,7 +24,8 @@ public:
     QList<QByteArray> Keys(const QByteArray &section) const;
 
     // Returns true when the document changed. A new key goes at the end of its section, a new
-    // section at the end of the document.
+    // section at the end of the document. A value ends at its first line break and is stored
+    // trimmed, as it will be read back.
     bool SetValue(const QByteArray &section, const QByteArray &key, const QByteArray &value);
     // Removes a key; returns true when it existed.
     bool RemoveKey(const QByteArray &section, const QByteArray &key);

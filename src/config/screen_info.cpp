@@ -56,7 +56,10 @@ int MaxTitlePages(const ScreenInfo &screen)
     if (pageBytes <= 0)
         return 254;
     const qint64 q = 131072 / pageBytes;
-    return q > 254 ? 254 : int(q - 1);
+    if (q > 254)
+        return 254;
+    // A strip too big for a single page would give -1; no pages fit.
+    return q > 0 ? int(q - 1) : 0;
 }
 
 int ClampLastIndex(int value)

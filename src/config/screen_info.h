@@ -69,7 +69,8 @@ struct ScreenTable {
 };
 
 // Storage capacity of a screen's controller. MaxPages is 0 for an unknown card type, which blocks
-// adding pages to a screen whose configuration is damaged.
+// adding pages to a screen whose configuration is damaged; MaxTitlePages is 0, not -1, when not even
+// one subtitle page fits.
 int MaxPages(const ScreenInfo &screen);
 int MaxTitlePages(const ScreenInfo &screen);
 
