@@ -9,7 +9,14 @@ QString FromGbk(const QByteArray &bytes)
 {
     QStringDecoder decoder("GBK");
     Q_ASSERT(decoder.isValid());
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // The converter drops a lead byte cut off at the end of the input; show it as damage instead.
+    qsizetype i = 0;
+    while (i < bytes.size())
+        i += static_cast<unsigned char>(bytes[i]) >= 0x81 && static_cast<unsigned char>(bytes[i]) <= 0xFE ? 2 : 1;
+    if (i > bytes.size())
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
 }
 
 QByteArray ToGbk(const QString &text)

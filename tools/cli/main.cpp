@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace pelvoro;
 using namespace pelvoro::cli;
 
@@ -32,6 +35,12 @@ int main(int argc, char **argv)
     // Pages are drawn with fonts, so the tool needs a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keep Qt's complaint about a missing runtime directory out of the tool's stderr.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray runtime = "/tmp/runtime-" + QByteArray::number(uint(::getuid()));
+        ::mkdir(runtime.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    }
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
     QString error;

@@ -1,0 +1,26 @@
+#include "base/gbk.h"
+
+#include <gtest/gtest.h>
+
+namespace pelvoro {
+namespace {
+
+TEST(Gbk, DecodesAndEncodesAtTheEdgeWithoutLosingDamage)
+{
+    const struct {
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {QByteArray("\xD6\xF7\xC7\xF8"), QStringLiteral("主区")},
+        {QByteArray("A\xD6\xF7"), QStringLiteral("A主")},
+        {QByteArray("A\xD6"), QStringLiteral("A\uFFFD")},  // lead byte cut off at the end
+        {QByteArray(), QString()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FromGbk(c.bytes), c.text) << c.bytes.toHex().constData();
+    EXPECT_EQ(ToGbk(QStringLiteral("号屏参数")), QByteArray("\xBA\xC5\xC6\xC1\xB2\xCE\xCA\xFD"));
+    EXPECT_EQ(GbkLength(QStringLiteral("a主区")), 5);
+}
+
+} // namespace
+} // namespace pelvoro
