@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+
+#include <random>
+
+// The entry effects as the station's preview plays them: each tick advances the running effect and
+// copies parts of the incoming page onto the shown main area. Indices are those of the "Normal"
+// effect list.
+namespace pelvoro {
+
+struct EffectTiming {
+    int tickMs = 40;
+    int stepBonus = 0;
+};
+
+// Tick interval and step bonus from the main area's size (W × H dots).
+EffectTiming EffectTimingFor(int width, int height);
+
+// The effect played for a page whose effect is "1.随机": 1..38, with 1 twice as likely.
+int RandomEffect(std::mt19937 &random);
+
+// The effect a page's stored index plays as: 0 plays the random choice, the fly-ins (40, 41) play
+// as 1.
+int PlayedEffect(int storedIndex, int randomEffect);
+
+// Runs one effect on one page. The caller decodes the incoming page into `page` before every step
+// and owns the shown image.
+class EffectStepper {
+public:
+    explicit EffectStepper(int stepBonus = 0) : bonus_(stepBonus) {}
+
+    // Advances effect `e` by one step, copying from `page` onto `shown` (both W × H). Returns true
+    // when the effect has finished; the offset then starts over at 0.
+    bool Step(int e, const QImage &page, QImage &shown);
+    int Offset() const { return p_; }
+    void Reset() { p_ = 0; }
+
+private:
+    int bonus_;
+    int p_ = 0;
+};
+
+} // namespace pelvoro
