@@ -1,0 +1,523 @@
+#include "pages/page_store.h"
+
+#include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "comm/schedule_sections.h"
+#include "config/area_layout.h"
+#include "config/config_store.h"
+#include "pages/area_stacking.h"
+#include "pages/data_files.h"
+#include "pages/page_schedules.h"
+#include "pages/raster.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+namespace pelvoro {
+namespace {
+
+constexpr int kMaxStoredPages = 254;
+constexpr qint64 kNormalBudget = 1441792;
+constexpr qint64 kZpKqBudget = 458752;
+
+PageResult Result(PageStatus status, const QString &message = {})
+{
+    return PageResult{status, message};
+}
+
+QString PagePath(int screenIndex)
+{
+    EnterAppDir();
+    return AppFile(PageFileName(screenIndex));
+}
+
+PageResult IoError(const QString &name, const QString &detail = {})
+{
+    QString message = QStringLiteral("读写文件出错：") + name;
+    if (!detail.isEmpty())
+        message += QStringLiteral("（") + detail + QStringLiteral("）");
+    return Result(PageStatus::IoError, message);
+}
+
+PageResult NoFile(int screenIndex)
+{
+    return Result(PageStatus::NoFile,
+                  QString::number(screenIndex + 1) + QStringLiteral("号屏没有数据页（") + PageFileName(screenIndex)
+                      + QStringLiteral("不存在）"));
+}
+
+PageResult NoPage(int page, int count)
+{
+    return Result(PageStatus::NoPage, QStringLiteral("没有第%1页数据（共%2页）").arg(page).arg(count));
+}
+
+PageResult UnusableArea(int screenIndex)
+{
+    return Result(PageStatus::Refused,
+                  QString::number(screenIndex + 1) + QStringLiteral("号屏的主区大小或颜色设置无效，无法保存数据页"));
+}
+
+// How much of the file an operation relies on.
+enum class Need { Header, Entries, Rasters, Trailer };
+
+qsizetype NeededSize(Need need, int count, qsizetype pageBytes)
+{
+    qsizetype size = kPageHeaderBytes;
+    if (need >= Need::Entries)
+        size += kPageEntryBytes * count;
+    if (need >= Need::Rasters)
+        size += pageBytes * count;
+    if (need >= Need::Trailer)
+        size += 1;
+    return size;
+}
+
+// Checks that a file of `size` bytes whose header gives `count` pages holds what `need` asks for.
+PageResult CheckSize(int screenIndex, qsizetype size, int count, qsizetype pageBytes, Need need)
+{
+    const QString prefix = QStringLiteral("数据页文件") + PageFileName(screenIndex) + QStringLiteral("已损坏：");
+    if (size == 0)
+        return Result(PageStatus::Damaged, prefix + QStringLiteral("文件长度为0"));
+    if (size < kPageHeaderBytes) {
+        return Result(PageStatus::Damaged,
+                      prefix + QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(size).arg(kPageHeaderBytes));
+    }
+    const qsizetype needed = NeededSize(need, count, pageBytes);
+    if (size < needed) {
+        return Result(PageStatus::Damaged, prefix
+                                                + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节")
+                                                      .arg(count)
+                                                      .arg(needed)
+                                                      .arg(size));
+    }
+    return {};
+}
+
+struct LoadedFile {
+    QString path;
+    QByteArray bytes;
+    int count = 0;
+};
+
+int CountIn(const QByteArray &bytes)
+{
+    return bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
+}
+
+// Reads the whole page file; the header must be there (the rest is checked with CheckSize).
+PageResult LoadFile(int screenIndex, LoadedFile *file)
+{
+    file->path = PagePath(screenIndex);
+    if (!QFile::exists(file->path))
+        return NoFile(screenIndex);
+    QFile in(file->path);
+    if (!in.open(QIODevice::ReadOnly))
+        return IoError(PageFileName(screenIndex), in.errorString());
+    file->bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return IoError(PageFileName(screenIndex), in.errorString());
+    file->count = CountIn(file->bytes);
+    return CheckSize(screenIndex, file->bytes.size(), file->count, 0, Need::Header);
+}
+
+PageResult Store(int screenIndex, const QString &path, const QByteArray &bytes)
+{
+    QString error;
+    if (!WriteFileAtomically(path, bytes, &error))
+        return IoError(PageFileName(screenIndex), error);
+    return {};
+}
+
+qsizetype EntryOffset(int page)
+{
+    return kPageHeaderBytes + kPageEntryBytes * (page - 1);
+}
+
+qsizetype RasterOffset(int count, int page, qsizetype pageBytes)
+{
+    return kPageHeaderBytes + kPageEntryBytes * count + pageBytes * (page - 1);
+}
+
+// Packs `image` into one page of `dest` (pageBytes long); bytes past the packed raster are dark.
+void PackPage(const ScreenInfo &screen, const QImage &image, char *dest, qsizetype pageBytes)
+{
+    const RasterFormat format = RasterFormatOf(screen);
+    const qsizetype packed = std::min(RasterBytes(screen.Width, screen.MainHeight, format), pageBytes);
+    PackRaster(image, screen.Width, screen.MainHeight, format, std::span<char>(dest, size_t(packed)));
+    std::memset(dest + packed, 0xFF, size_t(pageBytes - packed));
+}
+
+void PutLe16(QByteArray &bytes, qsizetype at, int value)
+{
+    bytes[at] = char(value & 0xFF);
+    bytes[at + 1] = char((value >> 8) & 0xFF);
+}
+
+QString ConfigError(const ConfigStore &config)
+{
+    return IoError(QStringLiteral("SysConfig.ini"), config.LastError()).message;
+}
+
+} // namespace
+
+quint8 SpeedCode(int speed)
+{
+    const int s = std::clamp(speed, 0, kMaxSpeed);
+    return quint8(s <= 15 ? s : 2 * s);
+}
+
+int SpeedFromCode(quint8 code)
+{
+    return code <= 15 ? code : code / 2;
+}
+
+std::array<char, 4> EncodePageEntry(const PageEntry &entry)
+{
+    return {char(quint8(entry.effect)), char(quint8(entry.reserved)), char(SpeedCode(entry.speed)),
+            char(quint8(entry.dwell))};
+}
+
+PageEntry DecodePageEntry(const char *bytes)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes);
+    return PageEntry{b[0], b[1], SpeedFromCode(b[2]), b[3]};
+}
+
+qsizetype PageBytes(const ScreenInfo &screen)
+{
+    if (screen.ColorMode != 0 && screen.ColorMode != 1)
+        return 0;
+    const qint64 dots = qint64(screen.Width) * screen.MainHeight;
+    if (dots <= 0)
+        return 0;
+    return qsizetype(dots / (8 / (screen.ColorMode + 1)));
+}
+
+int PageLimit(const ScreenInfo &screen)
+{
+    qint64 budget = 0;
+    if (screen.CardType == kCardNormal)
+        budget = kNormalBudget;
+    else if (screen.CardType == kCardZpKq)
+        budget = kZpKqBudget;
+    const qint64 pageBytes = PageBytes(screen);
+    if (budget == 0 || pageBytes <= 0)
+        return 0;
+    return int(std::min<qint64>(kMaxStoredPages, budget / pageBytes));
+}
+
+QString PageLimitMessage(const ScreenInfo &screen)
+{
+    return QStringLiteral("最多可编辑") + QString::number(PageLimit(screen)) + QStringLiteral("页内容");
+}
+
+qsizetype PageFileSize(qsizetype pageBytes, int pages)
+{
+    return 14 + qsizetype(pages) * (pageBytes + kPageEntryBytes);
+}
+
+namespace {
+
+PageResult ReadOnePage(const ScreenTable &table, int screenIndex, int page, PageEntry *entry, QImage *image,
+                       int *pageCount)
+{
+    const ScreenInfo &screen = table[screenIndex];
+    const qsizetype pageBytes = PageBytes(screen);
+    if (pageBytes <= 0)
+        return UnusableArea(screenIndex);
+    const QString path = PagePath(screenIndex);
+    if (!QFile::exists(path))
+        return NoFile(screenIndex);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return IoError(PageFileName(screenIndex), file.errorString());
+    const qsizetype size = file.size();
+    if (PageResult header = CheckSize(screenIndex, size, 0, pageBytes, Need::Header); !header.Ok())
+        return header;
+    char count = 0;
+    if (!file.seek(kPageCountOffset) || !file.getChar(&count))
+        return IoError(PageFileName(screenIndex), file.errorString());
+    const int pages = static_cast<unsigned char>(count);
+    *pageCount = pages;
+    if (page < 1 || page > pages)
+        return NoPage(page, pages);
+    // A count that does not match the data leaves every offset in doubt: the file is damaged.
+    if (PageResult whole = CheckSize(screenIndex, size, pages, pageBytes, Need::Rasters); !whole.Ok())
+        return whole;
+    // Only this page's entry and raster are read.
+    char entryBytes[kPageEntryBytes];
+    if (!file.seek(EntryOffset(page)) || file.read(entryBytes, kPageEntryBytes) != kPageEntryBytes)
+        return IoError(PageFileName(screenIndex), file.errorString());
+    const RasterFormat format = RasterFormatOf(screen);
+    const qsizetype packed = std::min(RasterBytes(screen.Width, screen.MainHeight, format), pageBytes);
+    QByteArray raster(packed, Qt::Uninitialized);
+    if (!file.seek(RasterOffset(pages, page, pageBytes)) || file.read(raster.data(), packed) != packed)
+        return IoError(PageFileName(screenIndex), file.errorString());
+    if (!UnpackRaster(raster, screen.Width, screen.MainHeight, format, image)) {
+        return IoError(PageFileName(screenIndex),
+                       QStringLiteral("无法生成%1×%2的图像").arg(screen.Width).arg(screen.MainHeight));
+    }
+    *entry = DecodePageEntry(entryBytes);
+    return {};
+}
+
+} // namespace
+
+PageResult ReadPage(const ScreenTable &table, int screenIndex, int page, PageEntry *entry, QImage *image)
+{
+    int count = 0;
+    return ReadOnePage(table, screenIndex, page, entry, image, &count);
+}
+
+PageRead ReadPage(const ScreenTable &table, int screenIndex, int page)
+{
+    PageRead read;
+    static_cast<PageResult &>(read) = ReadOnePage(table, screenIndex, page, &read.entry, &read.image, &read.pageCount);
+    if (!read.Ok())
+        read.image = QImage();
+    return read;
+}
+
+PageEntries ReadPageEntries(const ScreenTable &table, int screenIndex)
+{
+    PageEntries result;
+    const qsizetype pageBytes = PageBytes(table[screenIndex]);
+    if (pageBytes <= 0) {
+        static_cast<PageResult &>(result) = UnusableArea(screenIndex);
+        return result;
+    }
+    LoadedFile file;
+    PageResult loaded = LoadFile(screenIndex, &file);
+    if (loaded.Ok())
+        loaded = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters);
+    if (!loaded.Ok()) {
+        static_cast<PageResult &>(result) = loaded;
+        return result;
+    }
+    for (int k = 1; k <= file.count; ++k)
+        result.entries.append(DecodePageEntry(file.bytes.constData() + EntryOffset(k)));
+    return result;
+}
+
+PageResult SavePageImage(const ScreenTable &table, int screenIndex, int page, const QImage &image)
+{
+    const ScreenInfo &screen = table[screenIndex];
+    const qsizetype pageBytes = PageBytes(screen);
+    if (pageBytes <= 0)
+        return UnusableArea(screenIndex);
+    if (page == 0)
+        page = 1;
+    LoadedFile file;
+    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+        return loaded;
+    if (page < 1 || page > file.count)
+        return NoPage(page, file.count);
+    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters); !whole.Ok())
+        return whole;
+    PackPage(screen, image, file.bytes.data() + RasterOffset(file.count, page, pageBytes), pageBytes);
+    return Store(screenIndex, file.path, file.bytes);
+}
+
+PageResult WritePageEntry(const ScreenTable &table, int screenIndex, int page, const PageEntry &entry)
+{
+    return WritePageEntries(table, screenIndex, page, page, entry);
+}
+
+PageResult WritePageEntries(const ScreenTable &table, int screenIndex, int first, int last, const PageEntry &entry)
+{
+    const qsizetype pageBytes = PageBytes(table[screenIndex]);
+    if (pageBytes <= 0)
+        return UnusableArea(screenIndex);
+    LoadedFile file;
+    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+        return loaded;
+    first = std::max(first, 1);
+    last = std::min(last, file.count);
+    if (first > last)
+        return NoPage(first, file.count);
+    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters); !whole.Ok())
+        return whole;
+    const std::array<char, 4> bytes = EncodePageEntry(entry);
+    const QByteArray before = file.bytes;
+    for (int k = first; k <= last; ++k)
+        std::memcpy(file.bytes.data() + EntryOffset(k), bytes.data(), bytes.size());
+    if (file.bytes == before)
+        return {};
+    return Store(screenIndex, file.path, file.bytes);
+}
+
+PageResult DeletePage(const ScreenTable &table, int screenIndex, int page, ConfigStore &config)
+{
+    const qsizetype pageBytes = PageBytes(table[screenIndex]);
+    LoadedFile file;
+    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+        return loaded;
+    const int count = file.count;
+    if (page < 1 || page > count)
+        return NoPage(page, count);
+    if (count > 1) {
+        if (pageBytes <= 0)
+            return UnusableArea(screenIndex);
+        if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), count, pageBytes, Need::Rasters); !whole.Ok())
+            return whole;
+    }
+    // The schedules first, so that a failure there leaves pages and schedules as they were.
+    if (!config.Edit([&](IniDocument &doc) { return ShiftSchedulesForDeletedPage(doc, screenIndex, page, count); }))
+        return Result(PageStatus::IoError, ConfigError(config));
+    if (count == 1) {
+        QFile out(file.path);
+        if (!out.remove())
+            return IoError(PageFileName(screenIndex), out.errorString());
+        return {};
+    }
+
+    const QByteArray &in = file.bytes;
+    QByteArray out;
+    out.reserve(PageFileSize(pageBytes, count - 1));
+    out.append(in.constData(), kPageCountOffset);
+    out.append(char(count - 1));
+    out.append(in.constData() + EntryOffset(1), kPageEntryBytes * (page - 1));
+    out.append(in.constData() + EntryOffset(page + 1), kPageEntryBytes * (count - page));
+    out.append(in.constData() + RasterOffset(count, 1, pageBytes), pageBytes * (page - 1));
+    out.append(in.constData() + RasterOffset(count, page + 1, pageBytes), pageBytes * (count - page));
+    out.append(kPageTrailer);
+    return Store(screenIndex, file.path, out);
+}
+
+PageResult DeleteAllPages(const ScreenTable &table, int screenIndex, ConfigStore &config)
+{
+    const QString path = PagePath(screenIndex);
+    const int count = StoredPageCount(screenIndex);
+    if (!EraseSchedules(config, screenIndex, count))
+        return Result(PageStatus::IoError, ConfigError(config));
+    if (!QFile::exists(path))
+        return NoFile(screenIndex);
+    QFile file(path);
+    if (!file.remove())
+        return IoError(PageFileName(screenIndex), file.errorString());
+    return {};
+}
+
+PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDirection direction)
+{
+    const qsizetype pageBytes = PageBytes(table[screenIndex]);
+    LoadedFile file;
+    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+        return loaded;
+    const int count = file.count;
+    if (count == 1)
+        return Result(PageStatus::Refused, QStringLiteral("只有一页数据,不能移动该数据页!"));
+    if (page < 1 || page > count)
+        return NoPage(page, count);
+    if (pageBytes <= 0)
+        return UnusableArea(screenIndex);
+    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), count, pageBytes, Need::Rasters); !whole.Ok())
+        return whole;
+    const int other = direction == MoveDirection::Up ? page - 1 : page + 1;
+    if (other < 1 || other > count)
+        return {}; // the first page up or the last down: the file stays as it is
+    const int a = std::min(page, other);
+    char *bytes = file.bytes.data();
+    std::swap_ranges(bytes + EntryOffset(a), bytes + EntryOffset(a) + kPageEntryBytes, bytes + EntryOffset(a + 1));
+    char *rasterA = bytes + RasterOffset(count, a, pageBytes);
+    std::swap_ranges(rasterA, rasterA + pageBytes, rasterA + pageBytes);
+    return Store(screenIndex, file.path, file.bytes);
+}
+
+PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
+    : screen_(table[screenIndex]), screenIndex_(screenIndex), pageBytes_(PageBytes(screen_)),
+      limit_(PageLimit(screen_))
+{
+    path_ = PagePath(screenIndex);
+    if (!HasMain(screen_)) {
+        open_ = Result(PageStatus::Refused, QString::number(screenIndex + 1) + QStringLiteral("号屏没有主区"));
+        return;
+    }
+    if (pageBytes_ <= 0) {
+        open_ = UnusableArea(screenIndex);
+        return;
+    }
+    if (QFile::exists(path_)) {
+        LoadedFile file;
+        open_ = LoadFile(screenIndex, &file);
+        if (open_.Ok())
+            open_ = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes_, Need::Trailer);
+        if (!open_.Ok())
+            return;
+        count_ = file.count;
+        const qsizetype entriesEnd = NeededSize(Need::Entries, count_, pageBytes_);
+        header_ = file.bytes.left(entriesEnd);
+        rasters_ = file.bytes.mid(entriesEnd, pageBytes_ * count_ + 1);
+    } else {
+        const AreaPlacement placement = AreaStacking(screen_);
+        header_ = QByteArray(kPageHeaderBytes, '\0');
+        header_[0] = char(quint8(screenIndex + 1));
+        header_[1] = kPageFileCode;
+        header_[2] = char(AreaFlags(screen_));
+        header_[3] = 0;
+        PutLe16(header_, 4, 0);
+        PutLe16(header_, 6, placement.mainTop);
+        PutLe16(header_, 8, screen_.Width - 1);
+        PutLe16(header_, 10, placement.mainTop + screen_.MainHeight - 1);
+        header_[kPageCountOffset] = 0;
+    }
+    if (limit_ > count_)
+        rasters_.reserve(pageBytes_ * limit_ + 1);
+}
+
+QString PageAppender::LimitMessage() const
+{
+    return PageLimitMessage(screen_);
+}
+
+bool PageAppender::AddPage(const PageEntry &entry)
+{
+    if (!open_.Ok() || count_ >= limit_)
+        return false;
+    ++count_;
+    ++appended_;
+    header_[kPageCountOffset] = char(quint8(count_));
+    const std::array<char, 4> bytes = EncodePageEntry(entry);
+    header_.append(bytes.data(), qsizetype(bytes.size()));
+    rasters_.resize(pageBytes_ * count_ + 1);
+    rasters_[rasters_.size() - 1] = kPageTrailer;
+    return true;
+}
+
+bool PageAppender::Append(const QImage &image, const PageEntry &entry)
+{
+    if (!AddPage(entry))
+        return true;
+    PackPage(screen_, image, rasters_.data() + pageBytes_ * (count_ - 1), pageBytes_);
+    return count_ >= limit_;
+}
+
+bool PageAppender::Append(const QImage &image, int effect, int reserved, int speed, int dwell)
+{
+    return Append(image, PageEntry{effect, reserved, speed, dwell});
+}
+
+bool PageAppender::AppendRaster(QByteArrayView raster, const PageEntry &entry)
+{
+    if (!AddPage(entry))
+        return true;
+    char *dest = rasters_.data() + pageBytes_ * (count_ - 1);
+    const qsizetype copied = std::min(raster.size(), pageBytes_);
+    std::memcpy(dest, raster.data(), size_t(copied));
+    std::memset(dest + copied, 0xFF, size_t(pageBytes_ - copied));
+    return count_ >= limit_;
+}
+
+PageResult PageAppender::Finish()
+{
+    if (!open_.Ok())
+        return open_;
+    if (appended_ == 0)
+        return {};
+    return Store(screenIndex_, path_, header_ + rasters_);
+}
+
+} // namespace pelvoro

@@ -1,0 +1,301 @@
+#include "cli_command.h"
+
+#include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "config/config_store.h"
+#include "pages/data_files.h"
+#include "pages/page_store.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+
+// pages: the main-area page store of a screen (add, list, set, delete, move, export), through the
+// same code as the station's page list.
+namespace pelvoro::cli {
+
+namespace {
+
+struct Screen {
+    ScreenTable table;
+    int index = 0;
+};
+
+// Loads the screen table as the station does at start-up. Returns false (after saying why) when
+// the screen is not one of the configured screens.
+bool LoadScreen(int index, Screen *screen)
+{
+    EnterAppDir();
+    ConfigStore store;
+    screen->table.LastIndex = store.LoadLastIndex();
+    if (index > screen->table.LastIndex) {
+        Err(QStringLiteral("screen %1 does not exist: %2 screens are configured")
+                .arg(index + 1)
+                .arg(screen->table.LastIndex + 1));
+        return false;
+    }
+    store.LoadScreens(screen->table, screen->table.LastIndex);
+    screen->table.CurrentScreen = index;
+    screen->index = index;
+    return true;
+}
+
+std::optional<int> TakeRanged(CliArgs &args, const QString &name, int low, int high)
+{
+    const auto value = args.TakeIntOption(name);
+    if (value && (*value < low || *value > high))
+        throw UsageError{QStringLiteral("%1 takes a value from %2 to %3").arg(name).arg(low).arg(high)};
+    return value;
+}
+
+int TakePage(CliArgs &args)
+{
+    const auto page = TakeRanged(args, QStringLiteral("--page"), 1, 255);
+    if (!page)
+        throw UsageError{QStringLiteral("--page P is required")};
+    return *page;
+}
+
+// The system's message for a result that did nothing or failed.
+int Fail(const PageResult &result)
+{
+    Err(result.message);
+    return kRefused;
+}
+
+QString EntryJson(int page, const PageEntry &entry)
+{
+    return QStringLiteral(R"({"page": %1, "effect": %2, "reserved": %3, "speed": %4, "dwell": %5})")
+        .arg(page)
+        .arg(entry.effect)
+        .arg(entry.reserved)
+        .arg(entry.speed)
+        .arg(entry.dwell);
+}
+
+// A bitmap document becomes one page: drawn over the whole main area, stretched or shrunk in each
+// direction on its own, without smoothing.
+QImage DrawAsBitmapPage(const QImage &image, int width, int height)
+{
+    QImage page(width, height, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    QPainter painter(&page);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(0, 0, width, height), image);
+    return page;
+}
+
+int RunAdd(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    PageEntry entry;
+    entry.effect = TakeRanged(args, QStringLiteral("--effect"), 0, 255).value_or(0);
+    entry.speed = TakeRanged(args, QStringLiteral("--speed"), 0, kMaxSpeed).value_or(1);
+    entry.dwell = TakeRanged(args, QStringLiteral("--dwell"), 0, 255).value_or(1);
+    const QStringList files = args.Positional();
+    if (files.isEmpty())
+        throw UsageError{QStringLiteral("give at least one IMAGE")};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+
+    // Every image is read before the first page is added, so that a bad name adds nothing.
+    QList<QImage> images;
+    for (const QString &file : files) {
+        QImageReader reader(file);
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            Err(QStringLiteral("cannot read image %1: %2").arg(file, reader.errorString()));
+            return kRefused;
+        }
+        images.append(image);
+    }
+
+    PageAppender appender(screen.table, index);
+    if (!appender.OpenResult().Ok()) {
+        Err(appender.OpenResult().message);
+        // As the station does after an abandoned conversion: a file that lists no pages goes.
+        if (appender.OpenResult().status == PageStatus::Damaged && StoredPageCount(index) == 0)
+            QFile::remove(AppFile(PageFileName(index)));
+        return kRefused;
+    }
+    const ScreenInfo &info = screen.table[index];
+    bool stopped = false;
+    for (const QImage &image : images) {
+        if (appender.Append(DrawAsBitmapPage(image, info.Width, info.MainHeight), entry)) {
+            stopped = true;
+            break;
+        }
+    }
+    if (const PageResult written = appender.Finish(); !written.Ok())
+        return Fail(written);
+    if (stopped) {
+        Err(appender.LimitMessage());
+        return kRefused;
+    }
+    Out(QStringLiteral(R"({"added": %1, "pages": %2})").arg(appender.Appended()).arg(appender.PageCount()));
+    return kOk;
+}
+
+int RunList(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    if (!args.Positional().isEmpty())
+        throw UsageError{QStringLiteral("list takes no arguments besides --screen")};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+    const PageEntries result = ReadPageEntries(screen.table, index);
+    if (result.status == PageStatus::NoFile) {
+        Out(QStringLiteral("[]"));
+        return kOk;
+    }
+    if (!result.Ok())
+        return Fail(result);
+    QStringList items;
+    for (int k = 1; k <= result.entries.size(); ++k)
+        items.append(EntryJson(k, result.entries[k - 1]));
+    Out(QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']'));
+    return kOk;
+}
+
+int RunSet(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const int page = TakePage(args);
+    const auto effect = TakeRanged(args, QStringLiteral("--effect"), 0, 255);
+    const auto speed = TakeRanged(args, QStringLiteral("--speed"), 0, kMaxSpeed);
+    const auto dwell = TakeRanged(args, QStringLiteral("--dwell"), 0, 255);
+    const bool following = args.TakeFlag(QStringLiteral("--following"));
+    if (!args.Positional().isEmpty())
+        throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+    const PageEntries current = ReadPageEntries(screen.table, index);
+    if (!current.Ok())
+        return Fail(current);
+    if (page > current.entries.size()) {
+        Err(QStringLiteral("没有第%1页数据（共%2页）").arg(page).arg(current.entries.size()));
+        return kRefused;
+    }
+    PageEntry entry = current.entries[page - 1];
+    entry.effect = effect.value_or(entry.effect);
+    entry.speed = speed.value_or(entry.speed);
+    entry.dwell = dwell.value_or(entry.dwell);
+    const PageResult written = following
+                                   ? WritePageEntries(screen.table, index, page, int(current.entries.size()), entry)
+                                   : WritePageEntry(screen.table, index, page, entry);
+    return written.Ok() ? kOk : Fail(written);
+}
+
+int RunDelete(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const bool all = args.TakeFlag(QStringLiteral("--all"));
+    const auto page = TakeRanged(args, QStringLiteral("--page"), 1, 255);
+    if (all == page.has_value())
+        throw UsageError{QStringLiteral("give either --page P or --all")};
+    if (!args.Positional().isEmpty())
+        throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+    ConfigStore config;
+    if (all) {
+        const PageResult result = DeleteAllPages(screen.table, index, config);
+        // No file: there was nothing to delete.
+        return result.Ok() || result.status == PageStatus::NoFile ? kOk : Fail(result);
+    }
+    const PageResult result = DeletePage(screen.table, index, *page, config);
+    return result.Ok() ? kOk : Fail(result);
+}
+
+int RunMove(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const int page = TakePage(args);
+    const QStringList rest = args.Positional();
+    if (rest.size() != 1 || (rest[0] != QLatin1String("up") && rest[0] != QLatin1String("down")))
+        throw UsageError{QStringLiteral("give the direction: up or down")};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+    const MoveDirection direction = rest[0] == QLatin1String("up") ? MoveDirection::Up : MoveDirection::Down;
+    const PageResult result = MovePage(screen.table, index, page, direction);
+    return result.Ok() ? kOk : Fail(result);
+}
+
+int RunExport(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const int page = TakePage(args);
+    const QStringList rest = args.Positional();
+    if (rest.size() != 1)
+        throw UsageError{QStringLiteral("give OUT.png")};
+    Screen screen;
+    if (!LoadScreen(index, &screen))
+        return kRefused;
+    const PageRead read = ReadPage(screen.table, index, page);
+    if (!read.Ok())
+        return Fail(read);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!read.image.save(&buffer, "PNG") || !WriteFileAtomically(rest[0], png, &error)) {
+        Err(QStringLiteral("cannot write %1 %2").arg(rest[0], error).trimmed());
+        return kRefused;
+    }
+    return kOk;
+}
+
+int RunPages(CliArgs &args)
+{
+    const QStringList all = args.Rest();
+    if (all.isEmpty())
+        throw UsageError{QStringLiteral("give a sub-command: add, list, set, delete, move or export")};
+    CliArgs rest(all.mid(1));
+    const QString sub = all.first();
+    if (sub == QLatin1String("add"))
+        return RunAdd(rest);
+    if (sub == QLatin1String("list"))
+        return RunList(rest);
+    if (sub == QLatin1String("set"))
+        return RunSet(rest);
+    if (sub == QLatin1String("delete"))
+        return RunDelete(rest);
+    if (sub == QLatin1String("move"))
+        return RunMove(rest);
+    if (sub == QLatin1String("export"))
+        return RunExport(rest);
+    throw UsageError{QStringLiteral("unknown sub-command %1").arg(sub)};
+}
+
+} // namespace
+
+PELVORO_CLI_COMMAND(CliCommand{
+    QStringLiteral("pages"),
+    QStringLiteral("add, list, change, delete, move and export main-area pages"),
+    QStringLiteral(
+        "usage: pelvoro-cli [--dir DIR] pages SUB-COMMAND --screen K [options]\n\n"
+        "  pages add --screen K [--effect E] [--speed S] [--dwell T] IMAGE...\n"
+        "      one page per image, drawn over the whole main area (stretched, aspect ratio not kept);\n"
+        "      defaults: effect 0, speed 1, dwell 1. Prints {\"added\": n, \"pages\": P}. When the page\n"
+        "      limit is reached the pages so far are kept, the system's message goes to stderr, exit 1.\n"
+        "  pages list --screen K\n"
+        "      [{\"page\": 1, \"effect\": E, \"reserved\": R, \"speed\": S, \"dwell\": T}, ...], speed decoded.\n"
+        "  pages set --screen K --page P [--effect E] [--speed S] [--dwell T] [--following]\n"
+        "      rewrites page P's entry; --following gives this page and all after it the same values.\n"
+        "  pages delete --screen K --page P | --all\n"
+        "      schedules of the following pages move down with them; --all erases them all.\n"
+        "  pages move --screen K --page P up|down\n"
+        "  pages export --screen K --page P OUT.png\n\n"
+        "K is the screen number (1..64); E 0..255 (index into the card type's effect list), S 0..30,\n"
+        "T 0..255. A damaged page file is reported and exits 1.\n"),
+    RunPages,
+});
+
+} // namespace pelvoro::cli
