@@ -117,6 +117,7 @@ private:
     UserSettings users_;
     bool broadcastFlag_ = false;
     bool selectingFromCode_ = false;
+    bool effectRunning_ = false; // the effect preview plays into the preview window
     TitleAnimation animation_;
     QTimer titleTimer_;
     AddAreaMenuState menuState_;

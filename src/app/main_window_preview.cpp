@@ -2,17 +2,30 @@
 #include "app/main_window.h"
 
 #include "app/main_area_panel.h"
+#include "base/app_dir.h"
 #include "base/prompt.h"
 #include "pages/clock_text.h"
+#include "pages/data_files.h"
+#include "pages/page_store.h"
 #include "pages/ui/preview_window.h"
 
 #include <QDateTime>
+#include <QFile>
 
 namespace pelvoro {
 
 void Tfrmmain::SetPreview(TFrmdisplay *preview)
 {
     preview_ = preview;
+    preview->SetMainPageSource([this](int screen) { return ReadPage(table_, screen, 1).image; });
+    connect(mainPanel_, &MainAreaPanel::PageShown, preview, [this](int screen, int, const QImage &image) {
+        if (screen == preview_->ShownScreen() && !effectRunning_)
+            preview_->ShowPage(image);
+    });
+    connect(mainPanel_, &MainAreaPanel::PagesChanged, preview, [this](int screen) {
+        preview_->RedrawPreview(screen);
+        ShowClockText();
+    });
     connect(this, &Tfrmmain::PreviewRedrawRequested, preview, [this](int screen) {
         preview_->RedrawPreview(screen);
         ShowClockText();
@@ -44,8 +57,23 @@ void Tfrmmain::ShowClockText()
 
 void Tfrmmain::SaveShownPage(int screen, const QImage &page)
 {
-    Q_UNUSED(screen);
-    Q_UNUSED(page);
+    const int current = mainPanel_->ListedScreen() == screen ? mainPanel_->CurrentPage() : 0;
+    const bool fileExists = QFile::exists(AppFile(PageFileName(screen)));
+    if (!fileExists
+        || prompt_.Ask(QStringLiteral("是否保存对信息的修改？"), QStringLiteral("保存信息"),
+                       int(PromptButton::Yes) | int(PromptButton::No), PromptIcon::Question)
+               != PromptButton::Yes) {
+        // Discard the edit: the page is read again from the file.
+        preview_->ClearModified();
+        if (current > 0)
+            mainPanel_->SelectPage(current);
+        else
+            preview_->RedrawPreview(screen);
+        return;
+    }
+    const PageResult saved = SavePageImage(table_, screen, current, page);
+    if (saved.IsError())
+        prompt_.Message(saved.message, QStringLiteral("提示"), PromptIcon::Error);
 }
 
 } // namespace pelvoro
