@@ -7,6 +7,7 @@
 #include "base/app_dir.h"
 #include "base/prompt.h"
 #include "config/identity.h"
+#include "pages/effect_player.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -69,6 +70,8 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
 
     titleTimer_.setInterval(kTitleTickMs);
     connect(&titleTimer_, &QTimer::timeout, this, &Tfrmmain::OnTitleTimer);
+    effectTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&effectTimer_, &QTimer::timeout, this, &Tfrmmain::OnEffectTimer);
 
     Initialise();
     titleTimer_.start();
@@ -105,8 +108,7 @@ void Tfrmmain::ApplyLoginGate()
     for (QAction *action : toolbar_->actions())
         action->setEnabled(false);
     treePanel_->setEnabled(false);
-    for (QWidget *panel : {static_cast<QWidget *>(screenPanel_), static_cast<QWidget *>(mainPanel_),
-                           static_cast<QWidget *>(clockPanel_), static_cast<QWidget *>(titlePanel_)})
+    for (QWidget *panel : WorkPanels())
         panel->setEnabled(false);
 }
 
@@ -145,10 +147,14 @@ void Tfrmmain::OnTitleTimer()
     Q_EMIT ClockTick();
 }
 
+std::array<QWidget *, 4> Tfrmmain::WorkPanels() const
+{
+    return {screenPanel_, mainPanel_, clockPanel_, titlePanel_};
+}
+
 void Tfrmmain::ShowPanels(std::initializer_list<QWidget *> panels)
 {
-    for (QWidget *panel : {static_cast<QWidget *>(screenPanel_), static_cast<QWidget *>(mainPanel_),
-                           static_cast<QWidget *>(clockPanel_), static_cast<QWidget *>(titlePanel_)}) {
+    for (QWidget *panel : WorkPanels()) {
         if (std::find(panels.begin(), panels.end(), panel) == panels.end())
             panel->hide();
     }

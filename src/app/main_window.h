@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -26,6 +28,7 @@ class Prompt;
 class ScreenPanel;
 class TitlePanel;
 class TFrmdisplay;
+class EffectPlayer;
 
 // The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
 // four work panels and the two-panel status bar. It holds the working copy of all screens.
@@ -61,6 +64,11 @@ public:
     void OnTitleTimer();
     bool TitleTimerActive() const { return titleTimer_.isActive(); }
     const TitleAnimation &Animation() const { return animation_; }
+
+    // "预览": plays the main-area pages with their effects in the preview window until "停止".
+    void ToggleEffectPreview();
+    bool EffectPreviewRunning() const { return effectRunning_; }
+    void OnEffectTimer();
 
     bool BroadcastFlag() const { return broadcastFlag_; }
     const UserSettings &Users() const { return users_; }
@@ -100,12 +108,15 @@ private:
     void NotAvailableYet(const QString &caption);
     void ApplyMenuState();
     void ShowPanels(std::initializer_list<QWidget *> panels);
+    std::array<QWidget *, 4> WorkPanels() const;
     void SwitchToScreen(int screen);
     void ApplyLinkCommands(int screen, bool areaNode);
     void ClickArea(int screen, const QString &kindText);
     void ReportSaveFailure();
     void ShowClockText();
     void SaveShownPage(int screen, const QImage &page);
+    void StartEffectPreview();
+    void StopEffectPreview();
     QTreeWidgetItem *ScreenItem(int screen) const;
     // Selections made by code do not run the click handling.
     void SelectFromCode(QTreeWidgetItem *item);
@@ -120,6 +131,8 @@ private:
     bool effectRunning_ = false; // the effect preview plays into the preview window
     TitleAnimation animation_;
     QTimer titleTimer_;
+    QTimer effectTimer_;
+    std::unique_ptr<EffectPlayer> player_;
     AddAreaMenuState menuState_;
 
     QHash<QString, QAction *> commands_;

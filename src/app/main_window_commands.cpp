@@ -38,7 +38,7 @@ void Tfrmmain::BuildCommands()
     toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), notYet(QStringLiteral("打开")));
     toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), notYet(QStringLiteral("保存")));
     toolbar_->addSeparator();
-    toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), notYet(QStringLiteral("预览")))->setEnabled(false);
+    toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), [this] { ToggleEffectPreview(); })->setEnabled(false);
     toolbar_->addSeparator();
     QAction *decorate = toolButton(QStringLiteral("修饰"), QStringLiteral("修饰"), [] {});
     auto *decorations = new QMenu(this);

@@ -31,6 +31,7 @@ public:
 
     const QImage &Page() const { return page_; }
     void SetPage(QImage page) { page_ = std::move(page); }
+    QImage &MutablePage() { return page_; }
     // The rubber band (while drawn) or the floating selection's place.
     QRect Band() const { return band_; }
     bool ButtonDown() const { return buttonDown_; }

@@ -238,6 +238,11 @@ void TFrmdisplay::ShowPage(const QImage &page)
     UpdateEditWidgets();
 }
 
+void TFrmdisplay::RefreshMainArea()
+{
+    canvas_->update();
+}
+
 void TFrmdisplay::DropSelection(bool paste)
 {
     edit_.DropSelection(paste);

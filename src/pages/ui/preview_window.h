@@ -39,6 +39,11 @@ public:
     enum class Decoration { Hollow, Outline, Shadow };
     void Decorate(Decoration decoration);
 
+    // The effect preview plays straight into the shown main-area image; call RefreshMainArea()
+    // after changing it.
+    QImage &MainAreaImage() { return edit_.MutablePage(); }
+    void RefreshMainArea();
+
     // The shown main-area page and its edit state.
     const PageEdit &Edit() const { return edit_; }
     // After a save was declined or failed: forget the edit.
