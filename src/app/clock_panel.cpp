@@ -1,5 +1,9 @@
 #include "app/clock_panel.h"
 
+#include "config/screen_info.h"
+
+#include <QButtonGroup>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -33,10 +37,9 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     auto *clockLayout = new QVBoxLayout(clockBox_);
     clockControls_ = new QWidget(clockBox_);
     auto *clockForm = new QFormLayout(clockControls_);
-    clockForm->addRow(QStringLiteral("格式"),
-                      Combo(clockControls_, "CombDateTime",
-                            {QStringLiteral("2006年07月20日 星期一 00时00分00秒"),
-                             QStringLiteral("2006-07-20 Mon 00:00:00")}));
+    format_ = Combo(clockControls_, "CombDateTime",
+                    {QStringLiteral("2006年07月20日 星期一 00时00分00秒"), QStringLiteral("2006-07-20 Mon 00:00:00")});
+    clockForm->addRow(QStringLiteral("格式"), format_);
     auto *parts = new QHBoxLayout;
     const char *partNames[] = {"CheckBoxyear", "CheckBoxmon", "CheckBoxdata", "CheckBoxweek",
                                "CheckBoxhour", "CheckBoxmin", "CheckBoxsec"};
@@ -47,9 +50,11 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
         auto *box = new QCheckBox(partTexts[i], clockControls_);
         box->setObjectName(QLatin1String(partNames[i]));
         parts->addWidget(box);
+        parts_[size_t(i)] = box;
     }
     clockForm->addRow(parts);
-    clockForm->addRow(QStringLiteral("颜色"), Combo(clockControls_, "CombTimerColor", kColours));
+    clockColour_ = Combo(clockControls_, "CombTimerColor", kColours);
+    clockForm->addRow(QStringLiteral("颜色"), clockColour_);
     auto *sendClock = new QPushButton(QStringLiteral("发送时钟"), clockControls_);
     sendClock->setObjectName(QStringLiteral("SendClock"));
     clockForm->addRow(sendClock);
@@ -57,8 +62,13 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     auto *alignBox = new QGroupBox(QStringLiteral("对齐方式"), clockBox_);
     alignBox->setObjectName(QStringLiteral("RadioGrouptimer1"));
     auto *alignLayout = new QHBoxLayout(alignBox);
-    for (const QString &text : {QStringLiteral("居左"), QStringLiteral("居中"), QStringLiteral("居右")})
-        alignLayout->addWidget(new QRadioButton(text, alignBox));
+    align_ = new QButtonGroup(alignBox);
+    int id = 0;
+    for (const QString &text : {QStringLiteral("居左"), QStringLiteral("居中"), QStringLiteral("居右")}) {
+        auto *radio = new QRadioButton(text, alignBox);
+        align_->addButton(radio, id++);
+        alignLayout->addWidget(radio);
+    }
     alignment_ = alignBox;
     clockLayout->addWidget(alignBox);
     layout->addWidget(clockBox_, 2);
@@ -67,16 +77,75 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     auto *temperatureLayout = new QVBoxLayout(temperatureBox_);
     temperatureControls_ = new QWidget(temperatureBox_);
     auto *temperatureForm = new QFormLayout(temperatureControls_);
-    temperatureForm->addRow(QStringLiteral("显示格式"),
-                            Combo(temperatureControls_, "CombTemperatureMode",
-                                  {QStringLiteral("摄氏(℃)"), QStringLiteral("华氏(℉)")}));
-    temperatureForm->addRow(QStringLiteral("颜色"), Combo(temperatureControls_, "CombTemperature", kColours));
+    scale_ = Combo(temperatureControls_, "CombTemperatureMode", {QStringLiteral("摄氏(℃)"), QStringLiteral("华氏(℉)")});
+    temperatureForm->addRow(QStringLiteral("显示格式"), scale_);
+    temperatureColour_ = Combo(temperatureControls_, "CombTemperature", kColours);
+    temperatureForm->addRow(QStringLiteral("颜色"), temperatureColour_);
     auto *sendTemperature = new QPushButton(QStringLiteral("发送温度"), temperatureControls_);
     sendTemperature->setObjectName(QStringLiteral("SendTemperature"));
     temperatureForm->addRow(sendTemperature);
     temperatureLayout->addWidget(temperatureControls_);
     temperatureLayout->addStretch(1);
     layout->addWidget(temperatureBox_, 1);
+
+    auto clockChanged = [this] {
+        if (!loading_)
+            Q_EMIT ClockChanged();
+    };
+    auto temperatureChanged = [this] {
+        if (!loading_)
+            Q_EMIT TemperatureChanged();
+    };
+    connect(format_, &QComboBox::currentIndexChanged, this, clockChanged);
+    connect(clockColour_, &QComboBox::currentIndexChanged, this, clockChanged);
+    for (QCheckBox *box : parts_)
+        connect(box, &QCheckBox::toggled, this, clockChanged);
+    connect(align_, &QButtonGroup::idToggled, this, [clockChanged](int, bool checked) {
+        if (checked)
+            clockChanged();
+    });
+    connect(scale_, &QComboBox::currentIndexChanged, this, temperatureChanged);
+    connect(temperatureColour_, &QComboBox::currentIndexChanged, this, temperatureChanged);
+}
+
+void ClockPanel::Load(const ScreenInfo &screen)
+{
+    loading_ = true;
+    format_->setCurrentIndex(screen.ClockFormat);
+    for (size_t i = 0; i < parts_.size(); ++i)
+        parts_[i]->setChecked(screen.ClockParts[i]);
+    clockColour_->setCurrentIndex(screen.ClockColor);
+    align_->setExclusive(false);
+    for (QAbstractButton *button : align_->buttons())
+        button->setChecked(align_->id(button) == screen.ClockAlign);
+    align_->setExclusive(true);
+    scale_->setCurrentIndex(screen.TempFormat);
+    temperatureColour_->setCurrentIndex(screen.TempColor);
+    loading_ = false;
+}
+
+namespace {
+// A value outside a control's items (from a hand-edited file) shows as no selection; it is kept.
+void StoreChoice(int chosen, int &field)
+{
+    if (chosen >= 0)
+        field = chosen;
+}
+} // namespace
+
+void ClockPanel::StoreClock(ScreenInfo &screen) const
+{
+    StoreChoice(format_->currentIndex(), screen.ClockFormat);
+    for (size_t i = 0; i < parts_.size(); ++i)
+        screen.ClockParts[i] = parts_[i]->isChecked();
+    StoreChoice(clockColour_->currentIndex(), screen.ClockColor);
+    StoreChoice(align_->checkedId(), screen.ClockAlign);
+}
+
+void ClockPanel::StoreTemperature(ScreenInfo &screen) const
+{
+    StoreChoice(scale_->currentIndex(), screen.TempFormat);
+    StoreChoice(temperatureColour_->currentIndex(), screen.TempColor);
 }
 
 void ClockPanel::SetScreenCaptions(int screenIndex)

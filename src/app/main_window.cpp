@@ -67,6 +67,14 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
 
     BuildCommands();
     BuildAddAreaMenu();
+    connect(clockPanel_, &ClockPanel::ClockChanged, this, [this] {
+        clockPanel_->StoreClock(table_[table_.CurrentScreen]);
+        SaveAndShowClock();
+    });
+    connect(clockPanel_, &ClockPanel::TemperatureChanged, this, [this] {
+        clockPanel_->StoreTemperature(table_[table_.CurrentScreen]);
+        SaveAndShowClock();
+    });
 
     titleTimer_.setInterval(kTitleTickMs);
     connect(&titleTimer_, &QTimer::timeout, this, &Tfrmmain::OnTitleTimer);
@@ -169,6 +177,13 @@ void Tfrmmain::ReportSaveFailure()
 {
     prompt_.Message(QStringLiteral("无法保存配置文件“%1”：%2").arg(store_.Path(), store_.LastError()),
                     QStringLiteral("提示"), PromptIcon::Error);
+}
+
+void Tfrmmain::SaveAndShowClock()
+{
+    if (!store_.SaveScreens(table_, table_.LastIndex))
+        ReportSaveFailure();
+    ShowClockText();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

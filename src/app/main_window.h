@@ -114,6 +114,7 @@ private:
     void ClickArea(int screen, const QString &kindText);
     void ReportSaveFailure();
     void ShowClockText();
+    void SaveAndShowClock();
     void SaveShownPage(int screen, const QImage &page);
     void StartEffectPreview();
     void StopEffectPreview();

@@ -240,6 +240,7 @@ void Tfrmmain::ClickArea(int j, const QString &kindText)
     case AreaCategory::Temperature:
         ShowPanels({clockPanel_});
         clockPanel_->SetScreenCaptions(j);
+        clockPanel_->Load(table_[j]);
         clockPanel_->EnableFor(CategoryOf(*kind) == AreaCategory::Temperature);
         clockPanel_->setFocus();
         // Overlaid samples are easier to judge on an empty face.
