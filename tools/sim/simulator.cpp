@@ -1,0 +1,213 @@
+#include "simulator.h"
+
+#include "base/atomic_file.h"
+#include "comm/card_state.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QHostAddress>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace pelvoro::sim {
+namespace {
+
+void Print(const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void PrintErr(const QString &line)
+{
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+Simulator::Simulator(SimOptions options) : options_(std::move(options)) {}
+
+Simulator::~Simulator()
+{
+    delete notifier_;
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+}
+
+bool Simulator::Start(QString *error)
+{
+    if (!options_.stateDir.isEmpty()) {
+        if (!QDir().mkpath(options_.stateDir)) {
+            *error = QStringLiteral("cannot create the state directory %1").arg(options_.stateDir);
+            return false;
+        }
+        QStringList warnings;
+        LoadCardMemory(options_.stateDir, memory_, &warnings);
+        for (const QString &warning : warnings)
+            PrintErr(warning);
+    }
+    if (options_.tcpPort >= 0 && !StartTcp(error))
+        return false;
+    if (options_.serial && !StartSerial(error))
+        return false;
+    return true;
+}
+
+bool Simulator::StartTcp(QString *error)
+{
+    server_ = new QTcpServer();
+    if (!server_->listen(QHostAddress::LocalHost, quint16(options_.tcpPort))) {
+        *error = QStringLiteral("cannot listen on 127.0.0.1:%1: %2").arg(options_.tcpPort).arg(server_->errorString());
+        return false;
+    }
+    QObject::connect(server_, &QTcpServer::newConnection, server_, [this] {
+        while (QTcpSocket *socket = server_->nextPendingConnection()) {
+            const QString link = QStringLiteral("tcp#%1").arg(++connections_);
+            Print(QStringLiteral("%1: connected from %2:%3")
+                      .arg(link, socket->peerAddress().toString())
+                      .arg(socket->peerPort()));
+            // Each connection starts a clean exchange over the card's one memory.
+            auto card = std::make_shared<ControllerCard>(options_.card, &memory_);
+            QPointer<QTcpSocket> guarded(socket);
+            const auto write = [guarded](const QByteArray &bytes) {
+                if (guarded && guarded->state() == QAbstractSocket::ConnectedState) {
+                    guarded->write(bytes);
+                    guarded->flush();
+                }
+            };
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, card, link, write] {
+                if (socket->state() != QAbstractSocket::ConnectedState)
+                    return;
+                const QByteArray bytes = socket->readAll();
+                const ControllerCard::Output out = card->Feed(bytes);
+                Handle(link, out, write);
+                if (out.dropped) {
+                    Print(link + QStringLiteral(": closing the connection mid-frame"));
+                    socket->abort();
+                }
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket, card, link, write] {
+                Handle(link, card->Reset(), write);
+                Print(link + QStringLiteral(": closed"));
+                socket->deleteLater();
+            });
+        }
+    });
+    Print(QStringLiteral("listening on 127.0.0.1:%1").arg(server_->serverPort()));
+    return true;
+}
+
+bool Simulator::StartSerial(QString *error)
+{
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        *error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const char *name = ::ptsname(master_);
+    if (!name) {
+        *error = QStringLiteral("cannot name the pseudo-terminal");
+        return false;
+    }
+    const QString device = QString::fromLocal8Bit(name);
+    // Holding the other end open keeps the pair alive while the station closes and reopens it; raw
+    // mode so that nothing is echoed or held back for a line end before the station sets its own.
+    slave_ = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave_ < 0) {
+        *error = QStringLiteral("cannot open %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    termios settings{};
+    if (::tcgetattr(slave_, &settings) == 0) {
+        ::cfmakeraw(&settings);
+        ::tcsetattr(slave_, TCSANOW, &settings);
+    }
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    serialCard_ = std::make_unique<ControllerCard>(options_.card, &memory_);
+    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read);
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { OnSerialReadable(); });
+    Print(QStringLiteral("serial device %1").arg(device));
+    return true;
+}
+
+void Simulator::OnSerialReadable()
+{
+    char buffer[65536];
+    QByteArray bytes;
+    for (;;) {
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    if (bytes.isEmpty())
+        return;
+    const int master = master_;
+    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [master](const QByteArray &answer) {
+        qsizetype done = 0;
+        while (done < answer.size()) {
+            const ssize_t n = ::write(master, answer.constData() + done, size_t(answer.size() - done));
+            if (n > 0)
+                done += n;
+            else if (n < 0 && errno != EINTR && errno != EAGAIN)
+                break;
+        }
+    });
+}
+
+void Simulator::Handle(const QString &link, const ControllerCard::Output &out,
+                       const std::function<void(const QByteArray &)> &write)
+{
+    for (const CardExchange &exchange : out.exchanges)
+        Print(link + QStringLiteral(": ") + exchange.Describe());
+    for (int address : out.changed)
+        Keep(address);
+    for (const QByteArray &answer : out.answers) {
+        if (options_.delayMs > 0)
+            QTimer::singleShot(options_.delayMs, [write, answer] { write(answer); });
+        else
+            write(answer);
+    }
+}
+
+void Simulator::Keep(int address)
+{
+    if (options_.stateDir.isEmpty())
+        return;
+    const CardScreenMemory &screen = memory_.Screen(address);
+    QString error;
+    if (!SaveCardScreen(options_.stateDir, address, screen, &error))
+        PrintErr(QStringLiteral("cannot keep the state of screen %1: %2").arg(address).arg(error));
+    if (!options_.snapshot)
+        return;
+    const QImage image = RenderCardScreen(screen, options_.moduleType);
+    if (image.isNull())
+        return;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    const QString path = QDir(CardScreenFolder(options_.stateDir, address)).filePath(QStringLiteral("screen.png"));
+    if (!image.save(&buffer, "PNG") || !WriteFileAtomically(path, png, &error))
+        PrintErr(QStringLiteral("cannot write %1 %2").arg(path, error).trimmed());
+}
+
+} // namespace pelvoro::sim

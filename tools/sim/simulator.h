@@ -1,0 +1,55 @@
+#pragma once
+
+#include "comm/controller_card.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QTcpServer;
+class QSocketNotifier;
+
+// pelvoro-sim: one simulated controller card behind a TCP port and/or a pseudo-terminal. Every
+// link has its own ControllerCard (its own place in the exchange) over one shared memory.
+namespace pelvoro::sim {
+
+struct SimOptions {
+    CardOptions card;
+    int tcpPort = -1; // -1: no TCP; 0: any free port
+    bool serial = false;
+    QString stateDir;
+    bool snapshot = false;
+    int moduleType = 0;
+    int delayMs = 0;
+};
+
+class Simulator {
+public:
+    explicit Simulator(SimOptions options);
+    ~Simulator();
+
+    // Loads the state directory; false (with *error) when it cannot be used.
+    bool Start(QString *error);
+
+private:
+    bool StartTcp(QString *error);
+    bool StartSerial(QString *error);
+    void OnSerialReadable();
+    // Prints the exchanges, keeps what changed and sends the answers through `write`.
+    void Handle(const QString &link, const ControllerCard::Output &out,
+                const std::function<void(const QByteArray &)> &write);
+    void Keep(int address);
+
+    SimOptions options_;
+    CardMemory memory_;
+    QTcpServer *server_ = nullptr;
+    int connections_ = 0;
+    int master_ = -1;
+    int slave_ = -1;
+    QSocketNotifier *notifier_ = nullptr;
+    std::unique_ptr<ControllerCard> serialCard_;
+};
+
+} // namespace pelvoro::sim
