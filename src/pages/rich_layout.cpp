@@ -1,0 +1,352 @@
+#include "pages/rich_layout.h"
+
+#include "base/gbk.h"
+#include "pages/font_substitution.h"
+#include "pages/rtf_reader.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pelvoro {
+namespace {
+
+constexpr int kUnwrappedWidth = 1 << 24;
+
+// Characters the text engine would treat as breaks or tab stops are laid out as spaces: breaks are
+// the document's business, and a tab measures as one space when runs are measured alone too.
+QString ForLayout(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x2028 || u == 0x2029)
+            c = u' ';
+    }
+    return out;
+}
+
+const QString &DefaultFace()
+{
+    static const QString face = QStringLiteral("宋体");
+    return face;
+}
+
+} // namespace
+
+RichLayout::RichLayout(int wrapWidth) : wrapWidth_(wrapWidth) {}
+
+void RichLayout::SetWrapWidth(int pixels)
+{
+    if (pixels == wrapWidth_)
+        return;
+    wrapWidth_ = pixels;
+    Relayout();
+}
+
+void RichLayout::SetDocument(RichDocument document)
+{
+    document_ = std::move(document);
+    Relayout();
+}
+
+void RichLayout::LoadRichText(QByteArrayView bytes)
+{
+    SetDocument(ReadRichText(bytes));
+}
+
+bool RichLayout::LoadFile(const QString &path)
+{
+    std::optional<RichDocument> document = ReadRichTextFile(path);
+    if (!document)
+        return false;
+    SetDocument(std::move(*document));
+    return true;
+}
+
+void RichLayout::Clear()
+{
+    SetDocument(RichDocument{});
+}
+
+void RichLayout::Encode(ParagraphLayout *layout, const QString &text)
+{
+    layout->text = text;
+    layout->unitPos.assign(size_t(text.size()) + 1, 0);
+    QByteArray &bytes = layout->bytes;
+    bytes.clear();
+    bytes.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size();) {
+        layout->unitPos[size_t(i)] = int(bytes.size());
+        const QChar c = text[i];
+        if (c.unicode() < 0x80) {
+            bytes.append(char(c.unicode()));
+            ++i;
+            continue;
+        }
+        qsizetype width = 1;
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(c, text[i + 1]);
+            width = 2;
+            layout->unitPos[size_t(i + 1)] = int(bytes.size());
+        }
+        auto cached = gbkCache_.constFind(code);
+        if (cached == gbkCache_.constEnd()) {
+            QByteArray encoded = ToGbk(text.mid(i, width));
+            // Only a real double-byte pair or a plain ASCII byte keeps bytes and positions in step.
+            const bool pair = encoded.size() == 2 && static_cast<unsigned char>(encoded[0]) >= 0x81;
+            const bool ascii = encoded.size() == 1 && static_cast<unsigned char>(encoded[0]) < 0x80;
+            if (!pair && !ascii)
+                encoded = QByteArray(1, '?');
+            cached = gbkCache_.insert(code, encoded);
+        }
+        bytes.append(cached.value());
+        i += width;
+    }
+    layout->unitPos[size_t(text.size())] = int(bytes.size());
+}
+
+void RichLayout::Relayout()
+{
+    paragraphs_.clear();
+    lines_.clear();
+    paragraphs_.resize(size_t(document_.paragraphs.size()));
+    int position = 0;
+    for (qsizetype p = 0; p < document_.paragraphs.size(); ++p) {
+        const Paragraph &paragraph = document_.paragraphs[p];
+        ParagraphLayout &layout = paragraphs_[size_t(p)];
+        layout.start = position;
+        QString text;
+        QList<QTextLayout::FormatRange> ranges;
+        for (const TextRun &run : paragraph.runs) {
+            layout.runStart.push_back(int(text.size()));
+            QTextLayout::FormatRange range;
+            range.start = int(text.size());
+            range.length = int(run.text.size());
+            range.format.setFont(FontFor(run.format));
+            ranges.append(range);
+            text += run.text;
+        }
+        Encode(&layout, text);
+        position += int(layout.bytes.size()) + 2;
+
+        if (text.isEmpty()) {
+            lines_.push_back(Line{int(p), 0, 0});
+            continue;
+        }
+        QTextLayout engine(ForLayout(text), FontFor(paragraph.markFormat));
+        QTextOption option;
+        option.setWrapMode(wrapWidth_ > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+        engine.setTextOption(option);
+        engine.setFormats(ranges);
+        engine.beginLayout();
+        const int size = int(text.size());
+        for (QTextLine line = engine.createLine(); line.isValid(); line = engine.createLine()) {
+            // A line is laid out only once it has a width; without wrapping any width will do.
+            line.setLineWidth(wrapWidth_ > 0 ? wrapWidth_ : kUnwrappedWidth);
+            const int first = std::clamp(line.textStart(), 0, size);
+            lines_.push_back(Line{int(p), first, std::clamp(line.textLength(), 0, size - first)});
+        }
+        engine.endLayout();
+    }
+    positionCount_ = position;
+    if (!lines_.empty() && lines_.back().unitCount == 0)
+        lines_.pop_back();
+}
+
+const RichLayout::Line *RichLayout::LineAt(int line) const
+{
+    return line >= 0 && size_t(line) < lines_.size() ? &lines_[size_t(line)] : nullptr;
+}
+
+QByteArray RichLayout::LineText(int line) const
+{
+    const Line *l = LineAt(line);
+    if (!l)
+        return {};
+    const ParagraphLayout &p = paragraphs_[size_t(l->paragraph)];
+    const int from = p.unitPos[size_t(l->firstUnit)];
+    const int to = p.unitPos[size_t(l->firstUnit + l->unitCount)];
+    return p.bytes.mid(from, to - from);
+}
+
+QString RichLayout::LineString(int line) const
+{
+    const Line *l = LineAt(line);
+    if (!l)
+        return {};
+    return paragraphs_[size_t(l->paragraph)].text.mid(l->firstUnit, l->unitCount);
+}
+
+int RichLayout::LineStart(int line) const
+{
+    const Line *l = LineAt(line);
+    if (!l)
+        return 0;
+    const ParagraphLayout &p = paragraphs_[size_t(l->paragraph)];
+    return p.start + p.unitPos[size_t(l->firstUnit)];
+}
+
+int RichLayout::LineLength(int line) const
+{
+    const Line *l = LineAt(line);
+    if (!l)
+        return 0;
+    const ParagraphLayout &p = paragraphs_[size_t(l->paragraph)];
+    return p.unitPos[size_t(l->firstUnit + l->unitCount)] - p.unitPos[size_t(l->firstUnit)];
+}
+
+int RichLayout::LineParagraph(int line) const
+{
+    const Line *l = LineAt(line);
+    return l ? l->paragraph : -1;
+}
+
+ParagraphFormat RichLayout::LineParagraphFormat(int line) const
+{
+    const Line *l = LineAt(line);
+    return l ? document_.paragraphs[l->paragraph].format : ParagraphFormat{};
+}
+
+CharFormat RichLayout::LineMarkFormat(int line) const
+{
+    const Line *l = LineAt(line);
+    return l ? document_.paragraphs[l->paragraph].markFormat : CharFormat{};
+}
+
+int RichLayout::ParagraphAt(int position) const
+{
+    if (position < 0 || position >= positionCount_)
+        return -1;
+    const auto after = std::upper_bound(paragraphs_.begin(), paragraphs_.end(), position,
+                                        [](int pos, const ParagraphLayout &p) { return pos < p.start; });
+    return int(after - paragraphs_.begin()) - 1;
+}
+
+RichLayout::Segment RichLayout::SegmentAt(int position) const
+{
+    const int index = ParagraphAt(position);
+    if (index < 0)
+        return {};
+    const ParagraphLayout &p = paragraphs_[size_t(index)];
+    const Paragraph &paragraph = document_.paragraphs[index];
+    const int offset = position - p.start;
+    const int length = int(p.bytes.size());
+    if (offset >= length)
+        return {&paragraph.markFormat, p.start + length + 2};
+    // The UTF-16 unit holding this position, then the run holding that unit.
+    const auto unitAfter = std::upper_bound(p.unitPos.begin(), p.unitPos.end(), offset);
+    const int unit = int(unitAfter - p.unitPos.begin()) - 1;
+    const auto runAfter = std::upper_bound(p.runStart.begin(), p.runStart.end(), unit);
+    const int run = int(runAfter - p.runStart.begin()) - 1;
+    const int runEndUnit = size_t(run + 1) < p.runStart.size() ? p.runStart[size_t(run + 1)] : int(p.text.size());
+    return {&paragraph.runs[run].format, p.start + p.unitPos[size_t(runEndUnit)]};
+}
+
+bool RichLayout::IsParagraphBreak(int position) const
+{
+    const int index = ParagraphAt(position);
+    if (index < 0)
+        return false;
+    const ParagraphLayout &p = paragraphs_[size_t(index)];
+    return position - p.start >= int(p.bytes.size());
+}
+
+CharFormat RichLayout::FormatAt(int position) const
+{
+    const Segment segment = SegmentAt(position);
+    return segment.format ? *segment.format : CharFormat{};
+}
+
+bool RichLayout::IsUniform(int from, int to) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, positionCount_);
+    if (from >= to)
+        return true;
+    const Segment first = SegmentAt(from);
+    for (int position = first.end; position < to;) {
+        const Segment next = SegmentAt(position);
+        if (!next.format || !SameRunFormat(*first.format, *next.format))
+            return false;
+        position = next.end;
+    }
+    return true;
+}
+
+QString RichLayout::Text(int from, int to) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, positionCount_);
+    QString text;
+    int index = ParagraphAt(from);
+    if (index < 0)
+        return text;
+    for (; size_t(index) < paragraphs_.size(); ++index) {
+        const ParagraphLayout &p = paragraphs_[size_t(index)];
+        if (p.start >= to)
+            break;
+        // Units from the first one at or after `from`; the last entry of unitPos is the text's end.
+        const auto first = std::lower_bound(p.unitPos.begin(), p.unitPos.end() - 1, from - p.start);
+        for (auto unit = first; unit != p.unitPos.end() - 1 && p.start + *unit < to; ++unit)
+            text += p.text[unit - p.unitPos.begin()];
+        const int breakAt = p.start + int(p.bytes.size());
+        if (breakAt >= from && breakAt < to)
+            text += u'\r';
+        if (breakAt + 1 >= from && breakAt + 1 < to)
+            text += u'\n';
+    }
+    return text;
+}
+
+int RichLayout::PixelSize(int points)
+{
+    return std::max(1, int(std::lround(points * 96.0 / 72.0)));
+}
+
+QFont RichLayout::FontFor(const CharFormat &format)
+{
+    const QString &face = format.face.isEmpty() ? DefaultFace() : format.face;
+    QFont font;
+    QStringList families{face};
+    families += SubstitutesFor(face);
+    font.setFamilies(families);
+    font.setPixelSize(PixelSize(format.PointSize()));
+    font.setBold(format.bold);
+    font.setItalic(format.italic);
+    font.setUnderline(format.underline);
+    font.setStrikeOut(format.strike);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
+int RichLayout::TextWidth(const QString &text, const CharFormat &format)
+{
+    return QFontMetrics(FontFor(format)).horizontalAdvance(ForLayout(text));
+}
+
+bool RichLayout::DrawText(QImage *image, int x, int y, const QString &text, const CharFormat &format,
+                          const QColor &color)
+{
+    if (!image || image->isNull() || image->format() == QImage::Format_Indexed8 ||
+        image->format() == QImage::Format_Mono || image->format() == QImage::Format_MonoLSB)
+        return false; // QPainter cannot draw on these
+    QPainter painter;
+    if (!painter.begin(image))
+        return false;
+    const QFont font = FontFor(format);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(QPoint(x, y + QFontMetrics(font).ascent()), ForLayout(text));
+    return true;
+}
+
+} // namespace pelvoro
