@@ -175,8 +175,7 @@ void Tfrmmain::ShowPanels(std::initializer_list<QWidget *> panels)
 
 void Tfrmmain::ReportSaveFailure()
 {
-    prompt_.Message(QStringLiteral("无法保存配置文件“%1”：%2").arg(store_.Path(), store_.LastError()),
-                    QStringLiteral("提示"), PromptIcon::Error);
+    prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
 }
 
 void Tfrmmain::SaveAndShowClock()

@@ -92,6 +92,11 @@ ConfigStore::ConfigStore() : ConfigStore(AppFile(kConfigFileName)) {}
 
 ConfigStore::ConfigStore(QString path) : path_(std::move(path)) {}
 
+QString ConfigStore::SaveFailureMessage() const
+{
+    return QStringLiteral("无法保存配置文件“%1”：%2").arg(path_, lastError_);
+}
+
 IniDocument ConfigStore::Read() const
 {
     QByteArray bytes;

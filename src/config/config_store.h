@@ -28,6 +28,8 @@ public:
     const QString &Path() const { return path_; }
     // Why the last write failed (empty after a success).
     const QString &LastError() const { return lastError_; }
+    // What the operator is told when a write failed.
+    QString SaveFailureMessage() const;
 
     void LoadScreens(ScreenTable &table, int n) const;
     bool SaveScreens(const ScreenTable &table, int n);
