@@ -13,27 +13,20 @@
 namespace pelvoro::test {
 namespace {
 
+QImage Filled(QRgb colour)
+{
+    QImage page(64, 16, QImage::Format_RGB32);
+    page.fill(colour);
+    return page;
+}
+
 class EffectPreviewTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
-        ScreenTable pagesTable;
-        pagesTable[0] = DefaultScreenInfo();
-        pagesTable[0].Width = 64;
-        pagesTable[0].Height = 16;
-        pagesTable[0].MainHeight = 16;
-        pagesTable[0].Areas = {"主区", "", "", ""};
-        PageAppender appender(pagesTable, 0);
         // Page 1 wipes in from the left ("4.右覆盖", 6 dots a tick), page 2 turns ("2.翻页").
-        const std::pair<QRgb, int> pages[] = {{0xFFFF0000u, 3}, {0xFF00FF00u, 1}};
-        for (const auto &[colour, effect] : pages) {
-            QImage page(64, 16, QImage::Format_RGB32);
-            page.fill(colour);
-            appender.Append(page, effect, 0, 1, 1);
-        }
-        ASSERT_TRUE(appender.Finish().Ok());
+        WriteMainAreaScreen({{Filled(0xFFFF0000u), 3}, {Filled(0xFF00FF00u), 1}});
         Start();
         window->SetPreview(&preview);
         Click(AreaNode(0, 0));

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <vector>
 
 namespace pelvoro::test {
 
@@ -36,6 +37,8 @@ protected:
         ASSERT_FALSE(rect.isEmpty());
         QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, rect.center());
     }
+    // A 64 × 16 screen whose whole face is the main area, with one page per image in its page file.
+    void WriteMainAreaScreen(const std::vector<std::pair<QImage, int>> &pagesWithEffects);
     QString Config() const { return FromGbkBytes(ReadFile(QStringLiteral("SysConfig.ini"))); }
     static QString FromGbkBytes(const QByteArray &bytes);
 

@@ -5,6 +5,7 @@
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
 #include "base/gbk.h"
+#include "pages/page_store.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +18,21 @@ namespace pelvoro::test {
 QString MainWindowTest::FromGbkBytes(const QByteArray &bytes)
 {
     return FromGbk(bytes);
+}
+
+void MainWindowTest::WriteMainAreaScreen(const std::vector<std::pair<QImage, int>> &pagesWithEffects)
+{
+    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
+    ScreenTable pagesTable;
+    pagesTable[0] = DefaultScreenInfo();
+    pagesTable[0].Width = 64;
+    pagesTable[0].Height = 16;
+    pagesTable[0].MainHeight = 16;
+    pagesTable[0].Areas = {"主区", "", "", ""};
+    PageAppender appender(pagesTable, 0);
+    for (const auto &[page, effect] : pagesWithEffects)
+        appender.Append(page, effect, 0, 1, 1);
+    ASSERT_TRUE(appender.Finish().Ok());
 }
 
 namespace {

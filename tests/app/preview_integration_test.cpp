@@ -17,21 +17,14 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
-        ScreenTable pagesTable;
-        pagesTable[0] = DefaultScreenInfo();
-        pagesTable[0].Width = 64;
-        pagesTable[0].Height = 16;
-        pagesTable[0].MainHeight = 16;
-        pagesTable[0].Areas = {"主区", "", "", ""};
-        PageAppender appender(pagesTable, 0);
+        std::vector<std::pair<QImage, int>> pages;
         for (QRgb colour : {0xFFFF0000u, 0xFF00FF00u}) {
             QImage page(64, 16, QImage::Format_RGB32);
             page.fill(Qt::black);
             page.setPixel(10, 5, colour);
-            appender.Append(page, 0, 0, 1, 1);
+            pages.push_back({page, 0});
         }
-        ASSERT_TRUE(appender.Finish().Ok());
+        WriteMainAreaScreen(pages);
         Start();
         window->SetPreview(&preview);
     }
