@@ -1,0 +1,317 @@
+#include "pages/page_conversion.h"
+
+#include "pages/rich_layout.h"
+#include "pages/word_to_rtf.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace pelvoro {
+namespace {
+
+constexpr QRgb kPureRed = 0xFFFF0000;
+
+// Draws the pages of a text document line by line.
+class LineLoop {
+public:
+    LineLoop(const ScreenInfo &screen, RichLayout &layout, PageAppender &appender, ConversionObserver &observer,
+             const PageEntry &attributes, ConversionResult &result)
+        : w_(screen.Width), h_(screen.MainHeight), layout_(layout), appender_(appender), observer_(observer),
+          attributes_(attributes), result_(result), image_(w_, h_, QImage::Format_RGB32)
+    {
+        image_.fill(Qt::black);
+    }
+
+    void Run();
+
+private:
+    // Appends the drawn page; returns true when the page store is now full.
+    bool AppendPage();
+    void Stop(const QString &message)
+    {
+        observer_.Message(message, true);
+        result_.stopped = true;
+    }
+
+    int w_;
+    int h_;
+    RichLayout &layout_;
+    PageAppender &appender_;
+    ConversionObserver &observer_;
+    PageEntry attributes_;
+    ConversionResult &result_;
+    QImage image_;
+};
+
+bool LineLoop::AppendPage()
+{
+    ReduceToPalette(image_);
+    const bool full = appender_.Append(image_, attributes_);
+    if (appender_.Appended() > result_.appended) {
+        result_.appended = appender_.Appended();
+        observer_.PageAppended(appender_.PageCount(), image_);
+    }
+    image_.fill(Qt::black);
+    if (full)
+        result_.limitReached = true;
+    return full;
+}
+
+void LineLoop::Run()
+{
+    const int n = layout_.LineCount();
+    observer_.ProgressRange(n);
+    int y = 0;
+    int t = 0;
+    for (int i = 0; i < n; ++i) {
+        observer_.Progress(i + 1);
+        // The running position: where the previous line and its paragraph break ended.
+        int s = layout_.LineStart(i);
+        const int lineStart = s;
+        const QByteArray text = layout_.LineText(i);
+        const int len = int(text.size());
+        const ParagraphFormat paragraph = layout_.LineParagraphFormat(i);
+        int w = 0;
+        if (paragraph.alignment == Alignment::Center || paragraph.alignment == Alignment::Right)
+            w = std::min(w_, RichLayout::TextWidth(layout_.LineString(i), layout_.FormatAt(layout_.LineStart(i))));
+        const int factor = SpacingFactor(paragraph);
+        int l = len == 0 ? LineHeight(layout_.LineMarkFormat(i).PointSize(), factor) : 0;
+        if (l > h_) {
+            Stop(QStringLiteral("添加文件中有字体高度大于显示主区域高度！"));
+            return;
+        }
+        for (int k = 0; k < len;) {
+            const int size = layout_.FormatAt(s + k).PointSize();
+            const int height = LineHeight(size, factor);
+            if (height > l) {
+                l = height;
+                t = GlyphHeight(size);
+                if (l > h_) {
+                    Stop(QStringLiteral("欲添加文件中有字体高度大于显示主区域高度！"));
+                    return;
+                }
+            }
+            k += static_cast<unsigned char>(text[k]) >= 0x80 ? 2 : 1;
+        }
+        int x = 0;
+        if (paragraph.alignment == Alignment::Center)
+            x = (w_ - w) / 2;
+        else if (paragraph.alignment == Alignment::Right)
+            x = w_ - w;
+        if (len > 0 && h_ - y < t) {
+            if (AppendPage())
+                return;
+            y = 0;
+        }
+        // Runs of one format; black and automatic text is drawn in pure red.
+        const int end = s + len;
+        while (s < end) {
+            const CharFormat format = layout_.FormatAt(s);
+            int runEnd = s;
+            while (runEnd < end) {
+                const int step = static_cast<unsigned char>(text[runEnd - lineStart]) >= 0x80 ? 2 : 1;
+                if (!layout_.IsUniform(s, runEnd + step))
+                    break;
+                runEnd += step;
+            }
+            const QString runText = layout_.Text(s, runEnd);
+            const bool black = format.autoColor || (format.color & 0xFFFFFF) == 0;
+            RichLayout::DrawText(&image_, x, y, runText, format, QColor::fromRgb(black ? kPureRed : format.color));
+            x += RichLayout::TextWidth(runText, format);
+            s = runEnd;
+        }
+        if (i == n - 1 && AppendPage())
+            return;
+        y += l;
+        if (appender_.PageCount() >= appender_.Limit()) {
+            result_.limitReached = true;
+            return;
+        }
+    }
+}
+
+ConversionResult Fail(PageResult result)
+{
+    ConversionResult failed;
+    failed.written = std::move(result);
+    return failed;
+}
+
+} // namespace
+
+QStringList DocumentFilters()
+{
+    return {QStringLiteral("Rich Text Format(*.rtf)"), QStringLiteral("Word文档(*.doc)"),
+            QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("Tavrel Cell(*.bls)")};
+}
+
+int SpacingFactor(const ParagraphFormat &format)
+{
+    switch (format.spacingRule) {
+    case LineSpacingRule::Single: return 15;
+    case LineSpacingRule::OneAndHalf: return 30;
+    case LineSpacingRule::Double: return 30;
+    case LineSpacingRule::AtLeast: return 40;
+    // Not one of the control's four rules: exact spacing lays out like single spacing, a multiple
+    // of single spacing scales it (20 twentieths are one line).
+    case LineSpacingRule::Exactly: return 15;
+    case LineSpacingRule::Multiple: return std::max(1, 15 * format.spacingValue / 20);
+    }
+    return 15;
+}
+
+int LineHeight(int points, int factor)
+{
+    // In extended precision and rounded half to even, as the layout has always computed it.
+    const long double height = static_cast<long double>(points) * 1.74L * factor / 20.0L;
+    return static_cast<int>(std::nearbyint(height));
+}
+
+int GlyphHeight(int points)
+{
+    return static_cast<int>(std::nearbyint(static_cast<long double>(points) * 96.0L / 72.0L));
+}
+
+const QList<QRgb> &DrawingPalette()
+{
+    static const QList<QRgb> palette = {
+        0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
+        0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF,
+    };
+    return palette;
+}
+
+void ReduceToPalette(QImage &image)
+{
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    QRgb lastIn = 0xFF000000;
+    QRgb lastOut = 0xFF000000;
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb in = line[x] | 0xFF000000;
+            if (in != lastIn) {
+                lastIn = in;
+                int best = 0;
+                int bestDistance = INT_MAX;
+                for (QRgb candidate : DrawingPalette()) {
+                    const int dr = qRed(in) - qRed(candidate);
+                    const int dg = qGreen(in) - qGreen(candidate);
+                    const int db = qBlue(in) - qBlue(candidate);
+                    const int distance = dr * dr + dg * dg + db * db;
+                    if (distance < bestDistance) {
+                        bestDistance = distance;
+                        best = int(candidate);
+                    }
+                }
+                lastOut = QRgb(best);
+            }
+            line[x] = lastOut;
+        }
+    }
+}
+
+ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes,
+                              DocumentKind kind, const QString &path, RichLayout &layout,
+                              ConversionObserver &observer)
+{
+    const ScreenInfo &screen = table[screenIndex];
+    PageAppender appender(table, screenIndex);
+    if (!appender.OpenResult().Ok())
+        return Fail(appender.OpenResult());
+    ConversionResult result;
+    observer.ProgressRange(100);
+    observer.Progress(0);
+    switch (kind) {
+    case DocumentKind::RichText:
+    case DocumentKind::Word: {
+        layout.SetWrapWidth(screen.Width + 7);
+        if (!layout.LoadFile(path))
+            return Fail({PageStatus::IoError, QStringLiteral("读写文件出错：") + path});
+        LineLoop(screen, layout, appender, observer, attributes, result).Run();
+        break;
+    }
+    case DocumentKind::Bitmap: {
+        QImage bitmap(path);
+        if (bitmap.isNull()) {
+            observer.HideProgress();
+            return Fail({PageStatus::IoError, QStringLiteral("无法读取图片文件：") + path});
+        }
+        // Stretched or shrunk in each direction independently, nearest dot for dot.
+        QImage page = bitmap.convertToFormat(QImage::Format_RGB32)
+                          .scaled(screen.Width, screen.MainHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        appender.Append(page, attributes);
+        result.appended = appender.Appended();
+        if (result.appended > 0)
+            observer.PageAppended(appender.PageCount(), page);
+        result.limitReached = appender.PageCount() >= appender.Limit();
+        break;
+    }
+    case DocumentKind::Table:
+        observer.HideProgress();
+        return Fail({PageStatus::Refused, QStringLiteral("表格文件的导入功能尚未提供。")});
+    }
+    if (result.limitReached)
+        observer.Message(appender.LimitMessage(), false);
+    observer.HideProgress();
+    result.written = appender.Finish();
+    return result;
+}
+
+} // namespace pelvoro
+
+namespace pelvoro {
+
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind,
+                                const QStringList &files, RichLayout &layout, ConversionObserver &observer,
+                                const PageEntry &attributes)
+{
+    AddDocumentsResult added;
+    for (int i = 0; i < files.size(); ++i) {
+        QString path = files[i];
+        if (kind == DocumentKind::RichText) {
+            layout.SetWrapWidth(table[screenIndex].Width + 7);
+            if (!layout.LoadFile(path)) {
+                observer.Message(QStringLiteral("读写文件出错：") + path, false);
+                added.stopped = true;
+                return added;
+            }
+            if (layout.LineCount() == 0) {
+                observer.Message(QStringLiteral("选择的第") + QString::number(i + 1)
+                                     + QStringLiteral("个文件内容为空,结束转换!"),
+                                 true);
+                added.stopped = true;
+                return added;
+            }
+        } else if (kind == DocumentKind::Word) {
+            const WordConversion word = WordToRtf(path);
+            if (word.outcome != WordConversion::Outcome::Converted) {
+                observer.Message(word.message, false);
+                added.stopped = true;
+                return added;
+            }
+            path = word.rtfPath;
+        }
+        observer.Status(QStringLiteral("状态:正在转换") + QString::number(screenIndex + 1)
+                        + QStringLiteral("号显示屏数据..."));
+        const ConversionResult converted = ConvertPages(table, screenIndex, attributes, kind, path, layout, observer);
+        observer.Status(QString());
+        added.pagesAdded += converted.appended;
+        if (converted.written.IsError()) {
+            observer.Message(converted.written.message, false);
+            added.stopped = true;
+            return added;
+        }
+        ++added.filesConverted;
+        if (converted.limitReached) {
+            added.limitReached = true;
+            added.stopped = i + 1 < files.size();
+            return added;
+        }
+    }
+    return added;
+}
+
+} // namespace pelvoro

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "config/screen_info.h"
+#include "pages/page_store.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+// Documents become main-area pages: rich text laid out line by line, Word documents through rich
+// text, bitmaps scaled to the area. The pages are appended to the screen's page file in one write.
+namespace pelvoro {
+
+class RichLayout;
+
+enum class DocumentKind { RichText = 1, Word = 2, Bitmap = 3, Table = 4 };
+
+// The add command's dialog filters, in the order of their kinds.
+QStringList DocumentFilters();
+
+// What the conversion shows while it runs: the progress bar and the messages of a stop.
+struct ConversionObserver {
+    virtual ~ConversionObserver() = default;
+    virtual void ProgressRange(int maximum) { Q_UNUSED(maximum); }
+    virtual void Progress(int position) { Q_UNUSED(position); }
+    virtual void HideProgress() {}
+    // A message box; `warning` selects the warning icon.
+    virtual void Message(const QString &text, bool warning) = 0;
+    // Status panel text while a file is converted.
+    virtual void Status(const QString &text) { Q_UNUSED(text); }
+    // A page was appended (its number in the file and its image).
+    virtual void PageAppended(int page, const QImage &image) { Q_UNUSED(page); Q_UNUSED(image); }
+};
+
+struct ConversionResult {
+    PageResult written;     // the page file's write, or why nothing could be appended
+    int appended = 0;       // pages appended by this conversion
+    bool limitReached = false; // the page store is full: the add command is disabled
+    bool stopped = false;   // a message ended the conversion early
+};
+
+// Converts one document of `kind` (a rich-text file for kinds 1 and 2) into pages of the screen's
+// main area with the given attributes. `layout` plays the hidden rich-text control; it keeps the
+// document afterwards.
+ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes,
+                              DocumentKind kind, const QString &path, RichLayout &layout,
+                              ConversionObserver &observer);
+
+// The add command: converts `files` in order with the kind of the chosen filter, as pages with
+// effect 0, speed 1 and dwell 1 (or the given attributes). An empty rich-text file, a missing
+// converter for Word documents, a full page store or a file error stop the remaining files.
+struct AddDocumentsResult {
+    int filesConverted = 0;
+    int pagesAdded = 0;
+    bool limitReached = false;
+    bool stopped = false; // a message stopped the command before its last file
+};
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind,
+                                const QStringList &files, RichLayout &layout, ConversionObserver &observer,
+                                const PageEntry &attributes = {0, 0, 1, 1});
+
+// Line heights of the layout: s × 1.74 × factor / 20 and s × 96 / 72, to the nearest integer.
+int SpacingFactor(const struct ParagraphFormat &format);
+int LineHeight(int points, int factor);
+int GlyphHeight(int points);
+
+// The station's 16-colour drawing palette and the reduction of a drawn page to it.
+const QList<QRgb> &DrawingPalette();
+void ReduceToPalette(QImage &image);
+
+} // namespace pelvoro
