@@ -119,9 +119,7 @@ MainAreaPanel::MainAreaPanel(ScreenTable &table, Prompt &prompt, QWidget *parent
     connect(up_, &QToolButton::clicked, this, [this] { Move(MoveDirection::Up); });
     connect(down_, &QToolButton::clicked, this, [this] { Move(MoveDirection::Down); });
     connect(send_, &QPushButton::clicked, this, &MainAreaPanel::Send);
-    connect(add_, &QToolButton::clicked, this, [this] {
-        prompt_.Message(QStringLiteral("“添加数据页”功能尚未提供。"), QStringLiteral("提示"), PromptIcon::Information);
-    });
+    connect(add_, &QToolButton::clicked, this, &MainAreaPanel::AddPagesRequested);
     // An edit counts only once the operator has entered it since the last click in the programme
     // tree; values set while a page is selected do not.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {

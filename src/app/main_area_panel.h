@@ -61,6 +61,8 @@ public:
     static constexpr int kNodeImageRole = Qt::UserRole + 1;
 
 Q_SIGNALS:
+    // "添加数据页": the main window converts documents into pages.
+    void AddPagesRequested();
     // A page was selected and decoded: `image` is the main area (W x MainHeight) of that page.
     void PageShown(int screenIndex, int page, const QImage &image);
     // The page file of the screen changed (entries, order, pages added or removed).

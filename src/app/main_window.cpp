@@ -8,6 +8,7 @@
 #include "base/prompt.h"
 #include "config/identity.h"
 #include "pages/effect_player.h"
+#include "pages/rich_layout.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -42,7 +43,7 @@ constexpr int kSummaryPanelWidth = 174;
 } // namespace
 
 Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
-    : QMainWindow(parent), table_(table), prompt_(prompt)
+    : QMainWindow(parent), table_(table), prompt_(prompt), layout_(std::make_unique<RichLayout>())
 {
     setObjectName(QStringLiteral("Tfrmmain"));
     resize(800, 560);
@@ -67,6 +68,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
 
     BuildCommands();
     BuildAddAreaMenu();
+    connect(mainPanel_, &MainAreaPanel::AddPagesRequested, this, &Tfrmmain::AddDataPages);
     connect(clockPanel_, &ClockPanel::ClockChanged, this, [this] {
         clockPanel_->StoreClock(table_[table_.CurrentScreen]);
         SaveAndShowClock();

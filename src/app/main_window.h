@@ -29,6 +29,7 @@ class ScreenPanel;
 class TitlePanel;
 class TFrmdisplay;
 class EffectPlayer;
+class RichLayout;
 
 // The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
 // four work panels and the two-panel status bar. It holds the working copy of all screens.
@@ -64,6 +65,9 @@ public:
     void OnTitleTimer();
     bool TitleTimerActive() const { return titleTimer_.isActive(); }
     const TitleAnimation &Animation() const { return animation_; }
+
+    // "添加数据页": documents chosen in the open dialog become pages of the current screen.
+    void AddDataPages();
 
     // "预览": plays the main-area pages with their effects in the preview window until "停止".
     void ToggleEffectPreview();
@@ -134,6 +138,8 @@ private:
     QTimer titleTimer_;
     QTimer effectTimer_;
     std::unique_ptr<EffectPlayer> player_;
+    // Lays out documents for the conversions, as the preview's hidden rich-text control did.
+    std::unique_ptr<RichLayout> layout_;
     AddAreaMenuState menuState_;
 
     QHash<QString, QAction *> commands_;

@@ -22,6 +22,8 @@ PromptButton ScriptedPrompt::Ask(const QString &text, const QString &caption, Pr
 QStringList ScriptedPrompt::OpenFiles(FileDialogRequest &request)
 {
     fileDialogs.append(request);
+    if (!filterIndexes.isEmpty())
+        request.filterIndex = filterIndexes.dequeue();
     if (files.isEmpty()) {
         ADD_FAILURE() << "unscripted file dialog: " << request.caption.toStdString();
         return {};

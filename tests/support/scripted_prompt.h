@@ -25,6 +25,7 @@ public:
 
     QQueue<PromptButton> answers;
     QQueue<QStringList> files;
+    QQueue<int> filterIndexes; // the filter the operator picks in the next file dialog
     QList<Shown> messages;  // message boxes in order
     QList<Shown> questions; // questions in order
     QList<FileDialogRequest> fileDialogs;
