@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei fonts-liberation2
   xvfb xauth
+  libreoffice-writer-nogui
 )
 
 install_packages() {

@@ -146,6 +146,12 @@ QStringList DocumentFilters()
             QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("Tavrel Cell(*.bls)")};
 }
 
+QImage BitmapPage(const QImage &bitmap, int width, int height)
+{
+    return bitmap.convertToFormat(QImage::Format_RGB32)
+        .scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 int SpacingFactor(const ParagraphFormat &format)
 {
     switch (format.spacingRule) {
@@ -239,9 +245,7 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
             observer.HideProgress();
             return Fail({PageStatus::IoError, QStringLiteral("无法读取图片文件：") + path});
         }
-        // Stretched or shrunk in each direction independently, nearest dot for dot.
-        QImage page = bitmap.convertToFormat(QImage::Format_RGB32)
-                          .scaled(screen.Width, screen.MainHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QImage page = BitmapPage(bitmap, screen.Width, screen.MainHeight);
         appender.Append(page, attributes);
         result.appended = appender.Appended();
         if (result.appended > 0)
@@ -299,6 +303,7 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
         const ConversionResult converted = ConvertPages(table, screenIndex, attributes, kind, path, layout, observer);
         observer.Status(QString());
         added.pagesAdded += converted.appended;
+        added.stopped |= converted.stopped;
         if (converted.written.IsError()) {
             observer.Message(converted.written.message, false);
             added.stopped = true;
@@ -307,7 +312,7 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
         ++added.filesConverted;
         if (converted.limitReached) {
             added.limitReached = true;
-            added.stopped = i + 1 < files.size();
+            added.stopped |= i + 1 < files.size();
             return added;
         }
     }

@@ -54,11 +54,15 @@ struct AddDocumentsResult {
     int filesConverted = 0;
     int pagesAdded = 0;
     bool limitReached = false;
-    bool stopped = false; // a message stopped the command before its last file
+    bool stopped = false; // a message stopped a conversion or the whole command
 };
 AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind,
                                 const QStringList &files, RichLayout &layout, ConversionObserver &observer,
                                 const PageEntry &attributes = {0, 0, 1, 1});
+
+// A bitmap document's page: the image over the whole main area, stretched or shrunk in each
+// direction independently, dot for dot without smoothing.
+QImage BitmapPage(const QImage &bitmap, int width, int height);
 
 // Line heights of the layout: s × 1.74 × factor / 20 and s × 96 / 72, to the nearest integer.
 int SpacingFactor(const struct ParagraphFormat &format);

@@ -4,13 +4,13 @@
 #include "base/atomic_file.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
+#include "pages/page_conversion.h"
 #include "pages/page_store.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QPainter>
 
 // pages: the main-area page store of a screen (add, list, set, delete, move, export), through the
 // same code as the station's page list.
@@ -75,18 +75,6 @@ QString EntryJson(int page, const PageEntry &entry)
         .arg(entry.dwell);
 }
 
-// A bitmap document becomes one page: drawn over the whole main area, stretched or shrunk in each
-// direction on its own, without smoothing.
-QImage DrawAsBitmapPage(const QImage &image, int width, int height)
-{
-    QImage page(width, height, QImage::Format_RGB32);
-    page.fill(Qt::black);
-    QPainter painter(&page);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, width, height), image);
-    return page;
-}
-
 int RunAdd(CliArgs &args)
 {
     const int index = args.TakeScreen();
@@ -124,7 +112,7 @@ int RunAdd(CliArgs &args)
     const ScreenInfo &info = screen.table[index];
     bool stopped = false;
     for (const QImage &image : images) {
-        if (appender.Append(DrawAsBitmapPage(image, info.Width, info.MainHeight), entry)) {
+        if (appender.Append(BitmapPage(image, info.Width, info.MainHeight), entry)) {
             stopped = true;
             break;
         }

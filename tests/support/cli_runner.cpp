@@ -1,0 +1,33 @@
+#include "support/cli_runner.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace pelvoro::test {
+
+CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvironment &extra, int timeoutMs)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString &key : extra.keys())
+        env.insert(key, extra.value(key));
+    process.setProcessEnvironment(env);
+    const QStringList all = dir.isEmpty() ? args : QStringList{QStringLiteral("--dir"), dir} + args;
+    process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), all);
+    CliResult result;
+    if (!process.waitForFinished(timeoutMs)) {
+        ADD_FAILURE() << "pelvoro-cli did not finish: " << process.errorString().toStdString();
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.outBytes = process.readAllStandardOutput();
+    result.out = QString::fromUtf8(result.outBytes).trimmed();
+    result.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    return result;
+}
+
+} // namespace pelvoro::test

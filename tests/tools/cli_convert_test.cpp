@@ -1,0 +1,70 @@
+// pelvoro-cli convert: documents become pages exactly as the main-area panel's add command makes them.
+#include "base/gbk.h"
+#include "pages/page_store.h"
+#include "support/app_dir_fixture.h"
+#include "support/cli_runner.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace pelvoro::test {
+namespace {
+
+class CliConvertTest : public AppDirTest {
+protected:
+    void SetUp() override
+    {
+        AppDirTest::SetUp();
+        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
+        table[0] = DefaultScreenInfo();
+        table[0].Width = 64;
+        table[0].Height = 16;
+        table[0].MainHeight = 16;
+        table[0].Areas = {"主区", "", "", ""};
+        WriteFile("three.rtf", "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 " + Gbk("宋体")
+                                   + ";}}\\f0\\fs24 \\'d6\\'f7\\par B\\par C\\par}");
+        WriteFile("empty.rtf", "{\\rtf1\\ansi }");
+    }
+    int Pages() { return ReadPage(table, 0, 1).pageCount; }
+
+    ScreenTable table;
+};
+
+TEST_F(CliConvertTest, ConvertsInOrderAndStopsWithTheSystemsMessage)
+{
+    const CliResult ok = RunCli({"convert", "--screen", "1", Path("three.rtf")}, dir_.path());
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_EQ(ok.out, R"({"added": 3, "files": 1})");
+    EXPECT_EQ(Pages(), 3);
+
+    const CliResult stopped =
+        RunCli({"convert", "--screen", "1", Path("three.rtf"), Path("empty.rtf"), Path("three.rtf")}, dir_.path());
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_TRUE(stopped.err.contains("选择的第2个文件内容为空,结束转换!")) << stopped.err.toStdString();
+    EXPECT_EQ(Pages(), 6);
+
+    const CliResult usage = RunCli({"convert", "--screen", "1", Path("x.txt")}, dir_.path());
+    EXPECT_EQ(usage.exitCode, 64);
+}
+
+// Where the office suite is installed, it writes the documents the station reads.
+TEST_F(CliConvertTest, WordDocumentsWrittenByTheOfficeSuite)
+{
+    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (office.isEmpty())
+        GTEST_SKIP() << "soffice is not installed, so no Word document can be written for this test";
+    WriteFile("note.html", "<html><body><p>AB</p><p>CD</p></body></html>");
+    QProcess writer;
+    writer.start(office, {"-env:UserInstallation=file://" + Path("profile"), "--headless", "--convert-to",
+                          "doc:MS Word 97", "--outdir", dir_.path(), Path("note.html")});
+    ASSERT_TRUE(writer.waitForFinished(180000)) << "soffice did not finish";
+    ASSERT_TRUE(Exists("note.doc")) << writer.readAllStandardError().toStdString();
+
+    const CliResult converted = RunCli({"convert", "--screen", "1", Path("note.doc")}, dir_.path(), {}, 240000);
+    EXPECT_EQ(converted.exitCode, 0) << converted.err.toStdString();
+    EXPECT_TRUE(Exists("note.rtf")); // beside the document, as the station leaves it
+    EXPECT_GE(Pages(), 2);
+}
+
+} // namespace
+} // namespace pelvoro::test

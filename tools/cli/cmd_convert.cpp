@@ -1,0 +1,78 @@
+#include "cli_command.h"
+
+#include "base/app_dir.h"
+#include "config/config_store.h"
+#include "pages/font_substitution.h"
+#include "pages/page_conversion.h"
+#include "pages/rich_layout.h"
+
+#include <QFileInfo>
+
+// convert: the main-area panel's "添加数据页" on files given in order.
+namespace pelvoro::cli {
+namespace {
+
+// The station's messages go to stderr as they stand.
+struct CliObserver : ConversionObserver {
+    void Message(const QString &text, bool) override { Err(text); }
+    void Status(const QString &text) override
+    {
+        if (!text.isEmpty())
+            Err(text);
+    }
+};
+
+std::optional<DocumentKind> KindFromName(const QString &name)
+{
+    static const std::pair<const char *, DocumentKind> kinds[] = {
+        {"rtf", DocumentKind::RichText}, {"doc", DocumentKind::Word}, {"bmp", DocumentKind::Bitmap},
+        {"bls", DocumentKind::Table}};
+    for (const auto &[text, kind] : kinds) {
+        if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+int RunConvert(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const auto kindName = args.TakeOption(QStringLiteral("--kind"));
+    const QStringList files = args.Positional();
+    if (files.isEmpty())
+        throw UsageError{QStringLiteral("give at least one FILE")};
+    const QString name = kindName.value_or(QFileInfo(files.first()).suffix());
+    const auto kind = KindFromName(name);
+    if (!kind)
+        throw UsageError{QStringLiteral("--kind takes rtf, doc, bmp or bls (cannot tell the kind of \"%1\")").arg(name)};
+
+    EnterAppDir();
+    ConfigStore store;
+    ScreenTable table;
+    table.LastIndex = store.LoadLastIndex();
+    if (index > table.LastIndex) {
+        Err(QStringLiteral("screen %1 does not exist: %2 screens are configured").arg(index + 1).arg(table.LastIndex + 1));
+        return kRefused;
+    }
+    store.LoadScreens(table, table.LastIndex);
+    table.CurrentScreen = index;
+    InstallFontSubstitutions();
+
+    RichLayout layout;
+    CliObserver observer;
+    const AddDocumentsResult added = AddDocuments(table, index, *kind, files, layout, observer);
+    Out(QStringLiteral(R"({"added": %1, "files": %2})").arg(added.pagesAdded).arg(added.filesConverted));
+    return added.stopped || added.limitReached || added.filesConverted < files.size() ? kRefused : kOk;
+}
+
+PELVORO_CLI_COMMAND({QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
+                     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] FILE...\n\n"
+                                    "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
+                                    "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file.\n"
+                                    "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
+                                    "A stop (empty file, text taller than the area, full page store, file error)\n"
+                                    "prints the station's message on stderr and exits 1; pages written so far stay."),
+                     RunConvert});
+
+} // namespace
+} // namespace pelvoro::cli
