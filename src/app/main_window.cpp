@@ -95,9 +95,7 @@ void Tfrmmain::Initialise()
     commands_.value(QStringLiteral("广播"))->setChecked(false);
     EnterAppDir();
     store_ = ConfigStore();
-    table_.LastIndex = store_.LoadLastIndex();
-    table_.CurrentScreen = 0;
-    store_.LoadScreens(table_, table_.LastIndex);
+    LoadScreenTable(store_, table_);
     BuildTree(table_.LastIndex, table_.CurrentScreen);
     mainPanel_->RefreshPageList(table_.CurrentScreen);
     ShowPanels({screenPanel_});

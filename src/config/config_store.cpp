@@ -129,6 +129,13 @@ void ConfigStore::LoadScreens(ScreenTable &table, int n) const
         table[i] = ReadScreen(doc, i);
 }
 
+void LoadScreenTable(const ConfigStore &store, ScreenTable &table)
+{
+    table.LastIndex = store.LoadLastIndex();
+    table.CurrentScreen = 0;
+    store.LoadScreens(table, table.LastIndex);
+}
+
 bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
 {
     return Edit([&](IniDocument &doc) {

@@ -56,6 +56,10 @@ private:
     QString lastError_;
 };
 
+// Loads the screen count and every configured screen as the station does at start-up, with
+// screen 0 current.
+void LoadScreenTable(const ConfigStore &store, ScreenTable &table);
+
 // Parses a whole decimal number as the store reads integers; anything else is a missing value.
 std::optional<int> ParseIniInt(const QByteArray &text);
 

@@ -194,7 +194,7 @@ TEST_F(CliPagesTest, RefusesDamagedFilesAndBadRequests)
         {"delete without a page", {"pages", "delete", "--screen", "1"}, 64, "--page P or --all"},
         {"move without a direction", {"pages", "move", "--screen", "1", "--page", "1"}, 64, "up or down"},
         {"unknown sub-command", {"pages", "shuffle", "--screen", "1"}, 64, "shuffle"},
-        {"screen not configured", {"pages", "list", "--screen", "5"}, 1, "screen 5"},
+        {"screen not configured", {"pages", "list", "--screen", "5"}, 64, "screen 5"},
         {"page past the last", {"pages", "export", "--screen", "1", "--page", "4", Path("x.png")}, 1, "第4页"},
         {"image that cannot be read", {"pages", "add", "--screen", "1", Path("missing.png")}, 1, "missing.png"},
     };

@@ -1,5 +1,8 @@
 #include "cli_command.h"
 
+#include "base/app_dir.h"
+#include "config/config_store.h"
+
 #include <cstdio>
 
 namespace pelvoro::cli {
@@ -58,6 +61,17 @@ QStringList CliArgs::Positional() const
             throw UsageError{QStringLiteral("unknown option ") + arg};
     }
     return args_;
+}
+
+void LoadStation(ConfigStore &store, ScreenTable &table, int screen)
+{
+    EnterAppDir();
+    LoadScreenTable(store, table);
+    if (screen > table.LastIndex)
+        throw UsageError{QStringLiteral("there is no screen %1: the station has %2 screen(s)")
+                             .arg(screen + 1)
+                             .arg(table.LastIndex + 1)};
+    table.CurrentScreen = screen;
 }
 
 namespace {

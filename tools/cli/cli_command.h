@@ -8,6 +8,11 @@
 
 // The command-line tool's commands. Each command lives in its own file and registers itself with
 // PELVORO_CLI_COMMAND; main() finds it by name.
+namespace pelvoro {
+struct ScreenTable;
+class ConfigStore;
+} // namespace pelvoro
+
 namespace pelvoro::cli {
 
 enum ExitCode { kOk = 0, kRefused = 1, kLinkFailure = 2, kUsage = 64 };
@@ -36,6 +41,10 @@ private:
 struct UsageError {
     QString message;
 };
+
+// The station's screen table as it starts, in the application's directory (entered), with
+// `screen` current. Throws UsageError when the station has no such screen.
+void LoadStation(ConfigStore &store, ScreenTable &table, int screen);
 
 struct CliCommand {
     QString name;

@@ -96,13 +96,7 @@ int RunArea(CliArgs &args)
 
     ConfigStore store;
     ScreenTable table;
-    table.LastIndex = store.LoadLastIndex();
-    if (screen > table.LastIndex)
-        throw UsageError{QStringLiteral("there is no screen %1: the station has %2 screen(s)")
-                             .arg(screen + 1)
-                             .arg(table.LastIndex + 1)};
-    store.LoadScreens(table, table.LastIndex);
-    table.CurrentScreen = screen;
+    LoadStation(store, table, screen);
     AreaOperations operations(table, store);
     if (action == QLatin1String("add"))
         return Add(operations, table, store, screen, *kind);

@@ -1,6 +1,5 @@
 #include "cli_command.h"
 
-#include "base/app_dir.h"
 #include "config/config_store.h"
 #include "pages/font_substitution.h"
 #include "pages/page_conversion.h"
@@ -46,16 +45,9 @@ int RunConvert(CliArgs &args)
     if (!kind)
         throw UsageError{QStringLiteral("--kind takes rtf, doc, bmp or bls (cannot tell the kind of \"%1\")").arg(name)};
 
-    EnterAppDir();
     ConfigStore store;
     ScreenTable table;
-    table.LastIndex = store.LoadLastIndex();
-    if (index > table.LastIndex) {
-        Err(QStringLiteral("screen %1 does not exist: %2 screens are configured").arg(index + 1).arg(table.LastIndex + 1));
-        return kRefused;
-    }
-    store.LoadScreens(table, table.LastIndex);
-    table.CurrentScreen = index;
+    LoadStation(store, table, index);
     InstallFontSubstitutions();
 
     RichLayout layout;

@@ -23,23 +23,12 @@ struct Screen {
     int index = 0;
 };
 
-// Loads the screen table as the station does at start-up. Returns false (after saying why) when
-// the screen is not one of the configured screens.
-bool LoadScreen(int index, Screen *screen)
+// Loads the screen table as the station does at start-up, with the screen current.
+void LoadScreen(int index, Screen *screen)
 {
-    EnterAppDir();
     ConfigStore store;
-    screen->table.LastIndex = store.LoadLastIndex();
-    if (index > screen->table.LastIndex) {
-        Err(QStringLiteral("screen %1 does not exist: %2 screens are configured")
-                .arg(index + 1)
-                .arg(screen->table.LastIndex + 1));
-        return false;
-    }
-    store.LoadScreens(screen->table, screen->table.LastIndex);
-    screen->table.CurrentScreen = index;
+    LoadStation(store, screen->table, index);
     screen->index = index;
-    return true;
 }
 
 std::optional<int> TakeRanged(CliArgs &args, const QString &name, int low, int high)
@@ -86,8 +75,7 @@ int RunAdd(CliArgs &args)
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one IMAGE")};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
 
     // Every image is read before the first page is added, so that a bad name adds nothing.
     QList<QImage> images;
@@ -133,8 +121,7 @@ int RunList(CliArgs &args)
     if (!args.Positional().isEmpty())
         throw UsageError{QStringLiteral("list takes no arguments besides --screen")};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
     const PageEntries result = ReadPageEntries(screen.table, index);
     if (result.status == PageStatus::NoFile) {
         Out(QStringLiteral("[]"));
@@ -160,8 +147,7 @@ int RunSet(CliArgs &args)
     if (!args.Positional().isEmpty())
         throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
     const PageEntries current = ReadPageEntries(screen.table, index);
     if (!current.Ok())
         return Fail(current);
@@ -189,8 +175,7 @@ int RunDelete(CliArgs &args)
     if (!args.Positional().isEmpty())
         throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
     ConfigStore config;
     if (all) {
         const PageResult result = DeleteAllPages(screen.table, index, config);
@@ -209,8 +194,7 @@ int RunMove(CliArgs &args)
     if (rest.size() != 1 || (rest[0] != QLatin1String("up") && rest[0] != QLatin1String("down")))
         throw UsageError{QStringLiteral("give the direction: up or down")};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
     const MoveDirection direction = rest[0] == QLatin1String("up") ? MoveDirection::Up : MoveDirection::Down;
     const PageResult result = MovePage(screen.table, index, page, direction);
     return result.Ok() ? kOk : Fail(result);
@@ -224,8 +208,7 @@ int RunExport(CliArgs &args)
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give OUT.png")};
     Screen screen;
-    if (!LoadScreen(index, &screen))
-        return kRefused;
+    LoadScreen(index, &screen);
     const PageRead read = ReadPage(screen.table, index, page);
     if (!read.Ok())
         return Fail(read);
