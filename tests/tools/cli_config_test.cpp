@@ -1,9 +1,10 @@
 #include "support/app_dir_fixture.h"
 
+#include "support/cli_runner.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSet>
 
 #include <sys/stat.h>
@@ -32,25 +33,8 @@ class CliConfigTest : public AppDirTest {
 protected:
     CliResult Run(QStringList args)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
-        process.setProcessEnvironment(env);
-        args.prepend(dir_.path());
-        args.prepend(QStringLiteral("--dir"));
-        process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), args);
-        CliResult result;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "pelvoro-cli did not finish: " << args.join(QLatin1Char(' ')).toStdString();
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
-        return result;
+        const test::CliResult result = test::RunCli(args, dir_.path(), {}, 30000);
+        return {result.exitCode, result.outBytes, result.err};
     }
 
     // The screens command's answer.
@@ -72,7 +56,6 @@ protected:
         return st.st_ino;
     }
 
-    QTemporaryDir runtime_;
 };
 
 QJsonArray Strings(std::initializer_list<const char *> texts)

@@ -2,10 +2,11 @@
 #include "base/gbk.h"
 #include "pages/raster.h"
 
+#include "support/cli_runner.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -41,20 +42,8 @@ protected:
 
     CliResult Run(const QStringList &args) const
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), QStringList{"--dir", dir_.path()} + args);
-        CliResult result;
-        if (!process.waitForFinished(60000)) {
-            ADD_FAILURE() << "pelvoro-cli did not finish: " << process.errorString().toStdString();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-        result.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
-        return result;
+        const test::CliResult result = test::RunCli(args, dir_.path());
+        return {result.exitCode, result.out, result.err};
     }
     // Runs a command that has to succeed and returns its output.
     QString Ok(const QStringList &args) const

@@ -1,10 +1,11 @@
 // pelvoro-cli pack and unpack, run as the built binary.
 #include "pages/raster.h"
 
+#include "support/cli_runner.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -31,20 +32,8 @@ protected:
 
     CliResult Run(const QStringList &args) const
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), args);
-        CliResult result;
-        if (!process.waitForFinished(30000)) {
-            ADD_FAILURE() << "pelvoro-cli did not finish: " << process.errorString().toStdString();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        const test::CliResult result = test::RunCli(args, {}, {}, 30000);
+        return {result.exitCode, result.outBytes, result.err.toUtf8()};
     }
 
     // 12 x 2: row 0 the group red, green, yellow, black, red, red, black, green and four yellow dots
