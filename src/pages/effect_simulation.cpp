@@ -66,7 +66,7 @@ int PlayedEffect(int storedIndex, int randomEffect)
     return storedIndex;
 }
 
-bool EffectStepper::Step(int e, const QImage &page, QImage &shown)
+bool EffectStepper::Step(int e, QImage &page, QImage &shown)
 {
     // Both images are 32-bit so that rows can be copied as they are.
     Q_ASSERT(page.depth() == 32 && shown.depth() == 32);
@@ -80,7 +80,10 @@ bool EffectStepper::Step(int e, const QImage &page, QImage &shown)
     switch (e) {
     case 1:
         p_ += 3 + g;
-        copy(0, w, 0, h);
+        if (page.size() == shown.size() && page.format() == shown.format())
+            shown.swap(page);
+        else
+            copy(0, w, 0, h);
         done = p_ >= cx && p_ >= cy;
         break;
     case 2:

@@ -30,9 +30,11 @@ class EffectStepper {
 public:
     explicit EffectStepper(int stepBonus = 0) : bonus_(stepBonus) {}
 
-    // Advances effect `e` by one step, copying from `page` onto `shown` (both W × H). Returns true
-    // when the effect has finished; the offset then starts over at 0.
-    bool Step(int e, const QImage &page, QImage &shown);
+    // Advances effect `e` by one step, copying from `page` onto `shown` (both W × H, 32-bit).
+    // Returns true when the effect has finished; the offset then starts over at 0. A step that
+    // shows the whole page swaps the two images instead of copying, so `page` may come back with
+    // other content: the caller decodes the page again before every step.
+    bool Step(int e, QImage &page, QImage &shown);
     int Offset() const { return p_; }
     void Reset() { p_ = 0; }
 

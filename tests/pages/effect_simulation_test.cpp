@@ -18,10 +18,10 @@ constexpr QRgb kNew = 0xFFFF0000;
 int StepsUntilDone(int e, int w, int h, int bonus, QImage *shown = nullptr)
 {
     EffectStepper stepper(bonus);
-    const QImage page = Filled(w, h, kNew);
     QImage screen = Filled(w, h, kOld);
     int steps = 1;
-    while (!stepper.Step(e, page, screen) && steps < 100000)
+    // The incoming page is decoded afresh before every step, as the player does.
+    for (QImage page = Filled(w, h, kNew); !stepper.Step(e, page, screen) && steps < 100000; page = Filled(w, h, kNew))
         ++steps;
     if (shown)
         *shown = screen;
