@@ -1,11 +1,11 @@
 #include "pages/page_store.h"
 
 #include "base/app_dir.h"
-#include "base/atomic_file.h"
 #include "comm/schedule_sections.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "pages/area_stacking.h"
+#include "pages/data_file_io.h"
 #include "pages/data_files.h"
 #include "pages/page_schedules.h"
 #include "pages/raster.h"
@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <span>
 
 namespace pelvoro {
 namespace {
@@ -25,7 +24,7 @@ constexpr qint64 kZpKqBudget = 458752;
 
 PageResult Result(PageStatus status, const QString &message = {})
 {
-    return PageResult{status, message};
+    return DataFileResult(status, message);
 }
 
 QString PagePath(int screenIndex)
@@ -36,10 +35,7 @@ QString PagePath(int screenIndex)
 
 PageResult IoError(const QString &name, const QString &detail = {})
 {
-    QString message = QStringLiteral("读写文件出错：") + name;
-    if (!detail.isEmpty())
-        message += QStringLiteral("（") + detail + QStringLiteral("）");
-    return Result(PageStatus::IoError, message);
+    return DataFileIoError(name, detail);
 }
 
 PageResult NoFile(int screenIndex)
@@ -79,21 +75,7 @@ qsizetype NeededSize(Need need, int count, qsizetype pageBytes)
 PageResult CheckSize(int screenIndex, qsizetype size, int count, qsizetype pageBytes, Need need)
 {
     const QString prefix = QStringLiteral("数据页文件") + PageFileName(screenIndex) + QStringLiteral("已损坏：");
-    if (size == 0)
-        return Result(PageStatus::Damaged, prefix + QStringLiteral("文件长度为0"));
-    if (size < kPageHeaderBytes) {
-        return Result(PageStatus::Damaged,
-                      prefix + QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(size).arg(kPageHeaderBytes));
-    }
-    const qsizetype needed = NeededSize(need, count, pageBytes);
-    if (size < needed) {
-        return Result(PageStatus::Damaged, prefix
-                                                + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节")
-                                                      .arg(count)
-                                                      .arg(needed)
-                                                      .arg(size));
-    }
-    return {};
+    return CheckDataFileSize(prefix, size, kPageHeaderBytes, count, NeededSize(need, count, pageBytes));
 }
 
 struct LoadedFile {
@@ -113,22 +95,15 @@ PageResult LoadFile(int screenIndex, LoadedFile *file)
     file->path = PagePath(screenIndex);
     if (!QFile::exists(file->path))
         return NoFile(screenIndex);
-    QFile in(file->path);
-    if (!in.open(QIODevice::ReadOnly))
-        return IoError(PageFileName(screenIndex), in.errorString());
-    file->bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return IoError(PageFileName(screenIndex), in.errorString());
+    if (PageResult read = ReadDataFile(PageFileName(screenIndex), file->path, &file->bytes); !read.Ok())
+        return read;
     file->count = CountIn(file->bytes);
     return CheckSize(screenIndex, file->bytes.size(), file->count, 0, Need::Header);
 }
 
 PageResult Store(int screenIndex, const QString &path, const QByteArray &bytes)
 {
-    QString error;
-    if (!WriteFileAtomically(path, bytes, &error))
-        return IoError(PageFileName(screenIndex), error);
-    return {};
+    return StoreDataFile(PageFileName(screenIndex), path, bytes);
 }
 
 qsizetype EntryOffset(int page)
@@ -141,19 +116,9 @@ qsizetype RasterOffset(int count, int page, qsizetype pageBytes)
     return kPageHeaderBytes + kPageEntryBytes * count + pageBytes * (page - 1);
 }
 
-// Packs `image` into one page of `dest` (pageBytes long); bytes past the packed raster are dark.
 void PackPage(const ScreenInfo &screen, const QImage &image, char *dest, qsizetype pageBytes)
 {
-    const RasterFormat format = RasterFormatOf(screen);
-    const qsizetype packed = std::min(RasterBytes(screen.Width, screen.MainHeight, format), pageBytes);
-    PackRaster(image, screen.Width, screen.MainHeight, format, std::span<char>(dest, size_t(packed)));
-    std::memset(dest + packed, 0xFF, size_t(pageBytes - packed));
-}
-
-void PutLe16(QByteArray &bytes, qsizetype at, int value)
-{
-    bytes[at] = char(value & 0xFF);
-    bytes[at + 1] = char((value >> 8) & 0xFF);
+    PackAreaPage(screen, screen.MainHeight, image, dest, pageBytes);
 }
 
 QString ConfigError(const ConfigStore &config)

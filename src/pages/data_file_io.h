@@ -1,0 +1,93 @@
+#pragma once
+
+#include "base/atomic_file.h"
+#include "config/screen_info.h"
+#include "pages/page_store.h"
+#include "pages/raster.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+
+// What the page file and the subtitle file have in common: how they are read, checked, patched and
+// written back, and the texts with which their failures reach the operator.
+namespace pelvoro {
+
+inline PageResult DataFileResult(PageStatus status, const QString &message = {})
+{
+    return PageResult{status, message};
+}
+
+// "读写文件出错：" + the file's name, with the system's reason in brackets when there is one.
+inline PageResult DataFileIoError(const QString &name, const QString &detail = {})
+{
+    QString message = QStringLiteral("读写文件出错：") + name;
+    if (!detail.isEmpty())
+        message += QStringLiteral("（") + detail + QStringLiteral("）");
+    return DataFileResult(PageStatus::IoError, message);
+}
+
+// Reads the whole file at `path` (which must exist); IoError when it cannot be read.
+inline PageResult ReadDataFile(const QString &name, const QString &path, QByteArray *bytes)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return DataFileIoError(name, in.errorString());
+    *bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return DataFileIoError(name, in.errorString());
+    return {};
+}
+
+// Replaces the file with `bytes` in one atomic step.
+inline PageResult StoreDataFile(const QString &name, const QString &path, const QByteArray &bytes)
+{
+    QString error;
+    if (!WriteFileAtomically(path, bytes, &error))
+        return DataFileIoError(name, error);
+    return {};
+}
+
+// Checks that a file of `size` bytes, whose header of `headerBytes` claims `count` pages, holds the
+// `needed` bytes an operation relies on. `prefix` names the file ("数据页文件Tavrel1.dat已损坏：").
+inline PageResult CheckDataFileSize(const QString &prefix, qsizetype size, qsizetype headerBytes, int count,
+                                    qsizetype needed)
+{
+    if (size == 0)
+        return DataFileResult(PageStatus::Damaged, prefix + QStringLiteral("文件长度为0"));
+    if (size < headerBytes) {
+        return DataFileResult(PageStatus::Damaged,
+                              prefix + QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(size).arg(headerBytes));
+    }
+    if (size < needed) {
+        return DataFileResult(PageStatus::Damaged, prefix
+                                                       + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节")
+                                                             .arg(count)
+                                                             .arg(needed)
+                                                             .arg(size));
+    }
+    return {};
+}
+
+inline void PutLe16(QByteArray &bytes, qsizetype at, int value)
+{
+    bytes[at] = char(value & 0xFF);
+    bytes[at + 1] = char((value >> 8) & 0xFF);
+}
+
+// Packs the top-left W x `height` pixels of `image` into one page of `pageBytes` at `dest`. When W is
+// not a multiple of 8 the page is longer than the packed raster; the rest is dark (0xFF).
+inline void PackAreaPage(const ScreenInfo &screen, int height, const QImage &image, char *dest, qsizetype pageBytes)
+{
+    const RasterFormat format = RasterFormatOf(screen);
+    const qsizetype packed = std::min(RasterBytes(screen.Width, height, format), pageBytes);
+    PackRaster(image, screen.Width, height, format, std::span<char>(dest, size_t(packed)));
+    std::memset(dest + packed, 0xFF, size_t(pageBytes - packed));
+}
+
+} // namespace pelvoro

@@ -1,0 +1,260 @@
+#include "pages/subtitle_store.h"
+
+#include "base/app_dir.h"
+#include "base/gbk.h"
+#include "config/area_layout.h"
+#include "pages/area_stacking.h"
+#include "pages/data_file_io.h"
+#include "pages/data_files.h"
+#include "pages/raster.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelvoro {
+namespace {
+
+QString SubtitlePath(int screenIndex)
+{
+    EnterAppDir();
+    return AppFile(SubtitleFileName(screenIndex));
+}
+
+QString TextPath(int screenIndex)
+{
+    EnterAppDir();
+    return AppFile(SubtitleTextFileName(screenIndex));
+}
+
+PageResult NoFile(int screenIndex)
+{
+    return DataFileResult(PageStatus::NoFile, QString::number(screenIndex + 1) + QStringLiteral("号屏没有字幕页（")
+                                                  + SubtitleFileName(screenIndex) + QStringLiteral("不存在）"));
+}
+
+PageResult NoPage(int page, int count)
+{
+    return DataFileResult(PageStatus::NoPage, QStringLiteral("没有第%1页字幕（共%2页）").arg(page).arg(count));
+}
+
+PageResult UnusableStrip(int screenIndex)
+{
+    return DataFileResult(PageStatus::Refused, QString::number(screenIndex + 1)
+                                                   + QStringLiteral("号屏的字幕区大小或颜色设置无效，无法保存字幕页"));
+}
+
+int CountIn(const QByteArray &bytes)
+{
+    return bytes.size() > kSubtitleCountOffset ? static_cast<unsigned char>(bytes[kSubtitleCountOffset]) : 0;
+}
+
+// Checks that the file holds its header, its entry and the rasters of every page its count names
+// (and, with `trailer`, the trailer after them).
+PageResult CheckWhole(int screenIndex, const QByteArray &bytes, qsizetype subPageBytes, bool trailer)
+{
+    const int count = CountIn(bytes);
+    const QString prefix = QStringLiteral("字幕文件") + SubtitleFileName(screenIndex) + QStringLiteral("已损坏：");
+    const qsizetype needed = kSubtitleRasterOffset + subPageBytes * count + (trailer ? 1 : 0);
+    return CheckDataFileSize(prefix, bytes.size(), kSubtitleHeaderBytes, count, needed);
+}
+
+struct LoadedFile {
+    QString path;
+    QByteArray bytes;
+    int count = 0;
+};
+
+// Reads the whole file and checks it for its rasters.
+PageResult LoadWhole(const ScreenTable &table, int screenIndex, LoadedFile *file)
+{
+    const qsizetype subPageBytes = SubPageBytes(table[screenIndex]);
+    if (subPageBytes <= 0)
+        return UnusableStrip(screenIndex);
+    file->path = SubtitlePath(screenIndex);
+    if (!QFile::exists(file->path))
+        return NoFile(screenIndex);
+    if (PageResult read = ReadDataFile(SubtitleFileName(screenIndex), file->path, &file->bytes); !read.Ok())
+        return read;
+    file->count = CountIn(file->bytes);
+    return CheckWhole(screenIndex, file->bytes, subPageBytes, false);
+}
+
+PageResult RemoveIfPresent(const QString &name, const QString &path)
+{
+    if (!QFile::exists(path))
+        return {};
+    QFile file(path);
+    if (!file.remove())
+        return DataFileIoError(name, file.errorString());
+    return {};
+}
+
+} // namespace
+
+std::array<char, 4> EncodeSubtitleEntry(const SubtitleEntry &entry)
+{
+    const auto byte = [](int value) { return char(quint8(std::clamp(value, 0, 255))); };
+    return {byte(entry.style), byte(entry.reserved), byte(entry.speed), byte(entry.dwell)};
+}
+
+SubtitleEntry DecodeSubtitleEntry(const char *bytes)
+{
+    const auto *b = reinterpret_cast<const unsigned char *>(bytes);
+    return SubtitleEntry{b[0], b[1], b[2], b[3]};
+}
+
+SubtitleEntry EditedSubtitleEntry(const SubtitleEntry &current, SubtitleEdit edit, int value)
+{
+    SubtitleEntry entry = current;
+    switch (edit) {
+    case SubtitleEdit::Style:
+        entry.style = value;
+        break;
+    case SubtitleEdit::Speed:
+        entry.speed = value;
+        entry.dwell = 1;
+        break;
+    case SubtitleEdit::Dwell:
+        entry.speed = 5;
+        entry.dwell = value;
+        break;
+    }
+    return entry;
+}
+
+qsizetype SubPageBytes(const ScreenInfo &screen)
+{
+    if (screen.ColorMode != 0 && screen.ColorMode != 1)
+        return 0;
+    const qint64 dots = qint64(screen.Width) * screen.TitleHeight;
+    if (screen.Width <= 0 || screen.TitleHeight <= 0)
+        return 0;
+    return qsizetype(dots / (8 / (screen.ColorMode + 1)));
+}
+
+int SubtitleCapacity(const ScreenInfo &screen)
+{
+    if (SubPageBytes(screen) <= 0)
+        return 0;
+    return MaxTitlePages(screen);
+}
+
+QString SubtitleLimitMessage(const ScreenInfo &screen)
+{
+    return QStringLiteral("最多可编辑") + QString::number(SubtitleCapacity(screen)) + QStringLiteral("页内容");
+}
+
+qsizetype SubtitleFileSize(qsizetype subPageBytes, int pages)
+{
+    return kSubtitleRasterOffset + 1 + qsizetype(pages) * subPageBytes;
+}
+
+QByteArray NewSubtitleHeader(const ScreenInfo &screen, int screenIndex)
+{
+    const AreaPlacement placement = AreaStacking(screen);
+    QByteArray header(kSubtitleHeaderBytes, '\0');
+    header[0] = char(quint8(screenIndex + 1));
+    header[1] = kSubtitleFileCode;
+    header[2] = char(AreaFlags(screen));
+    header[3] = 0;
+    PutLe16(header, 4, 0);
+    PutLe16(header, 6, placement.titleTop);
+    PutLe16(header, 8, screen.Width - 1);
+    PutLe16(header, 10, placement.titleTop + screen.TitleHeight - 1);
+    header[kSubtitleCountOffset] = 0;
+    return header;
+}
+
+SubtitleState ReadSubtitleState(const ScreenTable &table, int screenIndex)
+{
+    SubtitleState state;
+    LoadedFile file;
+    static_cast<PageResult &>(state) = LoadWhole(table, screenIndex, &file);
+    if (state.Ok()) {
+        state.pageCount = file.count;
+        state.entry = DecodeSubtitleEntry(file.bytes.constData() + kSubtitleEntryOffset);
+    }
+    return state;
+}
+
+int StoredSubtitlePageCount(int screenIndex)
+{
+    QFile file(SubtitlePath(screenIndex));
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(kSubtitleCountOffset))
+        return 0;
+    char count = 0;
+    if (!file.getChar(&count))
+        return 0;
+    return static_cast<unsigned char>(count);
+}
+
+SubtitleRead ReadSubtitlePage(const ScreenTable &table, int screenIndex, int page)
+{
+    SubtitleRead read;
+    LoadedFile file;
+    PageResult loaded = LoadWhole(table, screenIndex, &file);
+    read.pageCount = file.count;
+    if (loaded.Ok() && (page < 1 || page > file.count))
+        loaded = NoPage(page, file.count);
+    if (!loaded.Ok()) {
+        static_cast<PageResult &>(read) = loaded;
+        return read;
+    }
+    const ScreenInfo &screen = table[screenIndex];
+    const qsizetype subPageBytes = SubPageBytes(screen);
+    const RasterFormat format = RasterFormatOf(screen);
+    const qsizetype packed = std::min(RasterBytes(screen.Width, screen.TitleHeight, format), subPageBytes);
+    const QByteArrayView raster(file.bytes.constData() + kSubtitleRasterOffset + subPageBytes * (page - 1), packed);
+    read.entry = DecodeSubtitleEntry(file.bytes.constData() + kSubtitleEntryOffset);
+    if (!UnpackRaster(raster, screen.Width, screen.TitleHeight, format, &read.image)) {
+        read.image = QImage();
+        static_cast<PageResult &>(read) = DataFileIoError(
+            SubtitleFileName(screenIndex),
+            QStringLiteral("无法生成%1×%2的图像").arg(screen.Width).arg(screen.TitleHeight));
+    }
+    return read;
+}
+
+PageResult WriteSubtitleEntry(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry)
+{
+    LoadedFile file;
+    if (PageResult loaded = LoadWhole(table, screenIndex, &file); !loaded.Ok())
+        return loaded;
+    const std::array<char, 4> bytes = EncodeSubtitleEntry(entry);
+    if (std::memcmp(file.bytes.constData() + kSubtitleEntryOffset, bytes.data(), bytes.size()) == 0)
+        return {};
+    std::memcpy(file.bytes.data() + kSubtitleEntryOffset, bytes.data(), bytes.size());
+    return StoreDataFile(SubtitleFileName(screenIndex), file.path, file.bytes);
+}
+
+PageResult RemoveSubtitleFile(int screenIndex)
+{
+    return RemoveIfPresent(SubtitleFileName(screenIndex), SubtitlePath(screenIndex));
+}
+
+PageResult DeleteSubtitleFiles(int screenIndex)
+{
+    if (PageResult text = RemoveIfPresent(SubtitleTextFileName(screenIndex), TextPath(screenIndex)); !text.Ok())
+        return text;
+    return RemoveSubtitleFile(screenIndex);
+}
+
+PageResult SaveSubtitleText(int screenIndex, const QString &text)
+{
+    return StoreDataFile(SubtitleTextFileName(screenIndex), TextPath(screenIndex), ToGbk(text));
+}
+
+std::optional<QString> ReadSubtitleText(int screenIndex)
+{
+    const QString path = TextPath(screenIndex);
+    QByteArray bytes;
+    if (!QFile::exists(path) || !ReadWholeFile(path, &bytes))
+        return std::nullopt;
+    // CR and LF never occur inside a GBK double-byte character, so dropping them joins the lines.
+    bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
+    return FromGbk(bytes);
+}
+
+} // namespace pelvoro
