@@ -56,7 +56,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
     screenPanel_ = new ScreenPanel(workArea_);
     mainPanel_ = new MainAreaPanel(table_, prompt_, workArea_);
     clockPanel_ = new ClockPanel(workArea_);
-    titlePanel_ = new TitlePanel(workArea_);
+    titlePanel_ = new TitlePanel(table_, prompt_, workArea_);
     layout->addWidget(workArea_, 1);
     setCentralWidget(central);
 

@@ -41,8 +41,11 @@ int main(int argc, char **argv)
         ::mkdir(runtime.constData(), 0700);
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
+    // Qt takes options it knows (-style, -platform...) out of argv: keep the tool's own first.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     QGuiApplication app(argc, argv);
-    QStringList args = app.arguments();
     QString error;
     if (!TakeDirArgument(args, &error)) {
         Err(error);
