@@ -74,6 +74,22 @@ void LoadStation(ConfigStore &store, ScreenTable &table, int screen)
     table.CurrentScreen = screen;
 }
 
+int RunSubCommand(CliArgs &args, std::initializer_list<SubCommand> subCommands)
+{
+    QStringList names;
+    for (const SubCommand &sub : subCommands)
+        names << QLatin1String(sub.name);
+    const QStringList all = args.Rest();
+    if (all.isEmpty())
+        throw UsageError{QStringLiteral("give a sub-command: ") + names.join(QStringLiteral(", "))};
+    CliArgs rest(all.mid(1));
+    for (const SubCommand &sub : subCommands) {
+        if (all.first() == QLatin1String(sub.name))
+            return sub.run(rest);
+    }
+    throw UsageError{QStringLiteral("unknown sub-command %1").arg(all.first())};
+}
+
 namespace {
 QList<CliCommand> &Registry()
 {

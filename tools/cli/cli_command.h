@@ -46,6 +46,13 @@ struct UsageError {
 // `screen` current. Throws UsageError when the station has no such screen.
 void LoadStation(ConfigStore &store, ScreenTable &table, int screen);
 
+// Runs the sub-command named by the first argument ("pages list ...") with the remaining ones.
+struct SubCommand {
+    const char *name;
+    int (*run)(CliArgs &);
+};
+int RunSubCommand(CliArgs &args, std::initializer_list<SubCommand> subCommands);
+
 struct CliCommand {
     QString name;
     QString summary; // one line for the tool's --help

@@ -225,24 +225,8 @@ int RunExport(CliArgs &args)
 
 int RunPages(CliArgs &args)
 {
-    const QStringList all = args.Rest();
-    if (all.isEmpty())
-        throw UsageError{QStringLiteral("give a sub-command: add, list, set, delete, move or export")};
-    CliArgs rest(all.mid(1));
-    const QString sub = all.first();
-    if (sub == QLatin1String("add"))
-        return RunAdd(rest);
-    if (sub == QLatin1String("list"))
-        return RunList(rest);
-    if (sub == QLatin1String("set"))
-        return RunSet(rest);
-    if (sub == QLatin1String("delete"))
-        return RunDelete(rest);
-    if (sub == QLatin1String("move"))
-        return RunMove(rest);
-    if (sub == QLatin1String("export"))
-        return RunExport(rest);
-    throw UsageError{QStringLiteral("unknown sub-command %1").arg(sub)};
+    return RunSubCommand(args, {{"add", RunAdd}, {"list", RunList}, {"set", RunSet}, {"delete", RunDelete},
+                                {"move", RunMove}, {"export", RunExport}});
 }
 
 } // namespace

@@ -127,20 +127,7 @@ int RunDelete(CliArgs &args)
 
 int RunSubtitle(CliArgs &args)
 {
-    const QStringList all = args.Rest();
-    if (all.isEmpty())
-        throw UsageError{QStringLiteral("give a sub-command: set, list, export or delete")};
-    CliArgs rest(all.mid(1));
-    const QString sub = all.first();
-    if (sub == QLatin1String("set"))
-        return RunSet(rest);
-    if (sub == QLatin1String("list"))
-        return RunList(rest);
-    if (sub == QLatin1String("export"))
-        return RunExport(rest);
-    if (sub == QLatin1String("delete"))
-        return RunDelete(rest);
-    throw UsageError{QStringLiteral("unknown sub-command %1").arg(sub)};
+    return RunSubCommand(args, {{"set", RunSet}, {"list", RunList}, {"export", RunExport}, {"delete", RunDelete}});
 }
 
 } // namespace
