@@ -55,9 +55,9 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     clockForm->addRow(parts);
     clockColour_ = Combo(clockControls_, "CombTimerColor", kColours);
     clockForm->addRow(QStringLiteral("颜色"), clockColour_);
-    auto *sendClock = new QPushButton(QStringLiteral("发送时钟"), clockControls_);
-    sendClock->setObjectName(QStringLiteral("SendClock"));
-    clockForm->addRow(sendClock);
+    sendClock_ = new QPushButton(QStringLiteral("发送时钟"), clockControls_);
+    sendClock_->setObjectName(QStringLiteral("SendClock"));
+    clockForm->addRow(sendClock_);
     clockLayout->addWidget(clockControls_);
     auto *alignBox = new QGroupBox(QStringLiteral("对齐方式"), clockBox_);
     alignBox->setObjectName(QStringLiteral("RadioGrouptimer1"));
@@ -81,11 +81,15 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     temperatureForm->addRow(QStringLiteral("显示格式"), scale_);
     temperatureColour_ = Combo(temperatureControls_, "CombTemperature", kColours);
     temperatureForm->addRow(QStringLiteral("颜色"), temperatureColour_);
-    auto *sendTemperature = new QPushButton(QStringLiteral("发送温度"), temperatureControls_);
-    sendTemperature->setObjectName(QStringLiteral("SendTemperature"));
-    temperatureForm->addRow(sendTemperature);
+    sendTemperature_ = new QPushButton(QStringLiteral("发送温度"), temperatureControls_);
+    sendTemperature_->setObjectName(QStringLiteral("SendTemperature"));
+    temperatureForm->addRow(sendTemperature_);
     temperatureLayout->addWidget(temperatureControls_);
     temperatureLayout->addStretch(1);
+    // Outside both control groups: it stays usable whichever area is selected.
+    send_ = new QPushButton(QStringLiteral("发送"), temperatureBox_);
+    send_->setObjectName(QStringLiteral("SendAll"));
+    temperatureLayout->addWidget(send_);
     layout->addWidget(temperatureBox_, 1);
 
     auto clockChanged = [this] {
@@ -104,6 +108,9 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
         if (checked)
             clockChanged();
     });
+    connect(sendClock_, &QPushButton::clicked, this, &ClockPanel::SendClockRequested);
+    connect(sendTemperature_, &QPushButton::clicked, this, &ClockPanel::SendTemperatureRequested);
+    connect(send_, &QPushButton::clicked, this, &ClockPanel::SendRequested);
     connect(scale_, &QComboBox::currentIndexChanged, this, temperatureChanged);
     connect(temperatureColour_, &QComboBox::currentIndexChanged, this, temperatureChanged);
 }

@@ -44,11 +44,19 @@ public:
     QButtonGroup *AlignmentGroup() const { return align_; }
     QComboBox *TemperatureColourBox() const { return temperatureColour_; }
     QComboBox *TemperatureScaleBox() const { return scale_; }
+    QPushButton *SendClockButton() const { return sendClock_; }
+    QPushButton *SendTemperatureButton() const { return sendTemperature_; }
+    // "发送": the clock and, when the screen has one, the temperature after it.
+    QPushButton *SendButton() const { return send_; }
 
 Q_SIGNALS:
     // The operator changed a clock or a temperature setting.
     void ClockChanged();
     void TemperatureChanged();
+    // The send buttons: "发送时钟", "发送温度" and "发送".
+    void SendClockRequested();
+    void SendTemperatureRequested();
+    void SendRequested();
 
 private:
     QGroupBox *clockBox_;
@@ -62,6 +70,9 @@ private:
     QButtonGroup *align_;
     QComboBox *scale_;
     QComboBox *temperatureColour_;
+    QPushButton *sendClock_;
+    QPushButton *sendTemperature_;
+    QPushButton *send_;
     bool loading_ = false;
 };
 

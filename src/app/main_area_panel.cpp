@@ -348,7 +348,7 @@ void MainAreaPanel::Send()
         prompt_.Message(QStringLiteral("没有添加文件页,请添加文件页!"), QStringLiteral("提示"), PromptIcon::Information);
         return;
     }
-    prompt_.Message(QStringLiteral("“发送主区”功能尚未提供。"), QStringLiteral("提示"), PromptIcon::Information);
+    Q_EMIT SendRequested();
 }
 
 bool MainAreaPanel::Report(const PageResult &result)

@@ -51,10 +51,13 @@ public:
     // Selects page k of the listed screen as a click on its node does: reads it into the controls
     // and shows it. Used to show a page again after an edit in the preview was discarded.
     void SelectPage(int page);
+    // "发送主区" as its button runs it: refuses an empty list, otherwise asks for the send.
+    void Send();
 
     QGroupBox *ListBox() const { return listBox_; }
     QTreeWidget *PageList() const { return pageList_; }
     QToolButton *AddButton() const { return add_; }
+    QPushButton *SendButton() const { return send_; }
     QMenu *DeleteMenu() const { return deleteMenu_; }
 
     // Role of a page node's data holding its picture: 0 plain, 1 with a playback schedule.
@@ -67,6 +70,8 @@ Q_SIGNALS:
     void PageShown(int screenIndex, int page, const QImage &image);
     // The page file of the screen changed (entries, order, pages added or removed).
     void PagesChanged(int screenIndex);
+    // "发送主区" with pages in the list: the main window sends the page file.
+    void SendRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -83,7 +88,6 @@ private:
     void DeleteCurrentPage();
     void DeleteAllPagesOfScreen();
     void Move(MoveDirection direction);
-    void Send();
     // Shows the operator what went wrong; returns true when `result` is Ok.
     bool Report(const PageResult &result);
     void SetPageButtonsEnabled(bool enabled);

@@ -42,8 +42,9 @@ constexpr int kSummaryPanelWidth = 174;
 
 } // namespace
 
-Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
-    : QMainWindow(parent), table_(table), prompt_(prompt), layout_(std::make_unique<RichLayout>())
+Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimings timings)
+    : QMainWindow(parent), table_(table), prompt_(prompt), timings_(timings),
+      layout_(std::make_unique<RichLayout>())
 {
     setObjectName(QStringLiteral("Tfrmmain"));
     resize(800, 560);
@@ -66,8 +67,13 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent)
     statusBar()->addWidget(summary_);
     statusBar()->addWidget(commStatus_, 1);
 
+    serial_ = new SerialLink(prompt_, timings_.serial, this);
+    net_ = new NetLink(table_, prompt_, timings_.net, this);
+    completion_ = new SerialCompletion(*serial_, timings_.completion, this);
+
     BuildCommands();
     BuildAddAreaMenu();
+    ConnectLinks();
     connect(mainPanel_, &MainAreaPanel::AddPagesRequested, this, &Tfrmmain::AddDataPages);
     connect(clockPanel_, &ClockPanel::ClockChanged, this, [this] {
         clockPanel_->StoreClock(table_[table_.CurrentScreen]);
@@ -97,7 +103,7 @@ void Tfrmmain::Initialise()
     store_ = ConfigStore();
     LoadScreenTable(store_, table_);
     BuildTree(table_.LastIndex, table_.CurrentScreen);
-    mainPanel_->RefreshPageList(table_.CurrentScreen);
+    RefreshLists(table_.CurrentScreen);
     ShowPanels({screenPanel_});
     users_ = LoadUsers(store_);
     ApplyLoginGate();
@@ -183,6 +189,21 @@ void Tfrmmain::SaveAndShowClock()
     if (!store_.SaveScreens(table_, table_.LastIndex))
         ReportSaveFailure();
     ShowClockText();
+}
+
+void Tfrmmain::RefreshLists(int screen)
+{
+    mainPanel_->RefreshPageList(screen);
+    titlePanel_->RefreshSubtitleList(screen);
+}
+
+void Tfrmmain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (event->spontaneous())
+        return;
+    sequence_.pending.Clear();
+    sequence_.multiScreenWalk = false;
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "app/title_animation.h"
+#include "comm/net_link.h"
+#include "comm/send_dispatch.h"
+#include "comm/send_sequence.h"
+#include "comm/serial_link.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "config/screen_info.h"
@@ -10,11 +14,13 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -30,13 +36,22 @@ class TitlePanel;
 class TFrmdisplay;
 class EffectPlayer;
 class RichLayout;
+class SendSelectionDialog;
+
+// The waits of the links and of the send operations; tests shorten them.
+struct LinkTimings {
+    SerialTimings serial;
+    NetTimings net;
+    CompletionTimings completion;
+    int networkWalkMs = 200; // "群发" over the network: one step every tick
+};
 
 // The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
 // four work panels and the two-panel status bar. It holds the working copy of all screens.
 class Tfrmmain : public QMainWindow {
     Q_OBJECT
 public:
-    Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent = nullptr);
+    Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent = nullptr, LinkTimings timings = {});
     ~Tfrmmain() override;
 
     // Start-up initialisation, run again after logout, user management and opening a project:
@@ -74,6 +89,31 @@ public:
     bool EffectPreviewRunning() const { return effectRunning_; }
     void OnEffectTimer();
 
+    // The send operations. Each builds one frame for the current screen and hands it to the link of
+    // the screen's CommMode; on a serial screen the five send buttons stay disabled until the
+    // transfer closes.
+    void SendMainArea(int screen);  // the main-area file, after "发送主区" found pages in the list
+    void SendSubtitle(int screen);  // the subtitle file, after "发送字幕" found pages in the list
+    void SendClock();               // "发送时钟"
+    void SendTemperature();         // "发送温度"
+    void SendClockAndTemperature(); // "发送" of the clock and temperature panel
+    void SyncClock();               // "校准时钟": the PC's local time
+    void SendAll();                 // "全部发送": time, clock, temperature, subtitle, main area
+    void GroupSend();               // "群发"
+    void ResetScreenParams();       // "重置屏参"
+    void ConnectIp();               // "连接IP"
+    // "选择发送": opens the selection dialog (window-modal, without blocking the caller).
+    SendSelectionDialog *OpenSendSelection();
+    // The dialog's "发送": the walk over the screens in the send list.
+    void SendSelection();
+
+    SerialLink *Serial() const { return serial_; }
+    NetLink *Net() const { return net_; }
+    const SendSequence &Sequence() const { return sequence_; }
+    bool NetworkWalkRunning() const { return networkWalkTimer_.isActive(); }
+    // "校准时钟", "全部发送", "发送字幕", "发送主区" and the clock panel's "发送".
+    std::array<QPushButton *, 5> SendButtons() const;
+
     bool BroadcastFlag() const { return broadcastFlag_; }
     const UserSettings &Users() const { return users_; }
 
@@ -102,6 +142,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void BuildCommands();
@@ -123,6 +164,24 @@ private:
     void StartEffectPreview();
     void StopEffectPreview();
     QTreeWidgetItem *ScreenItem(int screen) const;
+    // Lists the main-area and subtitle pages of a screen.
+    void RefreshLists(int screen);
+    void ConnectLinks();
+    void DispatchRequest(const SendRequest &request, bool disableButtons);
+    void SendFrame(const CommandFrame &frame, bool disableButtons);
+    void SetSendButtonsEnabled(bool enabled);
+    void ShowProgress(qint64 maximum);
+    // Presses the button of the next pending part of a full send; false when none was started.
+    bool ContinueSequence();
+    void PressPart(SendPart part);
+    void OnSerialContinuation();
+    // Makes a screen current as a click on its node does (serial walks).
+    void ShowWalkedScreen(int screen);
+    int NextWalkScreen(int after) const;
+    void StartSerialWalk(bool selectedOnly);
+    void StartNetworkWalk(bool selectedOnly);
+    void OnNetworkWalkTick();
+    void SelectLastAreaNode(QTreeWidgetItem *node);
     // Selections made by code do not run the click handling.
     void SelectFromCode(QTreeWidgetItem *item);
 
@@ -137,6 +196,14 @@ private:
     TitleAnimation animation_;
     QTimer titleTimer_;
     QTimer effectTimer_;
+    LinkTimings timings_;
+    SerialLink *serial_ = nullptr;
+    NetLink *net_ = nullptr;
+    SerialCompletion *completion_ = nullptr;
+    SendSequence sequence_;
+    bool selectionWalk_ = false; // the walk goes over the screens in the send list only
+    QTimer networkWalkTimer_;    // tcpsend
+    bool tcpWalkPhase_ = true;   // true: send step, false: move step
     std::unique_ptr<EffectPlayer> player_;
     // Lays out documents for the conversions, as the preview's hidden rich-text control did.
     std::unique_ptr<RichLayout> layout_;

@@ -64,8 +64,8 @@ void Tfrmmain::BuildCommands()
     toolButton(QStringLiteral("开屏"), QStringLiteral("打开显示"), notYet(QStringLiteral("开屏")));
     toolButton(QStringLiteral("关屏"), QStringLiteral("关闭显示"), notYet(QStringLiteral("关屏")));
     toolbar_->addSeparator();
-    toolButton(QStringLiteral("群发"), QStringLiteral("群发所有屏"), notYet(QStringLiteral("群发")));
-    toolButton(QStringLiteral("连接IP"), QString(), notYet(QStringLiteral("连接IP")));
+    toolButton(QStringLiteral("群发"), QStringLiteral("群发所有屏"), [this] { GroupSend(); });
+    toolButton(QStringLiteral("连接IP"), QString(), [this] { ConnectIp(); });
     QAction *broadcast = toolButton(QStringLiteral("广播"), QString(), [] {});
     broadcast->setCheckable(true);
     connect(broadcast, &QAction::triggered, this, [this](bool down) { broadcastFlag_ = down; });
@@ -99,11 +99,12 @@ void Tfrmmain::BuildCommands()
     item(control, QStringLiteral("关闭屏幕"), same(QStringLiteral("关屏")));
     item(control, QStringLiteral("发送定时"), notYet(QStringLiteral("发送定时")));
     item(control, QStringLiteral("取消定时"), notYet(QStringLiteral("取消定时")));
-    item(control, QStringLiteral("选择发送"), notYet(QStringLiteral("选择发送")));
+    item(control, QStringLiteral("选择发送"), [this] { OpenSendSelection(); });
 
     QMenu *settings = menu(QStringLiteral("设置"));
-    for (const QString &caption : {QStringLiteral("设置屏参"), QStringLiteral("重置屏参"), QStringLiteral("户外配置"),
-                                   QStringLiteral("用户管理")})
+    item(settings, QStringLiteral("设置屏参"), notYet(QStringLiteral("设置屏参")));
+    item(settings, QStringLiteral("重置屏参"), [this] { ResetScreenParams(); });
+    for (const QString &caption : {QStringLiteral("户外配置"), QStringLiteral("用户管理")})
         item(settings, caption, notYet(caption));
 
     QMenu *user = menu(QStringLiteral("用户"));
@@ -120,9 +121,6 @@ void Tfrmmain::BuildCommands()
     QMenu *help = menu(QStringLiteral("帮助"));
     item(help, QStringLiteral("关于..."), notYet(QStringLiteral("关于...")));
     item(help, QStringLiteral("加载FPGA"), notYet(QStringLiteral("加载FPGA")))->setVisible(false);
-
-    connect(screenPanel_->SendAllButton(), &QPushButton::clicked, this, notYet(QStringLiteral("全部发送")));
-    connect(screenPanel_->SyncClockButton(), &QPushButton::clicked, this, notYet(QStringLiteral("校准时钟")));
 }
 
 } // namespace pelvoro

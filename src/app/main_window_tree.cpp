@@ -179,14 +179,16 @@ void Tfrmmain::SwitchToScreen(int screen)
     if (screen == table_.CurrentScreen)
         return;
     table_.CurrentScreen = screen;
-    mainPanel_->RefreshPageList(screen);
+    RefreshLists(screen);
 }
 
 void Tfrmmain::ApplyLinkCommands(int screen, bool areaNode)
 {
     QAction *connectIp = commands_.value(QStringLiteral("连接IP"));
     QAction *groupSend = commands_.value(QStringLiteral("群发"));
-    if (table_[screen].CommMode == 2) {
+    if (IsNetworkScreen(table_[screen])) {
+        // Selecting a network screen connects to it, as "连接IP" does.
+        ConnectIp();
         connectIp->setEnabled(true);
         if (areaNode)
             groupSend->setEnabled(true);
@@ -275,7 +277,7 @@ void Tfrmmain::AddArea(AreaKind kind)
         return;
     if (!result.saved)
         ReportSaveFailure();
-    mainPanel_->RefreshPageList(screen);
+    RefreshLists(screen);
     BuildTree(table_.LastIndex, screen);
     if (QTreeWidgetItem *node = areaNodes_[size_t(CategoryOf(kind))])
         SelectFromCode(node);
@@ -321,7 +323,7 @@ void Tfrmmain::RemoveSelectedArea()
         break;
     }
     delete item;
-    mainPanel_->RefreshPageList(i);
+    RefreshLists(i);
     if (!result.saved)
         ReportSaveFailure();
     Q_EMIT PreviewRedrawRequested(table_.CurrentScreen);

@@ -50,13 +50,8 @@ QString SubtitleNode(int page)
 
 } // namespace
 
-TitlePanel::TitlePanel(ScreenTable &table, Prompt &prompt, QWidget *parent) : TitlePanel(parent)
-{
-    table_ = &table;
-    prompt_ = &prompt;
-}
-
-TitlePanel::TitlePanel(QWidget *parent) : QWidget(parent)
+TitlePanel::TitlePanel(ScreenTable &table, Prompt &prompt, QWidget *parent)
+    : QWidget(parent), table_(table), prompt_(prompt)
 {
     Build();
 }
@@ -203,10 +198,8 @@ void TitlePanel::RefreshSubtitleList(int screenIndex)
             new QTreeWidgetItem(pages_, {SubtitleNode(k)});
     }
     text_->setText(ReadSubtitleText(screenIndex).value_or(QString()));
-    if (!table_)
-        return;
     // The attributes are those of this screen's file; a screen without one starts from the controls.
-    const SubtitleState state = ReadSubtitleState(*table_, screenIndex);
+    const SubtitleState state = ReadSubtitleState(table_, screenIndex);
     if (state.Ok())
         ShowEntry(state.entry);
     else
@@ -242,7 +235,7 @@ void TitlePanel::SelectPage(int page)
         const QSignalBlocker blocker(pages_);
         pages_->setCurrentItem(pages_->topLevelItem(page - 1));
     }
-    const SubtitleRead read = ReadSubtitlePage(*table_, screen_, page);
+    const SubtitleRead read = ReadSubtitlePage(table_, screen_, page);
     if (!Report(read))
         return;
     ShowEntry(read.entry);
@@ -278,7 +271,7 @@ void TitlePanel::WriteEntry()
 {
     if (!Attached())
         return;
-    const PageResult result = WriteSubtitleEntry(*table_, screen_, entry_);
+    const PageResult result = WriteSubtitleEntry(table_, screen_, entry_);
     if (Report(result))
         Q_EMIT SubtitleChanged(screen_);
 }
@@ -295,7 +288,7 @@ void TitlePanel::Convert()
     drawing.underline = font.underline();
     drawing.strike = font.strikeOut();
     drawing.colour = SubtitleColour(colour_->currentText());
-    const SubtitleConversion result = ConvertSubtitleText(*table_, screen_, text_->text(), drawing, entry_);
+    const SubtitleConversion result = ConvertSubtitleText(table_, screen_, text_->text(), drawing, entry_);
     if (result.emptyText) {
         pages_->clear();
         Q_EMIT SubtitleChanged(screen_);
@@ -303,7 +296,7 @@ void TitlePanel::Convert()
         return;
     }
     if (result.limitReached) {
-        prompt_->Message(result.limitMessage, QStringLiteral("提示"), PromptIcon::Information);
+        prompt_.Message(result.limitMessage, QStringLiteral("提示"), PromptIcon::Information);
         SetAddingEnabled(false);
     }
     Report(result);
@@ -317,18 +310,18 @@ void TitlePanel::AddFromFile()
         return;
     FileDialogRequest request;
     request.filters = SubtitleSourceFilters();
-    const QString path = prompt_->OpenFile(request);
+    const QString path = prompt_.OpenFile(request);
     if (path.isEmpty())
         return;
     const SubtitleSource kind = SubtitleSourceOf(path, request.filterIndex);
     // Rich text is laid out as the hidden layout control does while a subtitle is selected.
-    const std::optional<QString> added = ReadSubtitleSource(path, kind, (*table_)[screen_].Width + 128);
+    const std::optional<QString> added = ReadSubtitleSource(path, kind, table_[screen_].Width + 128);
     if (added)
         text_->setText(text_->text() + *added);
     else
-        prompt_->Message(QStringLiteral("找不到相应文件"), QStringLiteral("提示"), PromptIcon::Warning);
+        prompt_.Message(QStringLiteral("找不到相应文件"), QStringLiteral("提示"), PromptIcon::Warning);
     if (text_->text().trimmed().isEmpty()) {
-        prompt_->Message(QStringLiteral("该文件内容为空！"), QStringLiteral("提示"), PromptIcon::Warning);
+        prompt_.Message(QStringLiteral("该文件内容为空！"), QStringLiteral("提示"), PromptIcon::Warning);
         return;
     }
     if (QWidget *top = window())
@@ -350,9 +343,8 @@ void TitlePanel::DeleteAll()
 void TitlePanel::Send()
 {
     if (PageCount() == 0) {
-        if (prompt_)
-            prompt_->Message(QStringLiteral("没有添加字幕页,请添加字幕页!"), QStringLiteral("提示"),
-                             PromptIcon::Information);
+        prompt_.Message(QStringLiteral("没有添加字幕页,请添加字幕页!"), QStringLiteral("提示"),
+                        PromptIcon::Information);
         return;
     }
     Q_EMIT SendRequested();
@@ -360,9 +352,9 @@ void TitlePanel::Send()
 
 bool TitlePanel::Report(const PageResult &result)
 {
-    if (result.IsError() && prompt_) {
-        prompt_->Message(result.message, QStringLiteral("提示"),
-                         result.status == PageStatus::Refused ? PromptIcon::Information : PromptIcon::Error);
+    if (result.IsError()) {
+        prompt_.Message(result.message, QStringLiteral("提示"),
+                        result.status == PageStatus::Refused ? PromptIcon::Information : PromptIcon::Error);
     }
     return result.Ok();
 }

@@ -32,9 +32,6 @@ class TitlePanel : public QWidget {
     Q_OBJECT
 public:
     TitlePanel(ScreenTable &table, Prompt &prompt, QWidget *parent = nullptr);
-    // Only the controls, without a screen table to work on: every command does nothing. Kept until
-    // every creator passes the table and the prompt.
-    explicit TitlePanel(QWidget *parent = nullptr);
     ~TitlePanel() override;
 
     // Lists the pages of a screen's subtitle file ("字幕页" + k) and puts its saved text into the
@@ -92,7 +89,7 @@ Q_SIGNALS:
 
 private:
     void Build();
-    bool Attached() const { return table_ && prompt_ && screen_ >= 0; }
+    bool Attached() const { return screen_ >= 0; }
     void ShowEntry(const SubtitleEntry &entry);
     void ShowStyleControls(int style);
     void OnStyleChanged(int index);
@@ -102,8 +99,8 @@ private:
     // Shows the operator what went wrong; returns true when `result` is Ok.
     bool Report(const PageResult &result);
 
-    ScreenTable *table_ = nullptr;
-    Prompt *prompt_ = nullptr;
+    ScreenTable &table_;
+    Prompt &prompt_;
     QGroupBox *editBox_;
     QGroupBox *listBox_;
     QLabel *capacity_;

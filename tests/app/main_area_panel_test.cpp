@@ -338,14 +338,17 @@ TEST_F(MainAreaPanelTest, SendSaysWhatIsMissingAndAddAsksTheMainWindow)
 {
     Start();
     QSignalSpy add(panel.get(), &MainAreaPanel::AddPagesRequested);
-    auto *send = Find<QPushButton>("Button1");
-    QTest::mouseClick(send, Qt::LeftButton);
+    QSignalSpy send(panel.get(), &MainAreaPanel::SendRequested);
+    auto *sendButton = Find<QPushButton>("Button1");
+    QTest::mouseClick(sendButton, Qt::LeftButton);
+    EXPECT_EQ(send.count(), 0);
     QTest::mouseClick(panel->AddButton(), Qt::LeftButton);
     EXPECT_EQ(add.count(), 1);
     AddPages(1);
     panel->RefreshPageList(0);
-    QTest::mouseClick(send, Qt::LeftButton);
-    EXPECT_EQ(Messages(), (QStringList{"没有添加文件页,请添加文件页!", "“发送主区”功能尚未提供。"}));
+    QTest::mouseClick(sendButton, Qt::LeftButton);
+    EXPECT_EQ(send.count(), 1);
+    EXPECT_EQ(Messages(), (QStringList{"没有添加文件页,请添加文件页!"}));
 }
 
 TEST_F(MainAreaPanelTest, DamagedFileIsReportedWhenAPageIsSelected)
