@@ -2,15 +2,18 @@
 #include "app/main_window.h"
 
 #include "app/main_area_panel.h"
+#include "app/title_panel.h"
 #include "base/app_dir.h"
 #include "base/prompt.h"
 #include "pages/clock_text.h"
 #include "pages/data_files.h"
 #include "pages/page_store.h"
+#include "pages/subtitle_store.h"
 #include "pages/ui/preview_window.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QLabel>
 
 namespace pelvoro {
 
@@ -18,6 +21,15 @@ void Tfrmmain::SetPreview(TFrmdisplay *preview)
 {
     preview_ = preview;
     preview->SetMainPageSource([this](int screen) { return ReadPage(table_, screen, 1).image; });
+    preview->SetTitlePageSource([this](int screen) { return ReadSubtitlePage(table_, screen, 1).image; });
+    connect(titlePanel_, &TitlePanel::SubtitleChanged, preview, [this](int screen) {
+        preview_->RedrawPreview(screen);
+        ShowClockText();
+    });
+    connect(titlePanel_, &TitlePanel::SubtitlePageShown, preview, [this](int screen, int, const QImage &image) {
+        if (screen == preview_->ShownScreen() && !image.isNull())
+            preview_->ImgTitle()->setPixmap(QPixmap::fromImage(image));
+    });
     connect(mainPanel_, &MainAreaPanel::PageShown, preview, [this](int screen, int, const QImage &image) {
         if (screen == preview_->ShownScreen() && !effectRunning_)
             preview_->ShowPage(image);

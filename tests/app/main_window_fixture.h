@@ -17,7 +17,7 @@ class MainWindowTest : public AppDirTest {
 protected:
     void Start()
     {
-        window = std::make_unique<Tfrmmain>(table, prompt);
+        window = std::make_unique<Tfrmmain>(table, prompt, nullptr, timings);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -44,6 +44,7 @@ protected:
 
     ScreenTable table;
     ScriptedPrompt prompt;
+    LinkTimings timings;
     std::unique_ptr<Tfrmmain> window;
 };
 

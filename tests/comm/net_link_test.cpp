@@ -6,6 +6,7 @@
 #include "comm/net_link.h"
 #include "comm/send_sequence.h"
 #include "config/screen_info.h"
+#include "support/fake_cards.h"
 #include "support/scripted_prompt.h"
 
 #include <QElapsedTimer>
@@ -19,61 +20,12 @@
 namespace pelvoro {
 namespace {
 
+using test::TcpCard;
+
 QByteArray Hex(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
-
-// A controller card behind 127.0.0.1:<any port>. `script`, when set, answers instead of the card.
-class TcpCard {
-public:
-    explicit TcpCard(CardOptions options = {}) : card_(options)
-    {
-        server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *socket = server_.nextPendingConnection())
-                Accept(socket);
-        });
-    }
-
-    quint16 Port() const { return server_.serverPort(); }
-
-    QByteArray received;
-    std::vector<qint64> receivedAt; // bytes received so far at each read
-    std::vector<CardExchange> exchanges;
-    int connections = 0;
-    qint64 closeAfter = -1; // aborts the connection once this many bytes have come
-    std::function<QByteArray(const QByteArray &)> script;
-    ControllerCard &Card() { return card_; }
-
-private:
-    void Accept(QTcpSocket *socket)
-    {
-        ++connections;
-        card_.Reset();
-        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-            const QByteArray bytes = socket->readAll();
-            received += bytes;
-            receivedAt.push_back(received.size());
-            if (script) {
-                const QByteArray reply = script(bytes);
-                if (!reply.isEmpty())
-                    socket->write(reply);
-            } else {
-                const ControllerCard::Output out = card_.Feed(bytes);
-                exchanges.insert(exchanges.end(), out.exchanges.begin(), out.exchanges.end());
-                for (const QByteArray &answer : out.answers)
-                    socket->write(answer);
-            }
-            if (closeAfter >= 0 && received.size() >= closeAfter)
-                socket->abort();
-        });
-        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    }
-
-    QTcpServer server_;
-    ControllerCard card_;
-};
 
 ScreenInfo NetScreen(quint16 port)
 {

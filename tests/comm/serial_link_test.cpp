@@ -6,6 +6,7 @@
 #include "comm/frames.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"
+#include "support/fake_cards.h"
 #include "support/scripted_prompt.h"
 
 #include <QElapsedTimer>
@@ -24,96 +25,12 @@
 namespace pelvoro {
 namespace {
 
+using test::PtyCard;
+
 QByteArray Hex(const char *hex)
 {
     return QByteArray::fromHex(hex);
 }
-
-// A controller card on the master side of a pseudo-terminal pair; the link opens the slave. The
-// card notes the parity the line was set to when each byte arrived (the test holds the slave open
-// too, so it reads the line settings the link made; parity bits themselves do not travel).
-class PtyCard {
-public:
-    explicit PtyCard(CardOptions options = {}) : card_(options)
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        device_ = QString::fromLocal8Bit(::ptsname(master_));
-        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        termios settings{};
-        if (slave_ >= 0 && ::tcgetattr(slave_, &settings) == 0) {
-            ::cfmakeraw(&settings);
-            ::tcsetattr(slave_, TCSANOW, &settings);
-        }
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnReadable(); });
-    }
-    ~PtyCard()
-    {
-        CloseMaster();
-        if (slave_ >= 0)
-            ::close(slave_);
-    }
-
-    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
-    const QString &Device() const { return device_; }
-
-    // The card's end goes away (an adapter pulled out) once this many bytes have come.
-    qint64 closeAfter = -1;
-
-    QByteArray received;
-    QByteArray underMark;  // bytes that arrived while the line was set to mark parity
-    QByteArray underSpace; // ... space parity
-    std::vector<CardExchange> exchanges;
-    ControllerCard &Card() { return card_; }
-
-    void CloseMaster()
-    {
-        notifier_.reset();
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
-
-private:
-    void OnReadable()
-    {
-        char buffer[65536];
-        QByteArray bytes;
-        for (;;) {
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n > 0) {
-                bytes.append(buffer, n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            break;
-        }
-        if (bytes.isEmpty())
-            return;
-        termios line{};
-        ::tcgetattr(slave_, &line);
-        // A pseudo-terminal drops the enable bit but keeps the mark/space choice.
-        if (line.c_cflag & CMSPAR)
-            ((line.c_cflag & PARODD) ? underMark : underSpace).append(bytes);
-        received.append(bytes);
-        const ControllerCard::Output out = card_.Feed(bytes);
-        exchanges.insert(exchanges.end(), out.exchanges.begin(), out.exchanges.end());
-        for (const QByteArray &answer : out.answers)
-            (void)!::write(master_, answer.constData(), size_t(answer.size()));
-        if (closeAfter >= 0 && received.size() >= closeAfter)
-            CloseMaster();
-    }
-
-    ControllerCard card_;
-    int master_ = -1;
-    int slave_ = -1;
-    QString device_;
-    std::unique_ptr<QSocketNotifier> notifier_;
-};
 
 // Everything a transfer reported, in order.
 struct Reports {

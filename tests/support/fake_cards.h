@@ -1,0 +1,163 @@
+#pragma once
+
+// Controller cards the links can talk to in tests: one behind a pseudo-terminal (the serial link
+// opens its slave side) and one behind a local TCP server. Both run the station's own card code.
+#include "comm/controller_card.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pelvoro::test {
+
+// A controller card on the master side of a pseudo-terminal pair; the link opens the slave. The
+// card notes the parity the line was set to when each byte arrived (the test holds the slave open
+// too, so it reads the line settings the link made; parity bits themselves do not travel).
+class PtyCard {
+public:
+    explicit PtyCard(CardOptions options = {}) : card_(options)
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        device_ = QString::fromLocal8Bit(::ptsname(master_));
+        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        termios settings{};
+        if (slave_ >= 0 && ::tcgetattr(slave_, &settings) == 0) {
+            ::cfmakeraw(&settings);
+            ::tcsetattr(slave_, TCSANOW, &settings);
+        }
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnReadable(); });
+    }
+    ~PtyCard()
+    {
+        CloseMaster();
+        if (slave_ >= 0)
+            ::close(slave_);
+    }
+
+    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
+    const QString &Device() const { return device_; }
+
+    // The card's end goes away (an adapter pulled out) once this many bytes have come.
+    qint64 closeAfter = -1;
+
+    QByteArray received;
+    QByteArray underMark;  // bytes that arrived while the line was set to mark parity
+    QByteArray underSpace; // ... space parity
+    std::vector<CardExchange> exchanges;
+    ControllerCard &Card() { return card_; }
+
+    void CloseMaster()
+    {
+        notifier_.reset();
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    void OnReadable()
+    {
+        char buffer[65536];
+        QByteArray bytes;
+        for (;;) {
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                bytes.append(buffer, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            break;
+        }
+        if (bytes.isEmpty())
+            return;
+        termios line{};
+        ::tcgetattr(slave_, &line);
+        // A pseudo-terminal drops the enable bit but keeps the mark/space choice.
+        if (line.c_cflag & CMSPAR)
+            ((line.c_cflag & PARODD) ? underMark : underSpace).append(bytes);
+        received.append(bytes);
+        const ControllerCard::Output out = card_.Feed(bytes);
+        exchanges.insert(exchanges.end(), out.exchanges.begin(), out.exchanges.end());
+        for (const QByteArray &answer : out.answers)
+            (void)!::write(master_, answer.constData(), size_t(answer.size()));
+        if (closeAfter >= 0 && received.size() >= closeAfter)
+            CloseMaster();
+    }
+
+    ControllerCard card_;
+    int master_ = -1;
+    int slave_ = -1;
+    QString device_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// A controller card behind 127.0.0.1:<any port>. `script`, when set, answers instead of the card.
+class TcpCard {
+public:
+    explicit TcpCard(CardOptions options = {}) : card_(options)
+    {
+        server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = server_.nextPendingConnection())
+                Accept(socket);
+        });
+    }
+
+    quint16 Port() const { return server_.serverPort(); }
+
+    QByteArray received;
+    std::vector<qint64> receivedAt; // bytes received so far at each read
+    std::vector<CardExchange> exchanges;
+    int connections = 0;
+    qint64 closeAfter = -1; // aborts the connection once this many bytes have come
+    std::function<QByteArray(const QByteArray &)> script;
+    ControllerCard &Card() { return card_; }
+
+private:
+    void Accept(QTcpSocket *socket)
+    {
+        ++connections;
+        card_.Reset();
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            const QByteArray bytes = socket->readAll();
+            received += bytes;
+            receivedAt.push_back(received.size());
+            if (script) {
+                const QByteArray reply = script(bytes);
+                if (!reply.isEmpty())
+                    socket->write(reply);
+            } else {
+                const ControllerCard::Output out = card_.Feed(bytes);
+                exchanges.insert(exchanges.end(), out.exchanges.begin(), out.exchanges.end());
+                for (const QByteArray &answer : out.answers)
+                    socket->write(answer);
+            }
+            if (closeAfter >= 0 && received.size() >= closeAfter)
+                socket->abort();
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+    QTcpServer server_;
+    ControllerCard card_;
+};
+
+} // namespace pelvoro::test
