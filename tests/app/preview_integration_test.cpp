@@ -3,11 +3,14 @@
 #include "main_window_fixture.h"
 
 #include "app/main_area_panel.h"
+#include "app/title_panel.h"
 #include "pages/page_store.h"
 #include "pages/ui/preview_window.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace pelvoro::test {
 namespace {
@@ -100,6 +103,52 @@ TEST_F(PreviewIntegrationTest, AreaChangesRedrawThePreview)
     EXPECT_EQ(preview.Edit().Page().pixel(10, 5), 0xFF000000u);
     EXPECT_FALSE(preview.EditTimer()->isHidden());
     EXPECT_EQ(preview.EditTimer()->y(), 0);
+}
+
+// The subtitle strip of the preview shows the subtitle's first page and follows the panel.
+class SubtitlePreviewTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=32\r\n单双色=1\r\n第一区域=主区\r\n"
+                                       "主区域高=16\r\n第二区域=小字幕\r\n字幕区域高=16\r\n"));
+        Start();
+        window->SetPreview(&preview);
+    }
+    int LitPixels() const
+    {
+        const QImage strip = preview.ImgTitle()->pixmap().toImage();
+        int lit = 0;
+        for (int y = 0; y < strip.height(); ++y) {
+            for (int x = 0; x < strip.width(); ++x)
+                lit += qGray(strip.pixel(x, y)) > 0;
+        }
+        return lit;
+    }
+
+    TFrmdisplay preview{table};
+};
+
+TEST_F(SubtitlePreviewTest, StripShowsTheConvertedSubtitleAndGoesDarkWhenItIsDeleted)
+{
+    ASSERT_FALSE(preview.ImgTitle()->isHidden());
+    EXPECT_EQ(LitPixels(), 0);
+    Click(AreaNode(0, 1));
+    window->Title()->TextEdit()->setText(QStringLiteral("欢迎光临"));
+    window->Title()->ConvertButton()->click();
+    ASSERT_EQ(window->Title()->PageCount(), 1);
+    EXPECT_GT(LitPixels(), 20);
+    EXPECT_EQ(preview.ImgTitle()->pixmap().size(), QSize(64, 16));
+
+    // A new start reads it from the file.
+    window.reset();
+    Start();
+    window->SetPreview(&preview);
+    EXPECT_GT(LitPixels(), 20);
+
+    window->Title()->DeleteAll();
+    EXPECT_EQ(LitPixels(), 0);
 }
 
 } // namespace
