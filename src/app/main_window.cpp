@@ -93,7 +93,13 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     titleTimer_.start();
 }
 
-Tfrmmain::~Tfrmmain() = default;
+Tfrmmain::~Tfrmmain()
+{
+    // The links outlive the window's members; nothing they report may reach a window half gone.
+    serial_->disconnect(this);
+    net_->disconnect(this);
+    completion_->disconnect(this);
+}
 
 void Tfrmmain::Initialise()
 {
