@@ -166,6 +166,13 @@ NetLink::NetLink(const ScreenTable &table, Prompt &prompt, NetTimings timings, Q
         if (!blocks_.empty())
             StopBlocks();
     });
+    connect(socket_, &QAbstractSocket::connected, this, [this] {
+        // A request made while the connection was being opened (a walk reaching a screen) goes
+        // out now instead of waiting for ever.
+        if (preambleOnConnect_ && state_ == State::AwaitingEcho)
+            socket_->write(NetworkPreamble(quint8(preambleOnConnect_)));
+        preambleOnConnect_ = 0;
+    });
     watch_.start();
 }
 
@@ -194,6 +201,9 @@ void NetLink::ConnectScreen(int screen)
     RunOrDefer([this, screen] {
         watch_.start();
         socket_->abort();
+        // A request of the old connection is not sent over the new one.
+        state_ = State::Idle;
+        preambleOnConnect_ = 0;
         const ScreenInfo &info = table_[screen];
         if (!IsNetworkScreen(info))
             return;
@@ -211,9 +221,14 @@ void NetLink::NetSend(const SendRequest &request)
         state_ = State::AwaitingEcho;
         if (request.replyKind == ReplyKind::MainArea)
             networkPageCount_ = request.pageCount;
-        // Not connected: nothing goes out and the request stays pending.
+        // Not connected: nothing goes out and the request stays pending; while a connection is
+        // being opened it goes out once it is up.
+        preambleOnConnect_ = 0;
         if (socket_->state() == QAbstractSocket::ConnectedState)
             socket_->write(NetworkPreamble(request.Address()));
+        else if (socket_->state() == QAbstractSocket::HostLookupState
+                 || socket_->state() == QAbstractSocket::ConnectingState)
+            preambleOnConnect_ = request.Address();
     });
 }
 

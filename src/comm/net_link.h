@@ -61,11 +61,12 @@ public:
 
     // "连接IP" for screen i: starts the watch; for a network screen closes the connection and
     // opens one to the screen's IpAddress and IpPort (it completes in the background); for any
-    // other screen only closes it.
+    // other screen only closes it. A request still pending on the old connection is forgotten.
     void ConnectScreen(int screen);
-    // Sends the address (A, A) at once when connected, keeps the frame until the controller echoes
-    // and remembers the reply kind; a main-area request also sets the network page count. Whatever
-    // was pending is forgotten. Returns at once, connected or not.
+    // Sends the address (A, A) at once when connected (or once the connection being opened is up),
+    // keeps the frame until the controller echoes and remembers the reply kind; a main-area request
+    // also sets the network page count. Whatever was pending is forgotten. Returns at once,
+    // connected or not.
     void NetSend(const SendRequest &request);
 
     // The full send whose pending parts follow an acknowledgement; nullptr for none. With a
@@ -121,6 +122,7 @@ private:
     QByteArray pendingFrame_;
     ReplyKind replyKind_ = ReplyKind::Params;
     int networkPageCount_ = 0;
+    int preambleOnConnect_ = 0; // the screen number to announce once the connection is up
 
     bool busy_ = false;
     QByteArray sending_; // the frame going out in blocks

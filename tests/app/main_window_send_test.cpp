@@ -292,6 +292,26 @@ TEST_F(SendTest, SerialGroupSendWalksEveryScreenAndEndsOnTheLast)
     EXPECT_EQ(window->Panelmain()->PageCount(), 2);
 }
 
+TEST_F(SendTest, SerialWalkSendsANetworkScreenOverTheNetworkAndStopsThere)
+{
+    PtyCard serialCard;
+    UseCard(serialCard);
+    TcpCard netCard;
+    AddScreen(Screen({"固定时钟"}));
+    AddScreen(NetScreen({"固定时钟"}, netCard.Port()));
+    AddScreen(Screen({"固定时钟"}));
+    StartStation();
+
+    window->Command("群发")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Frames(netCard.exchanges).size() >= 2; }, 20000));
+    QTest::qWait(300);
+    EXPECT_EQ(Frames(serialCard.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}}));
+    EXPECT_EQ(Frames(netCard.exchanges), (Sent{{2, 0xCE}, {2, 0xC2}}));
+    // No completion notice comes from the network link: the walk waits on screen 2.
+    EXPECT_TRUE(window->Sequence().multiScreenWalk);
+    EXPECT_EQ(table.CurrentScreen, 1);
+}
+
 TEST_F(SendTest, SelectionDialogKeepsTheListSavedAndSendsToItsScreensOnly)
 {
     PtyCard card;

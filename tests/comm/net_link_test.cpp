@@ -383,5 +383,21 @@ TEST_F(NetLinkTest, NotConnectedSendsNothing)
     EXPECT_TRUE(prompt_.messages.isEmpty());
 }
 
+TEST_F(NetLinkTest, RequestMadeWhileConnectingGoesOutOnceConnected)
+{
+    TcpCard card;
+    table_[0] = NetScreen(card.Port());
+    NetLink link(table_, prompt_, timings_);
+    // Pending from before the connect: forgotten by it.
+    link.NetSend(Request(0, BuildPowerFrame(0, false)));
+    link.ConnectScreen(0);
+    EXPECT_FALSE(link.AwaitingEcho());
+    link.NetSend(Request(0, BuildPowerFrame(0, true)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !card.exchanges.empty(); }, 5000));
+    ASSERT_EQ(card.exchanges.size(), 1u);
+    EXPECT_EQ(card.exchanges[0].outcome, CardExchange::Outcome::Acknowledged);
+    EXPECT_EQ(card.Card().Memory().Screen(1)[CardSlot::Power], BuildPowerFrame(0, true));
+}
+
 } // namespace
 } // namespace pelvoro
