@@ -64,7 +64,22 @@ constexpr std::array<PixelRun, 256> MakeLitTable(quint32 lit, quint32 always)
 
 constexpr quint32 kBlack = 0xFF000000u;
 constexpr std::array<PixelRun, 256> kRedRun = MakeLitTable(0x00FF0000u, kBlack);
-constexpr std::array<PixelRun, 256> kGreenRun = MakeLitTable(0x0000FF00u, 0u);
+
+// Dual-colour decoding, four pixels at a time: the index holds a red nibble in its high half and
+// the green nibble of the same four pixels in its low half (lit where the bit is 0).
+using QuadRun = std::array<quint32, 4>;
+constexpr std::array<QuadRun, 256> kDualQuad = [] {
+    std::array<QuadRun, 256> table{};
+    for (int index = 0; index < 256; ++index) {
+        const int red = index >> 4;
+        const int green = index & 0x0F;
+        for (int i = 0; i < 4; ++i) {
+            table[size_t(index)][size_t(i)] =
+                kBlack | ((red & (8 >> i)) ? 0u : 0x00FF0000u) | ((green & (8 >> i)) ? 0u : 0x0000FF00u);
+        }
+    }
+    return table;
+}();
 
 // Red and green plane bits (R >= 128, G >= 128) of eight consecutive RGB32 pixels, pixel i in bit i.
 inline void GatherPlanes(const quint32 *px, unsigned *red, unsigned *green)
@@ -229,11 +244,13 @@ bool UnpackRaster(QByteArrayView raster, int width, int height, RasterFormat for
             for (int g = 0; g < rowGroups; ++g, ++in, line += 8)
                 std::memcpy(line, kRedRun[*in].data(), sizeof(PixelRun));
         } else {
+            const int redAt = greenFirst ? 1 : 0;
+            const int greenAt = 1 - redAt;
             for (int g = 0; g < rowGroups; ++g, in += 2, line += 8) {
-                const PixelRun &red = kRedRun[greenFirst ? in[1] : in[0]];
-                const PixelRun &green = kGreenRun[greenFirst ? in[0] : in[1]];
-                for (int i = 0; i < 8; ++i)
-                    line[i] = red[size_t(i)] | green[size_t(i)];
+                const unsigned red = in[redAt];
+                const unsigned green = in[greenAt];
+                std::memcpy(line, kDualQuad[(red & 0xF0) | (green >> 4)].data(), sizeof(QuadRun));
+                std::memcpy(line + 4, kDualQuad[((red & 0x0F) << 4) | (green & 0x0F)].data(), sizeof(QuadRun));
             }
         }
         // Columns past the raster's groups (or past a short raster's end) are black.
