@@ -13,7 +13,7 @@ QString FromGbk(const QByteArray &bytes)
     // The converter drops a lead byte cut off at the end of the input; show it as damage instead.
     qsizetype i = 0;
     while (i < bytes.size())
-        i += static_cast<unsigned char>(bytes[i]) >= 0x81 && static_cast<unsigned char>(bytes[i]) <= 0xFE ? 2 : 1;
+        i += IsGbkLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
     if (i > bytes.size())
         text += QChar(QChar::ReplacementCharacter);
     return text;

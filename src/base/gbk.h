@@ -15,4 +15,10 @@ QByteArray ToGbk(const QString &text);
 // Number of bytes `text` takes in GBK.
 int GbkLength(const QString &text);
 
+// The first byte of a two-byte GBK character (0x80, the euro sign, is a character of its own).
+inline bool IsGbkLeadByte(unsigned char c)
+{
+    return c >= 0x81 && c <= 0xFE;
+}
+
 } // namespace pelvoro

@@ -1,12 +1,9 @@
 #include "config/ini_document.h"
 
+#include "base/gbk.h"
+
 namespace pelvoro {
 namespace {
-
-bool IsGbkLead(unsigned char c)
-{
-    return c >= 0x81 && c <= 0xFE;
-}
 
 bool IsGbkTrail(unsigned char c)
 {
@@ -33,7 +30,7 @@ QByteArray Trimmed(const QByteArray &bytes)
 // a trail byte is a stray byte, and the next byte is read on its own.
 bool DoubleByteAt(const QByteArray &text, qsizetype i)
 {
-    return IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size()
+    return IsGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()
            && IsGbkTrail(static_cast<unsigned char>(text[i + 1]));
 }
 

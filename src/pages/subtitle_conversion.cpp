@@ -127,10 +127,10 @@ QList<QByteArray> CutSubtitlePieces(QByteArrayView gbk, int pieceBytes, int coun
     qsizetype position = 0;
     for (int i = 0; i < count; ++i) {
         const qsizetype end = std::min(gbk.size(), position + std::max(0, pieceBytes));
-        // Whole characters only: a lead byte (0x80 or above) takes its trail byte with it.
+        // Whole characters only: a lead byte takes its trail byte with it.
         qsizetype cut = position;
         while (cut < end) {
-            const qsizetype step = static_cast<unsigned char>(gbk[cut]) >= 0x80 ? 2 : 1;
+            const qsizetype step = IsGbkLeadByte(static_cast<unsigned char>(gbk[cut])) ? 2 : 1;
             if (cut + step > end)
                 break;
             cut += step;
@@ -251,6 +251,12 @@ SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex
         PageResult removed = DeleteSubtitleFiles(screenIndex);
         static_cast<PageResult &>(result) =
             removed.Ok() ? DataFileResult(PageStatus::Refused, QStringLiteral("编辑框没有信息,不能转换字幕页!")) : removed;
+        return result;
+    }
+    // A screen without a strip keeps no subtitle files at all.
+    if (!HasTitle(table[screenIndex])) {
+        static_cast<PageResult &>(result) =
+            DataFileResult(PageStatus::Refused, QString::number(screenIndex + 1) + QStringLiteral("号屏没有字幕区"));
         return result;
     }
     if (PageResult saved = SaveSubtitleText(screenIndex, text); !saved.Ok()) {

@@ -188,6 +188,7 @@ TEST(SubtitlePieces, CutAtWholeCharacters)
         {"trail byte 0xD0 at the cut is not a lead byte", Repeat("中", 2), 4, {4}},
         {"trail byte 0x40 is not a character of its own", Gbk("丂a"), 2, {2, 1}},
         {"ASCII only", QByteArray("abcdefghij"), 4, {4, 4, 2}},
+        {"the euro sign 0x80 is one byte, not a lead byte", "\x80" + Repeat("中", 3), 4, {3, 4}},
         {"exactly one piece", Repeat("字", 16), 32, {32}},
         {"a piece of one byte cannot hold a character", Gbk("字"), 1, {}},
         {"no room at all", QByteArray("abc"), 0, {}},
@@ -432,6 +433,13 @@ TEST_F(SubtitleStoreTest, ConvertCommandSavesTheTextAndRebuildsThePages)
     EXPECT_EQ(result.message, QStringLiteral("编辑框没有信息,不能转换字幕页!"));
     EXPECT_FALSE(Exists("TavrelTitle1.dat"));
     EXPECT_FALSE(Exists("TavrelTitle1.txt"));
+
+    // A screen without a subtitle area keeps no subtitle text either.
+    table[1].Areas = {QStringLiteral("主区"), {}, {}, {}};
+    result = ConvertSubtitleText(table, 1, QStringLiteral("abc"), SubtitleDrawing{}, SubtitleEntry{});
+    EXPECT_EQ(result.status, PageStatus::Refused);
+    EXPECT_EQ(result.message, QStringLiteral("2号屏没有字幕区"));
+    EXPECT_FALSE(Exists("TavrelTitle2.txt"));
 }
 
 TEST_F(SubtitleStoreTest, TextFileLinesAreJoined)

@@ -150,6 +150,7 @@ TEST_F(CliSubtitleTest, BadUsage)
         {"subtitle", "set", "--screen", "1", "a", "b"},
         {"subtitle", "set", "--screen", "1", "--colour", QStringLiteral("蓝"), "a"},
         {"subtitle", "set", "--screen", "4", "a"},
+        {"subtitle", "set", "--screen", "1", "two\nlines"},
         {"subtitle", "export", "--screen", "1", Path("x.png")},
         {"subtitle", "list"},
         {"subtitle", "rename", "--screen", "1"},

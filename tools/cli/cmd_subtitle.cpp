@@ -51,6 +51,9 @@ int RunSet(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give the subtitle TEXT as one argument")};
+    // The strip is one line, as the panel's edit is.
+    if (rest.first().contains(QLatin1Char('\n')) || rest.first().contains(QLatin1Char('\r')))
+        throw UsageError{QStringLiteral("the subtitle TEXT cannot hold a line break")};
     Screen screen;
     LoadScreen(index, &screen);
 
