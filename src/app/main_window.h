@@ -204,6 +204,7 @@ private:
     bool selectionWalk_ = false; // the walk goes over the screens in the send list only
     QTimer networkWalkTimer_;    // tcpsend
     bool tcpWalkPhase_ = true;   // true: send step, false: move step
+    int followUpScreen_ = -1;    // the screen whose acknowledgement a network follow-up continues
     std::unique_ptr<EffectPlayer> player_;
     // Lays out documents for the conversions, as the preview's hidden rich-text control did.
     std::unique_ptr<RichLayout> layout_;

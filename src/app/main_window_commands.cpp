@@ -93,8 +93,9 @@ void Tfrmmain::BuildCommands()
     QMenu *control = menu(QStringLiteral("控制"));
     item(control, QStringLiteral("播放"), [] {})->setEnabled(false);
     item(control, QStringLiteral("停止"), [] {});
-    item(control, QStringLiteral("发送数据"), [this] { screenPanel_->SendAllButton()->click(); });
-    item(control, QStringLiteral("校准时间"), [this] { screenPanel_->SyncClockButton()->click(); });
+    // The menu items stay usable while the buttons wait for a serial transfer to close.
+    item(control, QStringLiteral("发送数据"), [this] { SendAll(); });
+    item(control, QStringLiteral("校准时间"), [this] { SyncClock(); });
     item(control, QStringLiteral("打开屏幕"), same(QStringLiteral("开屏")));
     item(control, QStringLiteral("关闭屏幕"), same(QStringLiteral("关屏")));
     item(control, QStringLiteral("发送定时"), notYet(QStringLiteral("发送定时")));

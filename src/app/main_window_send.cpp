@@ -7,6 +7,7 @@
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
 #include "comm/frames.h"
+#include "comm/schedule_sections.h"
 #include "comm/ui/send_selection_dialog.h"
 
 #include <QDateTime>
@@ -28,8 +29,25 @@ void Tfrmmain::ConnectLinks()
     connect(net_, &NetLink::Acknowledged, this, [this] { screenPanel_->ProgressBar()->hide(); });
     connect(serial_, &SerialLink::TransferClosed, this, [this] { SetSendButtonsEnabled(true); });
     connect(completion_, &SerialCompletion::ContinuationDue, this, &Tfrmmain::OnSerialContinuation);
+    connect(serial_, &SerialLink::SchedulesCancelled, this, [this](int screen) {
+        if (screen != table_.CurrentScreen)
+            return;
+        if (!EraseSchedules(store_, screen, mainPanel_->PageCount()))
+            ReportSaveFailure();
+        // Listing the same screen again keeps its selected page.
+        mainPanel_->RefreshPageList(screen);
+    });
     net_->SetSequence(&sequence_);
-    connect(net_, &NetLink::FollowUpDue, this, &Tfrmmain::PressPart);
+    connect(net_, &NetLink::Acknowledged, this, [this] { followUpScreen_ = table_.CurrentScreen; });
+    connect(net_, &NetLink::FollowUpDue, this, [this](SendPart part) {
+        // The next part belongs to the screen that acknowledged; another screen selected during
+        // the wait must not receive it.
+        if (table_.CurrentScreen != followUpScreen_) {
+            sequence_.pending.Clear();
+            return;
+        }
+        PressPart(part);
+    });
 
     connect(mainPanel_, &MainAreaPanel::SendRequested, this, [this] { SendMainArea(table_.CurrentScreen); });
     connect(titlePanel_, &TitlePanel::SendRequested, this, [this] { SendSubtitle(table_.CurrentScreen); });
@@ -283,6 +301,10 @@ void Tfrmmain::StartNetworkWalk(bool selectedOnly)
 
 void Tfrmmain::OnNetworkWalkTick()
 {
+    // While the link sends a frame in blocks or waits, the walk waits too: moving on would close
+    // the connection under the frame.
+    if (net_->Busy())
+        return;
     if (tcpWalkPhase_) {
         const int current = table_.CurrentScreen;
         const ScreenInfo &screen = table_[current];

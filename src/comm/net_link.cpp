@@ -165,6 +165,11 @@ NetLink::NetLink(const ScreenTable &table, Prompt &prompt, NetTimings timings, Q
     connect(socket_, &QAbstractSocket::disconnected, this, [this] {
         if (!blocks_.empty())
             StopBlocks();
+        EndDrain();
+    });
+    connect(socket_, &QIODevice::bytesWritten, this, [this] {
+        if (socket_->bytesToWrite() == 0)
+            EndDrain();
     });
     connect(socket_, &QAbstractSocket::connected, this, [this] {
         // A request made while the connection was being opened (a walk reaching a screen) goes
@@ -199,6 +204,14 @@ void NetLink::RunOrDefer(std::function<void()> operation)
 void NetLink::ConnectScreen(int screen)
 {
     RunOrDefer([this, screen] {
+        // Closing drops what the socket has not yet handed to the system: the end of a frame
+        // goes out first.
+        if (socket_->state() == QAbstractSocket::ConnectedState && socket_->bytesToWrite() > 0) {
+            draining_ = true;
+            busy_ = true;
+            deferred_.push_front([this, screen] { ConnectScreen(screen); });
+            return;
+        }
         watch_.start();
         socket_->abort();
         // A request of the old connection is not sent over the new one.
@@ -318,6 +331,14 @@ void NetLink::StopBlocks()
         EndBusy();
 }
 
+void NetLink::EndDrain()
+{
+    if (!draining_)
+        return;
+    draining_ = false;
+    EndBusy();
+}
+
 void NetLink::EndBusy()
 {
     busy_ = false;
@@ -335,6 +356,8 @@ void NetLink::OnSocketError(QAbstractSocket::SocketError error)
 {
     if (!blocks_.empty() && socket_->state() != QAbstractSocket::ConnectedState)
         StopBlocks();
+    if (socket_->state() != QAbstractSocket::ConnectedState)
+        EndDrain();
     const QStringList texts = SocketErrorTexts(SocketErrorCode(error));
     if (texts.isEmpty())
         return;

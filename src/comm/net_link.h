@@ -75,8 +75,8 @@ public:
     // pressed.
     void SetSequence(SendSequence *sequence) { sequence_ = sequence; }
 
-    // The link is sending the blocks of a large frame or waiting to hand over a follow-up. Nothing
-    // else is sent meanwhile: ConnectScreen and NetSend made then run in order when it is over,
+    // The link is sending the blocks of a large frame, waiting to hand over a follow-up, or letting
+    // a frame's last bytes leave before a connect closes the socket. Nothing else is sent meanwhile: ConnectScreen and NetSend made then run in order when it is over,
     // and answers are read then.
     bool Busy() const { return busy_; }
     bool AwaitingEcho() const { return state_ == State::AwaitingEcho; }
@@ -105,6 +105,7 @@ private:
     void SendNextBlock();
     void StopBlocks();
     void EndBusy();
+    void EndDrain();
     void RunOrDefer(std::function<void()> operation);
     int CurrentAddress() const;
 
@@ -125,6 +126,7 @@ private:
     int preambleOnConnect_ = 0; // the screen number to announce once the connection is up
 
     bool busy_ = false;
+    bool draining_ = false; // a connect waits for the socket to hand over what it still holds
     QByteArray sending_; // the frame going out in blocks
     std::vector<qint64> blocks_;
     size_t nextBlock_ = 0;

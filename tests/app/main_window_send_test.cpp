@@ -96,7 +96,7 @@ protected:
     {
         PageAppender appender(setup, screen);
         for (int k = 0; k < pages; ++k) {
-            QImage page(64, setup[screen].MainHeight, QImage::Format_RGB32);
+            QImage page(setup[screen].Width, setup[screen].MainHeight, QImage::Format_RGB32);
             page.fill(k % 2 ? Qt::red : Qt::green);
             appender.Append(page, 0, 0, 1, 1);
         }
@@ -188,6 +188,26 @@ TEST_F(SendTest, FullSendOverTheNetworkGoesTimeClockTemperatureMainSubtitle)
     QTest::qWait(3 * timings.net.followUpMs);
     EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD1}, {1, 0xD2}}));
     EXPECT_EQ(window->CommStatus(), "状态:向1号显示屏发送字幕区域数据成功！");
+}
+
+TEST_F(SendTest, NetworkFollowUpIsDroppedWhenAnotherScreenIsSelectedDuringTheWait)
+{
+    PtyCard serialCard;
+    UseCard(serialCard);
+    TcpCard card;
+    AddScreen(NetScreen({"固定时钟", "固定温度"}, card.Port()));
+    AddScreen(Screen({"固定时钟", "固定温度"}));
+    timings.net.followUpMs = 300;
+    StartStation();
+    ConnectTo(0);
+
+    window->Panelface()->SendAllButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Net()->FollowUpScheduled(); }, 5000));
+    Click(ScreenNode(1));
+    QTest::qWait(3 * timings.net.followUpMs);
+    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}}));
+    EXPECT_TRUE(serialCard.received.isEmpty()); // screen 2's serial port was not sent screen 1's clock
+    EXPECT_FALSE(window->Sequence().pending.Any());
 }
 
 TEST_F(SendTest, FullSendLeavesOutAMainAreaWithoutPagesAndMissingAreas)
@@ -349,11 +369,17 @@ TEST_F(SendTest, NetworkGroupSendGivesEachScreenItsMainArea)
 {
     TcpCard first;
     TcpCard second;
-    AddScreen(NetScreen({"主区"}, first.Port()));
+    // Screen 1's frame goes in two blocks with a pause longer than the walk's tick: the walk waits.
+    ScreenInfo big = NetScreen({"主区"}, first.Port());
+    big.Width = 1024;
+    big.Height = big.MainHeight = 290;
+    AddScreen(big);
     AddScreen(NetScreen({"主区", "固定时钟"}, second.Port()));
-    AddMainPages(0, 1);
+    AddMainPages(0, 2);
     AddMainPages(1, 2);
+    timings.net.blockPauseMs = 400;
     StartStation();
+    ASSERT_GT(ReadFile("Tavrel1.dat").size(), 131093 + 1);
     Click(ScreenNode(0));
 
     window->Command("群发")->trigger();
@@ -361,6 +387,7 @@ TEST_F(SendTest, NetworkGroupSendGivesEachScreenItsMainArea)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->NetworkWalkRunning(); }, 10000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Frames(second.exchanges).empty(); }, 5000));
     EXPECT_EQ(Frames(first.exchanges), (Sent{{1, 0xD1}}));
+    EXPECT_EQ(first.Card().Memory().Screen(1)[CardSlot::Pages], ReadFile("Tavrel1.dat"));
     EXPECT_EQ(Frames(second.exchanges), (Sent{{2, 0xD1}}));
     EXPECT_EQ(table.CurrentScreen, 1);
 }

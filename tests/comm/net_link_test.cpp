@@ -285,6 +285,20 @@ TEST_F(NetLinkTest, LargeFrameGoesInBlocks)
     EXPECT_TRUE(statusAfterBlocks.isEmpty());
 }
 
+// A connect asked for while a frame goes out in blocks waits for the frame's last byte to leave.
+TEST_F(NetLinkTest, ConnectDuringBlocksLetsTheFrameFinish)
+{
+    TcpCard card;
+    auto link = Connected(card);
+    const QByteArray big = PageFile(1, 1024, 290, 2);
+    link->NetSend(Request(0, big));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->Busy() && card.received.size() > 2; }, 5000));
+    link->ConnectScreen(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card.connections == 2; }, 10000));
+    // Everything came over the first connection; the second one has sent nothing yet.
+    EXPECT_EQ(card.received, Hex("0101") + big);
+}
+
 // Only the one character A is an echo; nothing else moves the exchange.
 TEST_F(NetLinkTest, RepliesThatAreNotEchoesAreIgnored)
 {

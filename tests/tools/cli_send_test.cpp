@@ -1,4 +1,7 @@
 // pelvoro-cli send, run as the built binary against pelvoro-sim over TCP and its pseudo-terminal.
+#include "config/config_store.h"
+#include "config/ini_document.h"
+#include "pages/page_schedules.h"
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
 
@@ -130,9 +133,20 @@ TEST_F(CliSendTest, SendsOverTcpAndSerial)
     result = Send({"main", "--screen", "1"}, device);
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
 
+    // An acknowledged cancel over the serial link erases the pages' stored schedules.
+    StoredSchedule schedule;
+    schedule.weekdays[0] = true;
+    ConfigStore store;
+    ASSERT_TRUE(store.Edit([&](IniDocument &doc) { return WriteStoredSchedule(doc, 0, 2, schedule); }));
+    ASSERT_TRUE(ReadStoredSchedule(store.Read(), 0, 2).HasSchedule());
+    result = Send({"cancel-schedule", "--screen", "1"}, device);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_FALSE(ReadStoredSchedule(store.Read(), 0, 2).HasSchedule());
+
     EXPECT_EQ(sim.Exchanges(), (QStringList{"screen 1: screen parameters (0xc1), 12 bytes, acknowledged",
                                             "screen 1: test pattern (0xed), 5 bytes, acknowledged",
-                                            "screen 1: main-area pages (0xd1), 1046 bytes, acknowledged"}));
+                                            "screen 1: main-area pages (0xd1), 1046 bytes, acknowledged",
+                                            "screen 1: cancel timed play lists (0xc7), 4 bytes, acknowledged"}));
 }
 
 // Refusals exit 1, link failures 2.

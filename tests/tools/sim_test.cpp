@@ -229,11 +229,12 @@ TEST(PelvoroSim, AnswersOverTcpKeepsTheFramesAndDrawsTheScreen)
     }
 }
 
+// A ZP-KQ/TQ card: six preamble bytes on the serial link, two over TCP.
 TEST(PelvoroSim, SerialAndTcpAtOnceShareTheCard)
 {
     QTemporaryDir state;
     ASSERT_TRUE(state.isValid());
-    Sim sim({"--tcp", "0", "--serial", "--state", state.path()});
+    Sim sim({"--tcp", "0", "--serial", "--state", state.path(), "--card", "ZP-KQ/TQ"});
     const int port = sim.Port();
     const QString device = sim.Device();
     ASSERT_GT(port, 0) << sim.Output().toStdString();
@@ -241,7 +242,7 @@ TEST(PelvoroSim, SerialAndTcpAtOnceShareTheCard)
 
     Pty pty(device);
     ASSERT_TRUE(pty.Ok()) << device.toStdString();
-    pty.Write(Hex("0202"));
+    pty.Write(SerialPreamble(CardFamily::ZpKq, 2, BuildTestFrame(1, 4), 0, false));
     EXPECT_EQ(pty.Read(kAnswerMs), Hex("02"));
     pty.Write(BuildTestFrame(1, 4));
     EXPECT_EQ(pty.Read(kAnswerMs), Hex("02"));

@@ -5,6 +5,7 @@
 #include "base/prompt.h"
 #include "comm/frames.h"
 #include "comm/net_link.h"
+#include "comm/schedule_sections.h"
 #include "comm/send_dispatch.h"
 #include "comm/send_sequence.h"
 #include "comm/serial_link.h"
@@ -58,6 +59,12 @@ public:
         QObject::connect(&serial_, &SerialLink::TransferEnded, &loop_, [this](SerialOutcome outcome) {
             if (outcome != SerialOutcome::Succeeded)
                 failed_ = true;
+        });
+        // As in the station: an acknowledged cancel over the serial link drops the stored schedules.
+        QObject::connect(&serial_, &SerialLink::SchedulesCancelled, &loop_, [](int screen) {
+            ConfigStore store;
+            if (!EraseSchedules(store, screen, StoredPageCount(screen)))
+                Err(store.SaveFailureMessage());
         });
         deadline_.setSingleShot(true);
         deadline_.setInterval(timeoutS * 1000);

@@ -27,7 +27,8 @@ Links (at least one; both at once are allowed):
                       the bytes themselves and by where they stand in the exchange.
 
 The card:
-  --card TYPE         Normal (2-byte preamble, default) or ZP-KQ/TQ (6-byte preamble)
+  --card TYPE         Normal (2-byte preamble, default) or ZP-KQ/TQ (6-byte preamble on the
+                      serial link; over TCP every card takes the 2-byte preamble)
   --address N         answer only screen number N (default: every screen number 1..64); frames
                       for other numbers are read to their end and skipped
   --colour single|dual  colour depth of screens whose parameters (0xC1) the card has not received

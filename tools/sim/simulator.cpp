@@ -82,7 +82,10 @@ bool Simulator::StartTcp(QString *error)
                       .arg(link, socket->peerAddress().toString())
                       .arg(socket->peerPort()));
             // Each connection starts a clean exchange over the card's one memory.
-            auto card = std::make_shared<ControllerCard>(options_.card, &memory_);
+            // Over the network every card family is announced with the two-byte preamble.
+            CardOptions networkCard = options_.card;
+            networkCard.family = CardFamily::Normal;
+            auto card = std::make_shared<ControllerCard>(networkCard, &memory_);
             QPointer<QTcpSocket> guarded(socket);
             const auto write = [guarded](const QByteArray &bytes) {
                 if (guarded && guarded->state() == QAbstractSocket::ConnectedState) {
