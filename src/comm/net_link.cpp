@@ -328,7 +328,7 @@ void NetLink::StopBlocks()
     blocks_.clear();
     sending_.clear();
     if (busy_ && !followUpTimer_.isActive())
-        EndBusy();
+        EndBusyLater();
 }
 
 void NetLink::EndDrain()
@@ -336,7 +336,24 @@ void NetLink::EndDrain()
     if (!draining_)
         return;
     draining_ = false;
-    EndBusy();
+    EndBusyLater();
+}
+
+void NetLink::EndBusyLater()
+{
+    // Called from the socket's own signals: a connect run from inside them would be undone by the
+    // socket's bookkeeping once the signal returns, so what waits runs from the event queue.
+    if (endBusyQueued_)
+        return;
+    endBusyQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            endBusyQueued_ = false;
+            if (busy_ && !draining_ && blocks_.empty() && !followUpTimer_.isActive())
+                EndBusy();
+        },
+        Qt::QueuedConnection);
 }
 
 void NetLink::EndBusy()

@@ -106,6 +106,7 @@ private:
     void StopBlocks();
     void EndBusy();
     void EndDrain();
+    void EndBusyLater();
     void RunOrDefer(std::function<void()> operation);
     int CurrentAddress() const;
 
@@ -127,6 +128,7 @@ private:
 
     bool busy_ = false;
     bool draining_ = false; // a connect waits for the socket to hand over what it still holds
+    bool endBusyQueued_ = false;
     QByteArray sending_; // the frame going out in blocks
     std::vector<qint64> blocks_;
     size_t nextBlock_ = 0;

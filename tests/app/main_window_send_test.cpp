@@ -385,7 +385,9 @@ TEST_F(SendTest, NetworkGroupSendGivesEachScreenItsMainArea)
     window->Command("群发")->trigger();
     EXPECT_TRUE(window->NetworkWalkRunning());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->NetworkWalkRunning(); }, 10000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Frames(second.exchanges).empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Frames(second.exchanges).empty(); }, 5000))
+        << "status " << window->CommStatus().toStdString() << ", socket state "
+        << int(window->Net()->ClientSocket()->state()) << ", connections " << second.connections;
     EXPECT_EQ(Frames(first.exchanges), (Sent{{1, 0xD1}}));
     EXPECT_EQ(first.Card().Memory().Screen(1)[CardSlot::Pages], ReadFile("Tavrel1.dat"));
     EXPECT_EQ(Frames(second.exchanges), (Sent{{2, 0xD1}}));
