@@ -7,6 +7,7 @@
 #include "base/prompt.h"
 #include "comm/controller_card.h"
 #include "comm/frames.h"
+#include "comm/pseudo_terminal.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"
 
@@ -20,12 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -49,32 +45,14 @@ public:
 // the link's own work lands on the user-interface thread.
 class CardThread : public QThread {
 public:
-    CardThread()
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        device_ = QString::fromLocal8Bit(::ptsname(master_));
-        // Held open so that the pair lives across the link's opening and closing.
-        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        termios settings{};
-        if (slave_ >= 0 && ::tcgetattr(slave_, &settings) == 0) {
-            ::cfmakeraw(&settings);
-            ::tcsetattr(slave_, TCSANOW, &settings);
-        }
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    }
+    CardThread() { pty_.Open(); }
     ~CardThread() override
     {
         quit();
         wait();
-        if (master_ >= 0)
-            ::close(master_);
-        if (slave_ >= 0)
-            ::close(slave_);
     }
-    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
-    const QString &Device() const { return device_; }
+    bool Ok() const { return pty_.IsOpen(); }
+    const QString &Device() const { return pty_.Device(); }
     qint64 Acknowledged() const { return acknowledged_; }
 
 protected:
@@ -83,31 +61,24 @@ protected:
         pelvoro::CardOptions options;
         options.family = pelvoro::CardFamily::ZpKq;
         pelvoro::ControllerCard card(options);
-        QSocketNotifier notifier(master_, QSocketNotifier::Read);
+        QSocketNotifier notifier(pty_.CardEnd(), QSocketNotifier::Read);
         QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-            static thread_local char buffer[65536];
-            for (;;) {
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                const pelvoro::ControllerCard::Output out = card.Feed(QByteArrayView(buffer, n));
-                for (const pelvoro::CardExchange &exchange : out.exchanges) {
-                    if (exchange.outcome == pelvoro::CardExchange::Outcome::Acknowledged)
-                        ++acknowledged_;
-                }
-                for (const QByteArray &answer : out.answers)
-                    (void)!::write(master_, answer.constData(), size_t(answer.size()));
+            const QByteArray bytes = pty_.ReadAvailable();
+            if (bytes.isEmpty())
+                return;
+            const pelvoro::ControllerCard::Output out = card.Feed(bytes);
+            for (const pelvoro::CardExchange &exchange : out.exchanges) {
+                if (exchange.outcome == pelvoro::CardExchange::Outcome::Acknowledged)
+                    ++acknowledged_;
             }
+            for (const QByteArray &answer : out.answers)
+                pty_.WriteAll(answer);
         });
         exec();
     }
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
-    QString device_;
+    pelvoro::PseudoTerminal pty_;
     std::atomic<qint64> acknowledged_{0};
 };
 

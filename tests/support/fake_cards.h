@@ -3,6 +3,7 @@
 // Controller cards the links can talk to in tests: one behind a pseudo-terminal (the serial link
 // opens its slave side) and one behind a local TCP server. Both run the station's own card code.
 #include "comm/controller_card.h"
+#include "comm/pseudo_terminal.h"
 
 #include <QByteArray>
 #include <QHostAddress>
@@ -12,13 +13,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 namespace pelvoro::test {
@@ -30,29 +27,14 @@ class PtyCard {
 public:
     explicit PtyCard(CardOptions options = {}) : card_(options)
     {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+        if (!pty_.Open())
             return;
-        device_ = QString::fromLocal8Bit(::ptsname(master_));
-        slave_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        termios settings{};
-        if (slave_ >= 0 && ::tcgetattr(slave_, &settings) == 0) {
-            ::cfmakeraw(&settings);
-            ::tcsetattr(slave_, TCSANOW, &settings);
-        }
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(pty_.CardEnd(), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { OnReadable(); });
     }
-    ~PtyCard()
-    {
-        CloseMaster();
-        if (slave_ >= 0)
-            ::close(slave_);
-    }
 
-    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
-    const QString &Device() const { return device_; }
+    bool Ok() const { return pty_.IsOpen(); }
+    const QString &Device() const { return pty_.Device(); }
 
     // The card's end goes away (an adapter pulled out) once this many bytes have come.
     qint64 closeAfter = -1;
@@ -66,30 +48,17 @@ public:
     void CloseMaster()
     {
         notifier_.reset();
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
+        pty_.CloseCardEnd();
     }
 
 private:
     void OnReadable()
     {
-        char buffer[65536];
-        QByteArray bytes;
-        for (;;) {
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n > 0) {
-                bytes.append(buffer, n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            break;
-        }
+        const QByteArray bytes = pty_.ReadAvailable();
         if (bytes.isEmpty())
             return;
         termios line{};
-        ::tcgetattr(slave_, &line);
+        ::tcgetattr(pty_.DeviceEnd(), &line);
         // A pseudo-terminal drops the enable bit but keeps the mark/space choice.
         if (line.c_cflag & CMSPAR)
             ((line.c_cflag & PARODD) ? underMark : underSpace).append(bytes);
@@ -97,15 +66,13 @@ private:
         const ControllerCard::Output out = card_.Feed(bytes);
         exchanges.insert(exchanges.end(), out.exchanges.begin(), out.exchanges.end());
         for (const QByteArray &answer : out.answers)
-            (void)!::write(master_, answer.constData(), size_t(answer.size()));
+            pty_.WriteAll(answer);
         if (closeAfter >= 0 && received.size() >= closeAfter)
             CloseMaster();
     }
 
     ControllerCard card_;
-    int master_ = -1;
-    int slave_ = -1;
-    QString device_;
+    PseudoTerminal pty_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -12,12 +12,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace pelvoro::sim {
 namespace {
@@ -43,10 +38,6 @@ Simulator::Simulator(SimOptions options) : options_(std::move(options)) {}
 Simulator::~Simulator()
 {
     delete notifier_;
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
 }
 
 bool Simulator::Start(QString *error)
@@ -117,64 +108,21 @@ bool Simulator::StartTcp(QString *error)
 
 bool Simulator::StartSerial(QString *error)
 {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        *error = QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!pty_.Open(error))
         return false;
-    }
-    const char *name = ::ptsname(master_);
-    if (!name) {
-        *error = QStringLiteral("cannot name the pseudo-terminal");
-        return false;
-    }
-    const QString device = QString::fromLocal8Bit(name);
-    // Holding the other end open keeps the pair alive while the station closes and reopens it; raw
-    // mode so that nothing is echoed or held back for a line end before the station sets its own.
-    slave_ = ::open(name, O_RDWR | O_NOCTTY);
-    if (slave_ < 0) {
-        *error = QStringLiteral("cannot open %1: %2").arg(device, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    termios settings{};
-    if (::tcgetattr(slave_, &settings) == 0) {
-        ::cfmakeraw(&settings);
-        ::tcsetattr(slave_, TCSANOW, &settings);
-    }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     serialCard_ = std::make_unique<ControllerCard>(options_.card, &memory_);
-    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read);
+    notifier_ = new QSocketNotifier(pty_.CardEnd(), QSocketNotifier::Read);
     QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { OnSerialReadable(); });
-    Print(QStringLiteral("serial device %1").arg(device));
+    Print(QStringLiteral("serial device %1").arg(pty_.Device()));
     return true;
 }
 
 void Simulator::OnSerialReadable()
 {
-    char buffer[65536];
-    QByteArray bytes;
-    for (;;) {
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
+    const QByteArray bytes = pty_.ReadAvailable();
     if (bytes.isEmpty())
         return;
-    const int master = master_;
-    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [master](const QByteArray &answer) {
-        qsizetype done = 0;
-        while (done < answer.size()) {
-            const ssize_t n = ::write(master, answer.constData() + done, size_t(answer.size() - done));
-            if (n > 0)
-                done += n;
-            else if (n < 0 && errno != EINTR && errno != EAGAIN)
-                break;
-        }
-    });
+    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [this](const QByteArray &answer) { pty_.WriteAll(answer); });
 }
 
 void Simulator::Handle(const QString &link, const ControllerCard::Output &out,

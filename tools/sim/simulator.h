@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/controller_card.h"
+#include "comm/pseudo_terminal.h"
 
 #include <QString>
 
@@ -46,8 +47,7 @@ private:
     CardMemory memory_;
     QTcpServer *server_ = nullptr;
     int connections_ = 0;
-    int master_ = -1;
-    int slave_ = -1;
+    PseudoTerminal pty_;
     QSocketNotifier *notifier_ = nullptr;
     std::unique_ptr<ControllerCard> serialCard_;
 };
