@@ -40,33 +40,14 @@ ScreenInfo NetScreen(quint16 port)
     return s;
 }
 
-// A page file of `pages` dual-colour pages for a w x h main area of screen `address`.
 QByteArray PageFile(int address, int w, int h, int pages)
 {
-    QByteArray f;
-    f.append(char(address));
-    f.append(char(kCodeMainPages));
-    f.append(char(0x04));
-    f.append(char(0));
-    for (int v : {0, 0, w - 1, h - 1}) {
-        f.append(char(v & 0xFF));
-        f.append(char(v >> 8));
-    }
-    f.append(char(pages));
-    for (int k = 0; k < pages; ++k)
-        f.append(Hex("00000101"));
-    f.append(QByteArray(AreaPageBytes(w, h, 1) * pages, char(0x01)));
-    f.append(char(kFrameEnd));
-    return f;
+    return test::MainAreaFile(address, w, h, pages, Hex("01"));
 }
 
-// A one-page subtitle file of screen 1: a 64 x 16 dual-colour strip at row 16.
 QByteArray SubtitleFile()
 {
-    QByteArray f = Hex("01d20800" "0000" "1000" "3f00" "1f00" "01" "00000101");
-    f.append(QByteArray(AreaPageBytes(64, 16, 1), char(0x5A)));
-    f.append(char(kFrameEnd));
-    return f;
+    return test::SubtitleStripFile(1, 1);
 }
 
 SendRequest Request(int index, const QByteArray &frame)

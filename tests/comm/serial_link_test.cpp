@@ -60,45 +60,14 @@ ScreenInfo Screen(const QString &card)
     return s;
 }
 
-// A page file of `pages` dual-colour pages for a w x h main area at the top of screen `address`.
 QByteArray PageFile(int address, int w, int h, int pages)
 {
-    QByteArray f;
-    f.append(char(address));
-    f.append(char(kCodeMainPages));
-    f.append(char(0x04));
-    f.append(char(0));
-    for (int v : {0, 0, w - 1, h - 1}) {
-        f.append(char(v & 0xFF));
-        f.append(char(v >> 8));
-    }
-    f.append(char(pages));
-    for (int k = 0; k < pages; ++k)
-        f.append(Hex("00000101"));
-    const QByteArray noise = Hex("0101aabbbbc1d10202");
-    const qint64 raster = AreaPageBytes(w, h, 1) * pages;
-    for (qint64 i = 0; i < raster; ++i)
-        f.append(noise[i % noise.size()]);
-    f.append(char(kFrameEnd));
-    return f;
+    return test::MainAreaFile(address, w, h, pages, Hex("0101aabbbbc1d10202"));
 }
 
 QByteArray SubtitleFile(int address, int pages)
 {
-    QByteArray f;
-    f.append(char(address));
-    f.append(char(kCodeSubtitlePages));
-    f.append(char(0x08));
-    f.append(char(0));
-    for (int v : {0, 16, 63, 31}) {
-        f.append(char(v & 0xFF));
-        f.append(char(v >> 8));
-    }
-    f.append(char(pages));
-    f.append(Hex("00000101")); // move style, reserved, speed, dwell
-    f.append(QByteArray(AreaPageBytes(64, 16, 1) * pages, char(0x5A)));
-    f.append(char(kFrameEnd));
-    return f;
+    return test::SubtitleStripFile(address, pages);
 }
 
 SendRequest Request(int index, const QByteArray &frame)

@@ -2,7 +2,10 @@
 
 // Controller cards the links can talk to in tests: one behind a pseudo-terminal (the serial link
 // opens its slave side) and one behind a local TCP server. Both run the station's own card code.
+// Also the main-area and subtitle files the tests send them.
+#include "comm/command_registry.h"
 #include "comm/controller_card.h"
+#include "comm/frames.h"
 #include "comm/pseudo_terminal.h"
 
 #include <QByteArray>
@@ -19,6 +22,49 @@
 #include <vector>
 
 namespace pelvoro::test {
+
+// A main-area page file of `pages` dual-colour pages for a w x h area at the top of screen
+// `address`, its rasters `pattern` over and over.
+inline QByteArray MainAreaFile(int address, int w, int h, int pages, QByteArrayView pattern)
+{
+    QByteArray f;
+    f.append(char(address));
+    f.append(char(kCodeMainPages));
+    f.append(char(0x04));
+    f.append(char(0));
+    for (int v : {0, 0, w - 1, h - 1}) {
+        f.append(char(v & 0xFF));
+        f.append(char(v >> 8));
+    }
+    f.append(char(pages));
+    for (int k = 0; k < pages; ++k)
+        f.append(QByteArray::fromHex("00000101"));
+    const qint64 raster = AreaPageBytes(w, h, 1) * pages;
+    f.reserve(f.size() + raster + 1);
+    for (qint64 i = 0; i < raster; ++i)
+        f.append(pattern[i % pattern.size()]);
+    f.append(char(kFrameEnd));
+    return f;
+}
+
+// A subtitle file of `pages` pages for screen `address`: a 64 x 16 dual-colour strip at row 16.
+inline QByteArray SubtitleStripFile(int address, int pages)
+{
+    QByteArray f;
+    f.append(char(address));
+    f.append(char(kCodeSubtitlePages));
+    f.append(char(0x08));
+    f.append(char(0));
+    for (int v : {0, 16, 63, 31}) {
+        f.append(char(v & 0xFF));
+        f.append(char(v >> 8));
+    }
+    f.append(char(pages));
+    f.append(QByteArray::fromHex("00000101")); // move style, reserved, speed, dwell
+    f.append(QByteArray(AreaPageBytes(64, 16, 1) * pages, char(0x5A)));
+    f.append(char(kFrameEnd));
+    return f;
+}
 
 // A controller card on the master side of a pseudo-terminal pair; the link opens the slave. The
 // card notes the parity the line was set to when each byte arrived (the test holds the slave open
