@@ -63,6 +63,12 @@ QStringList CliArgs::Positional() const
     return args_;
 }
 
+void CliArgs::NoMoreArguments() const
+{
+    if (!Positional().isEmpty())
+        throw UsageError{QStringLiteral("unexpected argument %1").arg(args_.first())};
+}
+
 void LoadStation(ConfigStore &store, ScreenTable &table, int screen)
 {
     EnterAppDir();

@@ -32,6 +32,8 @@ public:
     std::optional<int> TakeIntOption(const QString &name);
     // What is left; throws UsageError when an option (--x) is left over.
     QStringList Positional() const;
+    // Throws UsageError when anything at all is left.
+    void NoMoreArguments() const;
     const QStringList &Rest() const { return args_; }
 
 private:

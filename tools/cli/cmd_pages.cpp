@@ -1,4 +1,5 @@
 #include "cli_command.h"
+#include "screen_command.h"
 
 #include "base/app_dir.h"
 #include "base/atomic_file.h"
@@ -18,19 +19,6 @@ namespace pelvoro::cli {
 
 namespace {
 
-struct Screen {
-    ScreenTable table;
-    int index = 0;
-};
-
-// Loads the screen table as the station does at start-up, with the screen current.
-void LoadScreen(int index, Screen *screen)
-{
-    ConfigStore store;
-    LoadStation(store, screen->table, index);
-    screen->index = index;
-}
-
 std::optional<int> TakeRanged(CliArgs &args, const QString &name, int low, int high)
 {
     const auto value = args.TakeIntOption(name);
@@ -45,13 +33,6 @@ int TakePage(CliArgs &args)
     if (!page)
         throw UsageError{QStringLiteral("--page P is required")};
     return *page;
-}
-
-// The system's message for a result that did nothing or failed.
-int Fail(const PageResult &result)
-{
-    Err(result.message);
-    return kRefused;
 }
 
 QString EntryJson(int page, const PageEntry &entry)
@@ -74,8 +55,7 @@ int RunAdd(CliArgs &args)
     const QStringList files = args.Positional();
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one IMAGE")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
 
     // Every image is read before the first page is added, so that a bad name adds nothing.
     QList<QImage> images;
@@ -120,8 +100,7 @@ int RunList(CliArgs &args)
     const int index = args.TakeScreen();
     if (!args.Positional().isEmpty())
         throw UsageError{QStringLiteral("list takes no arguments besides --screen")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
     const PageEntries result = ReadPageEntries(screen.table, index);
     if (result.status == PageStatus::NoFile) {
         Out(QStringLiteral("[]"));
@@ -144,10 +123,8 @@ int RunSet(CliArgs &args)
     const auto speed = TakeRanged(args, QStringLiteral("--speed"), 0, kMaxSpeed);
     const auto dwell = TakeRanged(args, QStringLiteral("--dwell"), 0, 255);
     const bool following = args.TakeFlag(QStringLiteral("--following"));
-    if (!args.Positional().isEmpty())
-        throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
-    Screen screen;
-    LoadScreen(index, &screen);
+    args.NoMoreArguments();
+    const StationScreen screen = LoadScreen(index);
     const PageEntries current = ReadPageEntries(screen.table, index);
     if (!current.Ok())
         return Fail(current);
@@ -172,10 +149,8 @@ int RunDelete(CliArgs &args)
     const auto page = TakeRanged(args, QStringLiteral("--page"), 1, 255);
     if (all == page.has_value())
         throw UsageError{QStringLiteral("give either --page P or --all")};
-    if (!args.Positional().isEmpty())
-        throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
-    Screen screen;
-    LoadScreen(index, &screen);
+    args.NoMoreArguments();
+    const StationScreen screen = LoadScreen(index);
     ConfigStore config;
     if (all) {
         const PageResult result = DeleteAllPages(screen.table, index, config);
@@ -193,8 +168,7 @@ int RunMove(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1 || (rest[0] != QLatin1String("up") && rest[0] != QLatin1String("down")))
         throw UsageError{QStringLiteral("give the direction: up or down")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
     const MoveDirection direction = rest[0] == QLatin1String("up") ? MoveDirection::Up : MoveDirection::Down;
     const PageResult result = MovePage(screen.table, index, page, direction);
     return result.Ok() ? kOk : Fail(result);
@@ -207,8 +181,7 @@ int RunExport(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give OUT.png")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
     const PageRead read = ReadPage(screen.table, index, page);
     if (!read.Ok())
         return Fail(read);

@@ -1,7 +1,7 @@
 #include "cli_command.h"
+#include "screen_command.h"
 
 #include "base/atomic_file.h"
-#include "config/config_store.h"
 #include "pages/subtitle_conversion.h"
 #include "pages/subtitle_store.h"
 
@@ -13,30 +13,6 @@
 namespace pelvoro::cli {
 
 namespace {
-
-struct Screen {
-    ScreenTable table;
-    int index = 0;
-};
-
-void LoadScreen(int index, Screen *screen)
-{
-    ConfigStore store;
-    LoadStation(store, screen->table, index);
-    screen->index = index;
-}
-
-void NoMoreArguments(const CliArgs &args)
-{
-    if (!args.Positional().isEmpty())
-        throw UsageError{QStringLiteral("unexpected argument %1").arg(args.Rest().first())};
-}
-
-int Fail(const PageResult &result)
-{
-    Err(result.message);
-    return kRefused;
-}
 
 int RunSet(CliArgs &args)
 {
@@ -54,8 +30,7 @@ int RunSet(CliArgs &args)
     // The strip is one line, as the panel's edit is.
     if (rest.first().contains(QLatin1Char('\n')) || rest.first().contains(QLatin1Char('\r')))
         throw UsageError{QStringLiteral("the subtitle TEXT cannot hold a line break")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
 
     // As in the panel, the style and reserved byte are those of the screen's file until changed.
     SubtitleEntry current;
@@ -78,9 +53,8 @@ int RunSet(CliArgs &args)
 int RunList(CliArgs &args)
 {
     const int index = args.TakeScreen();
-    NoMoreArguments(args);
-    Screen screen;
-    LoadScreen(index, &screen);
+    args.NoMoreArguments();
+    const StationScreen screen = LoadScreen(index);
     const SubtitleState state = ReadSubtitleState(screen.table, index);
     if (!state.Ok() && state.status != PageStatus::NoFile)
         return Fail(state);
@@ -102,8 +76,7 @@ int RunExport(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give OUT.png")};
-    Screen screen;
-    LoadScreen(index, &screen);
+    const StationScreen screen = LoadScreen(index);
     const SubtitleRead read = ReadSubtitlePage(screen.table, index, *page);
     if (!read.Ok())
         return Fail(read);
@@ -121,9 +94,8 @@ int RunExport(CliArgs &args)
 int RunDelete(CliArgs &args)
 {
     const int index = args.TakeScreen();
-    NoMoreArguments(args);
-    Screen screen;
-    LoadScreen(index, &screen);
+    args.NoMoreArguments();
+    const StationScreen screen = LoadScreen(index);
     const PageResult result = DeleteSubtitleFiles(index);
     return result.Ok() ? kOk : Fail(result);
 }
