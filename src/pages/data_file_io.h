@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/atomic_file.h"
+#include "config/area_layout.h"
 #include "config/screen_info.h"
 #include "pages/page_store.h"
 #include "pages/raster.h"
@@ -78,6 +79,22 @@ inline void PutLe16(QByteArray &bytes, qsizetype at, int value)
 {
     bytes[at] = char(value & 0xFF);
     bytes[at + 1] = char((value >> 8) & 0xFF);
+}
+
+// The 13-byte head both files start with: the screen number, the file's command code, the area
+// flags, 0, the area's rectangle (left, top, right, bottom; little-endian) from row `top` for
+// `height` rows over the whole width, and a page count of 0.
+inline QByteArray NewAreaFileHeader(const ScreenInfo &screen, int screenIndex, char code, int top, int height)
+{
+    QByteArray header(13, '\0');
+    header[0] = char(quint8(screenIndex + 1));
+    header[1] = code;
+    header[2] = char(AreaFlags(screen));
+    PutLe16(header, 4, 0);
+    PutLe16(header, 6, top);
+    PutLe16(header, 8, screen.Width - 1);
+    PutLe16(header, 10, top + height - 1);
+    return header;
 }
 
 // Packs the top-left W x `height` pixels of `image` into one page of `pageBytes` at `dest`. When W is

@@ -417,17 +417,8 @@ PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
         header_ = file.bytes.left(entriesEnd);
         rasters_ = file.bytes.mid(entriesEnd, pageBytes_ * count_ + 1);
     } else {
-        const AreaPlacement placement = AreaStacking(screen_);
-        header_ = QByteArray(kPageHeaderBytes, '\0');
-        header_[0] = char(quint8(screenIndex + 1));
-        header_[1] = kPageFileCode;
-        header_[2] = char(AreaFlags(screen_));
-        header_[3] = 0;
-        PutLe16(header_, 4, 0);
-        PutLe16(header_, 6, placement.mainTop);
-        PutLe16(header_, 8, screen_.Width - 1);
-        PutLe16(header_, 10, placement.mainTop + screen_.MainHeight - 1);
-        header_[kPageCountOffset] = 0;
+        header_ = NewAreaFileHeader(screen_, screenIndex, kPageFileCode, AreaStacking(screen_).mainTop,
+                                    screen_.MainHeight);
     }
     if (limit_ > count_)
         rasters_.reserve(pageBytes_ * limit_ + 1);

@@ -153,18 +153,8 @@ qsizetype SubtitleFileSize(qsizetype subPageBytes, int pages)
 
 QByteArray NewSubtitleHeader(const ScreenInfo &screen, int screenIndex)
 {
-    const AreaPlacement placement = AreaStacking(screen);
-    QByteArray header(kSubtitleHeaderBytes, '\0');
-    header[0] = char(quint8(screenIndex + 1));
-    header[1] = kSubtitleFileCode;
-    header[2] = char(AreaFlags(screen));
-    header[3] = 0;
-    PutLe16(header, 4, 0);
-    PutLe16(header, 6, placement.titleTop);
-    PutLe16(header, 8, screen.Width - 1);
-    PutLe16(header, 10, placement.titleTop + screen.TitleHeight - 1);
-    header[kSubtitleCountOffset] = 0;
-    return header;
+    return NewAreaFileHeader(screen, screenIndex, kSubtitleFileCode, AreaStacking(screen).titleTop,
+                             screen.TitleHeight);
 }
 
 SubtitleState ReadSubtitleState(const ScreenTable &table, int screenIndex)
