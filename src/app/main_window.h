@@ -169,6 +169,9 @@ private:
     void ConnectLinks();
     void DispatchRequest(const SendRequest &request, bool disableButtons);
     void SendFrame(const CommandFrame &frame, bool disableButtons);
+    // The main-area or subtitle file read by `send`: its refusal text, or the progress bar and the
+    // dispatch.
+    void SendFile(int screen, const FileSend &send, bool announceNetworkSend);
     void SetSendButtonsEnabled(bool enabled);
     void ShowProgress(qint64 maximum);
     // Presses the button of the next pending part of a full send; false when none was started.

@@ -22,10 +22,7 @@ void Tfrmmain::SetPreview(TFrmdisplay *preview)
     preview_ = preview;
     preview->SetMainPageSource([this](int screen) { return ReadPage(table_, screen, 1).image; });
     preview->SetTitlePageSource([this](int screen) { return ReadSubtitlePage(table_, screen, 1).image; });
-    connect(titlePanel_, &TitlePanel::SubtitleChanged, preview, [this](int screen) {
-        preview_->RedrawPreview(screen);
-        ShowClockText();
-    });
+    connect(titlePanel_, &TitlePanel::SubtitleChanged, this, &Tfrmmain::PreviewRedrawRequested);
     connect(titlePanel_, &TitlePanel::SubtitlePageShown, preview, [this](int screen, int, const QImage &image) {
         if (screen == preview_->ShownScreen() && !image.isNull())
             preview_->ImgTitle()->setPixmap(QPixmap::fromImage(image));
@@ -34,10 +31,7 @@ void Tfrmmain::SetPreview(TFrmdisplay *preview)
         if (screen == preview_->ShownScreen() && !effectRunning_)
             preview_->ShowPage(image);
     });
-    connect(mainPanel_, &MainAreaPanel::PagesChanged, preview, [this](int screen) {
-        preview_->RedrawPreview(screen);
-        ShowClockText();
-    });
+    connect(mainPanel_, &MainAreaPanel::PagesChanged, this, &Tfrmmain::PreviewRedrawRequested);
     connect(this, &Tfrmmain::PreviewRedrawRequested, preview, [this](int screen) {
         preview_->RedrawPreview(screen);
         ShowClockText();

@@ -98,30 +98,28 @@ void Tfrmmain::SendFrame(const CommandFrame &frame, bool disableButtons)
         DispatchRequest(*request, disableButtons);
 }
 
-void Tfrmmain::SendMainArea(int screen)
+void Tfrmmain::SendFile(int screen, const FileSend &send, bool announceNetworkSend)
 {
-    const FileSend send = PrepareMainAreaSend(screen, table_[screen]);
     if (!send.request) {
         if (!send.status.isEmpty())
             ShowCommStatus(send.status);
         return;
     }
     ShowProgress(send.fileSize);
-    if (IsNetworkScreen(table_[screen]))
+    if (announceNetworkSend && IsNetworkScreen(table_[screen]))
         ShowCommStatus(NetSendingText(screen));
     DispatchRequest(*send.request, true);
 }
 
+void Tfrmmain::SendMainArea(int screen)
+{
+    SendFile(screen, PrepareMainAreaSend(screen, table_[screen]), true);
+}
+
 void Tfrmmain::SendSubtitle(int screen)
 {
-    const FileSend send = PrepareSubtitleSend(screen, table_[screen]);
-    if (!send.request) {
-        if (!send.status.isEmpty())
-            ShowCommStatus(send.status);
-        return;
-    }
-    ShowProgress(send.fileSize);
-    DispatchRequest(*send.request, true);
+    // Only the main area announces its network send.
+    SendFile(screen, PrepareSubtitleSend(screen, table_[screen]), false);
 }
 
 void Tfrmmain::SendClock()
