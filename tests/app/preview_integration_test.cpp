@@ -6,6 +6,7 @@
 #include "app/title_panel.h"
 #include "pages/page_store.h"
 #include "pages/ui/preview_window.h"
+#include "support/subtitle_fixtures.h"
 
 #include <QAction>
 #include <QLabel>
@@ -116,16 +117,7 @@ protected:
         Start();
         window->SetPreview(&preview);
     }
-    int LitPixels() const
-    {
-        const QImage strip = preview.ImgTitle()->pixmap().toImage();
-        int lit = 0;
-        for (int y = 0; y < strip.height(); ++y) {
-            for (int x = 0; x < strip.width(); ++x)
-                lit += qGray(strip.pixel(x, y)) > 0;
-        }
-        return lit;
-    }
+    int LitPixels() const { return LitDots(preview.ImgTitle()->pixmap().toImage()); }
 
     TFrmdisplay preview{table};
 };

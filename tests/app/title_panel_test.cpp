@@ -5,6 +5,7 @@
 #include "pages/subtitle_store.h"
 #include "support/app_dir_fixture.h"
 #include "support/scripted_prompt.h"
+#include "support/subtitle_fixtures.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,19 +22,6 @@
 
 namespace pelvoro::test {
 namespace {
-
-// 256 x 16 single colour, small subtitle: 32 bytes a piece, 512 bytes a page.
-ScreenInfo TitleScreen(int width, int titleHeight, int colorMode)
-{
-    ScreenInfo s = DefaultScreenInfo();
-    s.CardType = kCardNormal;
-    s.Width = width;
-    s.Height = titleHeight;
-    s.TitleHeight = titleHeight;
-    s.ColorMode = colorMode;
-    s.Areas = {titleHeight == 32 ? QStringLiteral("大字幕") : QStringLiteral("小字幕"), QString(), QString(), QString()};
-    return s;
-}
 
 QString Chinese(int characters)
 {

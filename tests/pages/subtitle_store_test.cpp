@@ -8,6 +8,7 @@
 #include "pages/rich_layout.h"
 #include "pages/subtitle_conversion.h"
 #include "support/app_dir_fixture.h"
+#include "support/subtitle_fixtures.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -26,19 +27,6 @@ namespace {
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kYellow = 0xFFFFFF00;
 constexpr QRgb kBlack = 0xFF000000;
-
-// A screen with only a subtitle strip (16 rows small, 32 big).
-ScreenInfo TitleScreen(int width, int titleHeight, int colorMode)
-{
-    ScreenInfo s = DefaultScreenInfo();
-    s.CardType = kCardNormal;
-    s.Width = width;
-    s.Height = titleHeight;
-    s.TitleHeight = titleHeight;
-    s.ColorMode = colorMode;
-    s.Areas = {titleHeight == 32 ? QStringLiteral("大字幕") : QStringLiteral("小字幕"), QString(), QString(), QString()};
-    return s;
-}
 
 QByteArray Repeat(const char *utf8, int times)
 {
@@ -73,16 +61,6 @@ bool AllBlack(const QImage &image, int fromColumn, int toColumn)
         }
     }
     return true;
-}
-
-int LitDots(const QImage &image)
-{
-    int lit = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            lit += image.pixel(x, y) != kBlack ? 1 : 0;
-    }
-    return lit;
 }
 
 class SubtitleStoreTest : public AppDirTest {
