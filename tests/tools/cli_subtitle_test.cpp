@@ -1,12 +1,10 @@
 // pelvoro-cli subtitle, run as the built binary on a temporary application directory.
 #include "base/gbk.h"
 
+#include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,15 +19,15 @@ QString Chinese(int characters)
     return QString(characters, QChar(0x5B57)); // 字
 }
 
-class CliSubtitleTest : public ::testing::Test {
+class CliSubtitleTest : public test::AppDirTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
+        AppDirTest::SetUp();
         // Screen 1: 256 x 16 single colour, small subtitle (32 bytes a piece, 512 a page).
         // Screen 2: 256 x 48 dual colour, main area over a small subtitle.
         // Screen 3: 2048 x 32 dual colour, big subtitle (7 pages at most).
-        WriteBytes("SysConfig.ini",
+        WriteFile("SysConfig.ini",
                    ToGbk(QStringLiteral("[全局参数]\r\n显示屏数目=2\r\n"
                                         "[0号屏参数]\r\n控制卡类型=Normal\r\n单双色=0\r\n横向点数=256\r\n纵向点数=16\r\n"
                                         "字幕区域高=16\r\n第一区域=小字幕\r\n"
@@ -39,7 +37,6 @@ protected:
                                         "纵向点数=32\r\n字幕区域高=32\r\n第一区域=大字幕\r\n")));
     }
 
-    QString Path(const QString &name) const { return QDir(dir_.path()).filePath(name); }
     test::CliResult Run(const QStringList &args) const { return test::RunCli(args, dir_.path()); }
     QString Ok(const QStringList &args) const
     {
@@ -47,20 +44,6 @@ protected:
         EXPECT_EQ(result.exitCode, 0) << args.join(' ').toStdString() << ": " << result.err.toStdString();
         return result.out;
     }
-    void WriteBytes(const QString &name, const QByteArray &bytes) const
-    {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray ReadBytes(const QString &name) const
-    {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    bool Exists(const QString &name) const { return QFile::exists(Path(name)); }
-
-    QTemporaryDir dir_;
 };
 
 TEST_F(CliSubtitleTest, SetConvertsTheTextAndListShowsTheEntry)
@@ -68,8 +51,8 @@ TEST_F(CliSubtitleTest, SetConvertsTheTextAndListShowsTheEntry)
     EXPECT_EQ(Ok({"subtitle", "list", "--screen", "1"}),
               QStringLiteral(R"({"style": 0, "reserved": 0, "speed": 0, "dwell": 0, "pages": 0})"));
     EXPECT_EQ(Ok({"subtitle", "set", "--screen", "1", Chinese(40)}), QStringLiteral(R"({"pages": 3})"));
-    EXPECT_EQ(ReadBytes("TavrelTitle1.dat").size(), 1554);
-    EXPECT_EQ(ReadBytes("TavrelTitle1.txt"), ToGbk(Chinese(40)));
+    EXPECT_EQ(ReadFile("TavrelTitle1.dat").size(), 1554);
+    EXPECT_EQ(ReadFile("TavrelTitle1.txt"), ToGbk(Chinese(40)));
     EXPECT_EQ(Ok({"subtitle", "list", "--screen", "1"}),
               QStringLiteral(R"({"style": 0, "reserved": 0, "speed": 1, "dwell": 1, "pages": 3})"));
 
@@ -84,10 +67,10 @@ TEST_F(CliSubtitleTest, SetConvertsTheTextAndListShowsTheEntry)
 TEST_F(CliSubtitleTest, StyleIsGivenOrKept)
 {
     Ok({"subtitle", "set", "--screen", "1", "--style", "1", QStringLiteral("abc")});
-    QByteArray file = ReadBytes("TavrelTitle1.dat");
+    QByteArray file = ReadFile("TavrelTitle1.dat");
     ASSERT_EQ(file.size(), 18 + 512);
     file[14] = 6;
-    WriteBytes("TavrelTitle1.dat", file);
+    WriteFile("TavrelTitle1.dat", file);
     Ok({"subtitle", "set", "--screen", "1", QStringLiteral("abcdef")});
     EXPECT_EQ(Ok({"subtitle", "list", "--screen", "1"}),
               QStringLiteral(R"({"style": 1, "reserved": 6, "speed": 1, "dwell": 1, "pages": 1})"));
@@ -97,7 +80,7 @@ TEST_F(CliSubtitleTest, StyleIsGivenOrKept)
 TEST_F(CliSubtitleTest, ExportShowsThePageInItsColour)
 {
     Ok({"subtitle", "set", "--screen", "2", "--colour", QStringLiteral("绿"), Chinese(20)});
-    const QByteArray file = ReadBytes("TavrelTitle2.dat");
+    const QByteArray file = ReadFile("TavrelTitle2.dat");
     ASSERT_EQ(file.size(), 18 + 2 * 1024);
     EXPECT_EQ(file.mid(4, 8), QByteArray("\x00\x00\x20\x00\xFF\x00\x2F\x00", 8)) << "the strip below the main area";
 
@@ -133,7 +116,7 @@ TEST_F(CliSubtitleTest, StopsWithTheSystemsMessages)
     EXPECT_FALSE(Exists("TavrelTitle3.txt"));
 
     // A damaged file is a message, never a crash.
-    WriteBytes("TavrelTitle1.dat", QByteArray("\x01\xD2\x08\x00\x00\x00\x00\x00\xFF\x00\x0F\x00\x09\x00", 14));
+    WriteFile("TavrelTitle1.dat", QByteArray("\x01\xD2\x08\x00\x00\x00\x00\x00\xFF\x00\x0F\x00\x09\x00", 14));
     for (const QStringList &args : {QStringList{"subtitle", "list", "--screen", "1"},
                                     QStringList{"subtitle", "export", "--screen", "1", "--page", "1", Path("x.png")}}) {
         const test::CliResult damaged = Run(args);
