@@ -4,79 +4,21 @@
 #include "pages/page_schedules.h"
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/sim_process.h"
 
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace pelvoro::test {
 namespace {
 
-constexpr int kStartMs = 20000;
-
-// One running simulator; stopped when the test ends.
-class Sim {
+// A simulator on TCP and a pseudo-terminal at once.
+class Sim : public SimProcess {
 public:
-    explicit Sim(QStringList args)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
-        process_.setProcessEnvironment(env);
-        process_.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-sim"), QStringList{"--tcp", "0", "--serial"} + args);
-    }
-    ~Sim()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(5000)) {
-                process_.kill();
-                process_.waitForFinished(5000);
-            }
-        }
-    }
-
-    QString Capture(const QString &pattern)
-    {
-        const QRegularExpression re(QLatin1Char('^') + pattern + QLatin1Char('$'), QRegularExpression::MultilineOption);
-        QDeadlineTimer deadline(kStartMs);
-        for (;;) {
-            Read();
-            const auto match = re.match(output_);
-            if (match.hasMatch())
-                return match.captured(1);
-            if (deadline.hasExpired() || process_.state() == QProcess::NotRunning)
-                return QString();
-            process_.waitForReadyRead(100);
-        }
-    }
-    int Port() { return Capture(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)")).toInt(); }
-    QString Device() { return Capture(QStringLiteral("serial device (\\S+)")); }
-
-    // The exchanges the card reported so far: "screen 1: clock (0xc2), 29 bytes, acknowledged".
-    QStringList Exchanges()
-    {
-        process_.waitForReadyRead(200);
-        Read();
-        QStringList lines;
-        static const QRegularExpression exchange(QStringLiteral("^(?:tcp#\\d+|serial): (screen .*)$"),
-                                                 QRegularExpression::MultilineOption);
-        for (auto it = exchange.globalMatch(output_); it.hasNext();)
-            lines << it.next().captured(1);
-        return lines;
-    }
-
-private:
-    void Read() { output_ += QString::fromUtf8(process_.readAllStandardOutput()); }
-
-    QTemporaryDir runtime_;
-    QProcess process_;
-    QString output_;
+    explicit Sim(const QStringList &args) : SimProcess(QStringList{"--tcp", "0", "--serial"} + args) {}
 };
 
 class CliSendTest : public AppDirTest {

@@ -2,6 +2,7 @@
 #include "comm/frames.h"
 #include "config/screen_info.h"
 #include "pages/raster.h"
+#include "support/sim_process.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -25,8 +26,8 @@
 namespace pelvoro {
 namespace {
 
-constexpr int kStartMs = 20000;
-constexpr int kAnswerMs = 10000;
+constexpr int kStartMs = test::SimProcess::kStartMs;
+constexpr int kAnswerMs = test::SimProcess::kAnswerMs;
 
 QByteArray Hex(const char *hex)
 {
@@ -39,62 +40,7 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One running simulator; stopped when the test ends.
-class Sim {
-public:
-    explicit Sim(QStringList args)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
-        process_.setProcessEnvironment(env);
-        process_.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-sim"), args);
-    }
-    ~Sim()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(5000)) {
-                process_.kill();
-                process_.waitForFinished(5000);
-            }
-        }
-    }
-
-    // The first line matching `pattern` (from the start of the output), waiting up to `ms`.
-    QRegularExpressionMatch WaitForLine(const QString &pattern, int ms = kAnswerMs)
-    {
-        const QRegularExpression re(QLatin1Char('^') + pattern + QLatin1Char('$'), QRegularExpression::MultilineOption);
-        QDeadlineTimer deadline(ms);
-        for (;;) {
-            output_ += QString::fromUtf8(process_.readAllStandardOutput());
-            const auto match = re.match(output_);
-            if (match.hasMatch() || deadline.hasExpired() || process_.state() == QProcess::NotRunning)
-                return match;
-            process_.waitForReadyRead(int(std::min<qint64>(100, std::max<qint64>(1, deadline.remainingTime()))));
-        }
-    }
-
-    int Port()
-    {
-        const auto match = WaitForLine(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"), kStartMs);
-        return match.hasMatch() ? match.captured(1).toInt() : -1;
-    }
-
-    QString Device()
-    {
-        const auto match = WaitForLine(QStringLiteral("serial device (\\S+)"), kStartMs);
-        return match.hasMatch() ? match.captured(1) : QString();
-    }
-
-    QString Output() const { return output_; }
-    QProcess &Process() { return process_; }
-
-private:
-    QTemporaryDir runtime_;
-    QProcess process_;
-    QString output_;
-};
+using Sim = test::SimProcess;
 
 // Waits for `count` bytes (or anything when count is 0) from the socket for up to `ms`.
 QByteArray Receive(QTcpSocket &socket, int ms, qsizetype count = 1)
