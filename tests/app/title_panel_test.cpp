@@ -71,15 +71,7 @@ protected:
             texts.append(panel->PageList()->topLevelItem(i)->text(0));
         return texts;
     }
-    QStringList Messages() const
-    {
-        QStringList texts;
-        for (const auto &shown : prompt.messages) {
-            EXPECT_EQ(shown.caption, QStringLiteral("提示"));
-            texts.append(shown.text);
-        }
-        return texts;
-    }
+    QStringList Messages() const { return prompt.MessageTexts(QStringLiteral("提示")); }
     SubtitleEntry StoredEntry() const
     {
         const SubtitleState state = ReadSubtitleState(table, 0);

@@ -42,4 +42,14 @@ QString ScriptedPrompt::SaveFile(FileDialogRequest &request)
     return OpenFile(request);
 }
 
+QStringList ScriptedPrompt::MessageTexts(const QString &caption) const
+{
+    QStringList texts;
+    for (const Shown &shown : messages) {
+        EXPECT_EQ(shown.caption, caption) << shown.text.toStdString();
+        texts.append(shown.text);
+    }
+    return texts;
+}
+
 } // namespace pelvoro::test

@@ -29,6 +29,9 @@ public:
     QList<Shown> messages;  // message boxes in order
     QList<Shown> questions; // questions in order
     QList<FileDialogRequest> fileDialogs;
+
+    // The texts of the message boxes, each checked to carry `caption`.
+    QStringList MessageTexts(const QString &caption) const;
 };
 
 } // namespace pelvoro::test
