@@ -23,11 +23,6 @@
 namespace pelvoro::test {
 namespace {
 
-QString Chinese(int characters)
-{
-    return QString(characters, QChar(0x5B57)); // 字
-}
-
 class TitlePanelTest : public AppDirTest {
 protected:
     void SetUp() override

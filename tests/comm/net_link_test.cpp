@@ -21,6 +21,7 @@ namespace pelvoro {
 namespace {
 
 using test::TcpCard;
+using test::Request;
 
 QByteArray Hex(const char *hex)
 {
@@ -48,13 +49,6 @@ QByteArray PageFile(int address, int w, int h, int pages)
 QByteArray SubtitleFile()
 {
     return test::SubtitleStripFile(1, 1);
-}
-
-SendRequest Request(int index, const QByteArray &frame)
-{
-    std::optional<SendRequest> request = MakeSendRequest(index, frame);
-    EXPECT_TRUE(request.has_value());
-    return request.value_or(SendRequest{});
 }
 
 class NetLinkTest : public ::testing::Test {

@@ -26,6 +26,7 @@ namespace pelvoro {
 namespace {
 
 using test::PtyCard;
+using test::Request;
 
 QByteArray Hex(const char *hex)
 {
@@ -68,13 +69,6 @@ QByteArray PageFile(int address, int w, int h, int pages)
 QByteArray SubtitleFile(int address, int pages)
 {
     return test::SubtitleStripFile(address, pages);
-}
-
-SendRequest Request(int index, const QByteArray &frame)
-{
-    std::optional<SendRequest> request = MakeSendRequest(index, frame);
-    EXPECT_TRUE(request.has_value()) << frame.left(2).toHex().toStdString();
-    return request.value_or(SendRequest{});
 }
 
 class SerialLinkTest : public ::testing::Test {

@@ -17,9 +17,12 @@
 #include <QTcpSocket>
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <termios.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace pelvoro::test {
 
@@ -45,6 +48,14 @@ inline QByteArray MainAreaFile(int address, int w, int h, int pages, QByteArrayV
         f.append(pattern[i % pattern.size()]);
     f.append(char(kFrameEnd));
     return f;
+}
+
+// The request a send operation makes of `frame`; fails the test when the frame names no command.
+inline SendRequest Request(int index, const QByteArray &frame)
+{
+    std::optional<SendRequest> request = MakeSendRequest(index, frame);
+    EXPECT_TRUE(request.has_value()) << frame.left(2).toHex().toStdString();
+    return request.value_or(SendRequest{});
 }
 
 // A subtitle file of `pages` pages for screen `address`: a 64 x 16 dual-colour strip at row 16.

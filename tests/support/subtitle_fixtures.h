@@ -21,6 +21,12 @@ inline ScreenInfo TitleScreen(int width, int titleHeight, int colorMode)
     return s;
 }
 
+// `characters` times 字, two bytes each in GBK.
+inline QString Chinese(int characters)
+{
+    return QString(characters, QChar(0x5B57));
+}
+
 // The dots of an image that are not black.
 inline int LitDots(const QImage &image)
 {

@@ -3,6 +3,7 @@
 
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/subtitle_fixtures.h"
 
 #include <QImage>
 
@@ -11,13 +12,10 @@
 namespace pelvoro {
 namespace {
 
+using test::Chinese;
+
 constexpr QRgb kGreen = 0xFF00FF00;
 constexpr QRgb kBlack = 0xFF000000;
-
-QString Chinese(int characters)
-{
-    return QString(characters, QChar(0x5B57)); // 字
-}
 
 class CliSubtitleTest : public test::AppDirTest {
 protected:

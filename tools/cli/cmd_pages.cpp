@@ -2,13 +2,11 @@
 #include "screen_command.h"
 
 #include "base/app_dir.h"
-#include "base/atomic_file.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
 #include "pages/page_conversion.h"
 #include "pages/page_store.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -185,15 +183,7 @@ int RunExport(CliArgs &args)
     const PageRead read = ReadPage(screen.table, index, page);
     if (!read.Ok())
         return Fail(read);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QString error;
-    if (!read.image.save(&buffer, "PNG") || !WriteFileAtomically(rest[0], png, &error)) {
-        Err(QStringLiteral("cannot write %1 %2").arg(rest[0], error).trimmed());
-        return kRefused;
-    }
-    return kOk;
+    return ExportPng(read.image, rest[0]);
 }
 
 int RunPages(CliArgs &args)

@@ -1,11 +1,9 @@
 #include "cli_command.h"
 #include "screen_command.h"
 
-#include "base/atomic_file.h"
 #include "pages/subtitle_conversion.h"
 #include "pages/subtitle_store.h"
 
-#include <QBuffer>
 #include <QImage>
 
 // subtitle: a screen's subtitle strip (convert a text, list, export a page, delete), through the
@@ -80,15 +78,7 @@ int RunExport(CliArgs &args)
     const SubtitleRead read = ReadSubtitlePage(screen.table, index, *page);
     if (!read.Ok())
         return Fail(read);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QString error;
-    if (!read.image.save(&buffer, "PNG") || !WriteFileAtomically(rest[0], png, &error)) {
-        Err(QStringLiteral("cannot write %1 %2").arg(rest[0], error).trimmed());
-        return kRefused;
-    }
-    return kOk;
+    return ExportPng(read.image, rest[0]);
 }
 
 int RunDelete(CliArgs &args)

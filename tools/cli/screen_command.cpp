@@ -2,8 +2,11 @@
 
 #include "cli_command.h"
 
+#include "base/atomic_file.h"
 #include "config/config_store.h"
 #include "pages/page_store.h"
+
+#include <QBuffer>
 
 namespace pelvoro::cli {
 
@@ -14,6 +17,19 @@ StationScreen LoadScreen(int index)
     LoadStation(store, screen.table, index);
     screen.index = index;
     return screen;
+}
+
+int ExportPng(const QImage &image, const QString &path)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!image.save(&buffer, "PNG") || !WriteFileAtomically(path, png, &error)) {
+        Err(QStringLiteral("cannot write %1 %2").arg(path, error).trimmed());
+        return kRefused;
+    }
+    return kOk;
 }
 
 int Fail(const PageResult &result)

@@ -2,6 +2,8 @@
 
 #include "config/screen_info.h"
 
+#include <QImage>
+
 // What the commands on one screen's page or subtitle files share.
 namespace pelvoro {
 struct PageResult;
@@ -15,6 +17,9 @@ struct StationScreen {
     int index = 0;
 };
 StationScreen LoadScreen(int index);
+
+// `image` as a PNG file at `path`, written atomically; the refusal exit code when it cannot be.
+int ExportPng(const QImage &image, const QString &path);
 
 // The system's message for a result that did nothing or failed, on stderr; the refusal exit code.
 int Fail(const PageResult &result);
