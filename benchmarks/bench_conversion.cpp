@@ -2,12 +2,10 @@
 // side by side with the office suite converting the same file to PDF.
 #include "base/app_dir.h"
 #include "base/gbk.h"
-#include "pages/font_substitution.h"
 #include "pages/page_conversion.h"
 #include "pages/rich_layout.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -84,15 +82,3 @@ void BM_OfficeSuiteConvertsToPdf(benchmark::State &state)
 BENCHMARK(BM_OfficeSuiteConvertsToPdf)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    pelvoro::InstallFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

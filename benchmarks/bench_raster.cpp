@@ -2,7 +2,6 @@
 // effect preview decodes a page on every tick.
 #include "pages/raster.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QRandomGenerator>
 
@@ -85,15 +84,3 @@ void BM_UnpackRasterDualNewImage(benchmark::State &state)
 BENCHMARK(BM_UnpackRasterDualNewImage)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

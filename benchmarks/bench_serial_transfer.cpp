@@ -5,14 +5,13 @@
 // over the runs as counters. The two 500 ms waits the link keeps around its success report are
 // set to 0: they are deliberate pauses, not transfer time. Every other wait is the real one.
 #include "base/prompt.h"
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 #include "comm/frames.h"
-#include "comm/pseudo_terminal.h"
+#include "sim/pseudo_terminal.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"
 
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -182,14 +181,3 @@ void BM_SerialTransfer(benchmark::State &state)
 BENCHMARK(BM_SerialTransfer)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

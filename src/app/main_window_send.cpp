@@ -7,7 +7,7 @@
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
 #include "comm/frames.h"
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 #include "comm/ui/send_selection_dialog.h"
 
 #include <QDateTime>

@@ -7,7 +7,7 @@
 #include "app/title_panel.h"
 #include "base/app_dir.h"
 #include "base/prompt.h"
-#include "config/area_operations.h"
+#include "pages/area_operations.h"
 #include "pages/data_files.h"
 #include "pages/ui/preview_window.h"
 

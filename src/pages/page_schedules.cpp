@@ -1,7 +1,7 @@
 #include "pages/page_schedules.h"
 
 #include "base/gbk.h"
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 #include "config/config_store.h"
 #include "config/ini_document.h"
 

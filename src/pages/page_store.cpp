@@ -1,7 +1,7 @@
 #include "pages/page_store.h"
 
 #include "base/app_dir.h"
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "pages/area_stacking.h"

@@ -1,7 +1,7 @@
 // The network link against a controller card behind a local TCP server, with shortened waits:
 // every command, the connection watch, blocks of large frames, replies that are not echoes, the
 // follow-ups of a full send, and the socket's errors.
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "comm/net_link.h"
 #include "comm/send_sequence.h"

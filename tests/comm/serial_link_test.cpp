@@ -2,7 +2,7 @@
 // command on both card families, the failure paths and their texts, broadcast, dropped requests,
 // the chunk phases and pauses, and a port that goes away in the middle of a frame.
 #include "comm/com_ports.h"
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"

@@ -1,7 +1,7 @@
 #include "config/config_store.h"
 
 #include "base/gbk.h"
-#include "config/gbk_lines.h"
+#include "support/gbk_lines.h"
 #include "config/identity.h"
 #include "config/screen_fields.h"
 

@@ -1,6 +1,6 @@
 #include "config/ini_document.h"
 
-#include "config/gbk_lines.h"
+#include "support/gbk_lines.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // opens its slave side) and one behind a local TCP server. Both run the station's own card code.
 // Also the main-area and subtitle files the tests send them.
 #include "comm/command_registry.h"
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 #include "comm/frames.h"
-#include "comm/pseudo_terminal.h"
+#include "sim/pseudo_terminal.h"
 
 #include <QByteArray>
 #include <QHostAddress>

@@ -1,6 +1,6 @@
 #include "cli_command.h"
 
-#include "config/area_operations.h"
+#include "pages/area_operations.h"
 #include "pages/data_files.h"
 
 // area add|remove: the programme tree's add-area menu and "删除显示区域" for one screen.

@@ -5,7 +5,7 @@
 #include "base/prompt.h"
 #include "comm/frames.h"
 #include "comm/net_link.h"
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 #include "comm/send_dispatch.h"
 #include "comm/send_sequence.h"
 #include "comm/serial_link.h"

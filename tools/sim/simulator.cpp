@@ -1,7 +1,7 @@
 #include "simulator.h"
 
 #include "base/atomic_file.h"
-#include "comm/card_state.h"
+#include "sim/card_state.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "comm/controller_card.h"
-#include "comm/pseudo_terminal.h"
+#include "sim/controller_card.h"
+#include "sim/pseudo_terminal.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "comm/card_state.h"
+#include "sim/card_state.h"
 
 #include "base/atomic_file.h"
 #include "comm/bcd.h"

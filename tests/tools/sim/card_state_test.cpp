@@ -1,5 +1,5 @@
 // The simulated card's state files and the picture of its screen.
-#include "comm/card_state.h"
+#include "sim/card_state.h"
 #include "comm/frames.h"
 #include "config/screen_info.h"
 #include "pages/raster.h"

@@ -1,4 +1,4 @@
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 
 #include "comm/bcd.h"
 #include "comm/frames.h"

@@ -1,4 +1,4 @@
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 
 #include "base/gbk.h"
 #include "config/config_store.h"

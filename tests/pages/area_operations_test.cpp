@@ -1,7 +1,7 @@
-#include "config/area_operations.h"
+#include "pages/area_operations.h"
 
-#include "comm/schedule_sections.h"
-#include "config/gbk_lines.h"
+#include "config/schedule_sections.h"
+#include "support/gbk_lines.h"
 #include "pages/data_files.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "comm/pseudo_terminal.h"
+#include "sim/pseudo_terminal.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "config/area_operations.h"
+#include "pages/area_operations.h"
 
-#include "comm/schedule_sections.h"
+#include "config/schedule_sections.h"
 #include "pages/data_files.h"
 
 namespace pelvoro {

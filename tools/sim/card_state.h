@@ -1,6 +1,6 @@
 #pragma once
 
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 
 #include <QImage>
 #include <QJsonObject>

@@ -1,5 +1,5 @@
 // The card state machine: what it answers, where it finds the end of each frame and what it keeps.
-#include "comm/controller_card.h"
+#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "config/screen_info.h"
 
