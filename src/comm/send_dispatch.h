@@ -17,8 +17,7 @@ namespace pelvoro {
 class NetLink;
 class SerialLink;
 
-// CommMode 0 RS232 and 1 RS485 go through the serial link, 2 through the network link.
-inline constexpr int kCommModeNetwork = 2;
+// RS232 and RS485 screens go through the serial link, network screens through the network link.
 inline bool IsNetworkScreen(const ScreenInfo &screen)
 {
     return screen.CommMode == kCommModeNetwork;

@@ -16,7 +16,7 @@ constexpr int kAnyMax = INT_MAX;
 
 const ScreenField kFields[] = {
     {"CardType", -1, u"控制卡类型", PV_TEXT(CardType)},
-    {"CommMode", -1, u"通讯方式", PV_INT(CommMode), 0, 2},
+    {"CommMode", -1, u"通讯方式", PV_INT(CommMode), kCommModeRs232, kCommModeNetwork},
     {"ComPort", -1, u"COM口", PV_INT(ComPort), 1, kAnyMax},
     {"BaudIndex", -1, u"波特率", PV_INT(BaudIndex), 0, 3},
     {"IpAddress", -1, u"IP地址", PV_TEXT(IpAddress)},

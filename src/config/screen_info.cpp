@@ -6,7 +6,7 @@ ScreenInfo DefaultScreenInfo()
 {
     ScreenInfo s;
     s.CardType = kCardNormal;
-    s.CommMode = 1;
+    s.CommMode = kCommModeRs485;
     s.ComPort = 1;
     s.BaudIndex = 3;
     s.IpAddress = QStringLiteral("192.168.0.7");

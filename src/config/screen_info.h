@@ -10,6 +10,11 @@ inline constexpr int kMaxScreens = 64;
 inline constexpr int kAreaSlots = 4;
 inline constexpr int kClockPartCount = 7; // year, month, day, weekday, hour, minute, second
 
+// The values of ScreenInfo::CommMode, stored and shown as numbers.
+inline constexpr int kCommModeRs232 = 0;
+inline constexpr int kCommModeRs485 = 1;
+inline constexpr int kCommModeNetwork = 2;
+
 inline const QString kCardNormal = QStringLiteral("Normal");
 inline const QString kCardZpKq = QStringLiteral("ZP-KQ/TQ");
 
@@ -17,7 +22,7 @@ inline const QString kCardZpKq = QStringLiteral("ZP-KQ/TQ");
 // above LastIndex do; DefaultScreenInfo() gives what a missing section loads as.
 struct ScreenInfo {
     QString CardType;
-    int CommMode = 0;  // 0 RS232, 1 RS485, 2 network
+    int CommMode = kCommModeRs232;
     int ComPort = 0;
     int BaudIndex = 0; // 0 9600, 1 28800, 2 57600, 3 115200
     QString IpAddress;

@@ -77,7 +77,7 @@ protected:
     static ScreenInfo NetScreen(const QStringList &areas, quint16 port)
     {
         ScreenInfo s = Screen(areas);
-        s.CommMode = 2;
+        s.CommMode = kCommModeNetwork;
         s.IpAddress = QStringLiteral("127.0.0.1");
         s.IpPort = port;
         return s;

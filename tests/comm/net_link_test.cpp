@@ -31,7 +31,7 @@ QByteArray Hex(const char *hex)
 ScreenInfo NetScreen(quint16 port)
 {
     ScreenInfo s = DefaultScreenInfo();
-    s.CommMode = 2;
+    s.CommMode = kCommModeNetwork;
     s.IpAddress = QStringLiteral(" 127.0.0.1 ");
     s.IpPort = port;
     s.Width = 64;
