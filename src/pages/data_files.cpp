@@ -21,15 +21,29 @@ QString SubtitleTextFileName(int screenIndex)
     return QStringLiteral("TavrelTitle%1.txt").arg(screenIndex + 1);
 }
 
-int StoredPageCount(int screenIndex)
+namespace {
+
+int StoredCount(const QString &fileName)
 {
-    QFile file(AppFile(PageFileName(screenIndex)));
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(12))
+    QFile file(AppFile(fileName));
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(kPageCountOffset))
         return 0;
     char count = 0;
     if (!file.getChar(&count))
         return 0;
     return static_cast<unsigned char>(count);
+}
+
+} // namespace
+
+int StoredPageCount(int screenIndex)
+{
+    return StoredCount(PageFileName(screenIndex));
+}
+
+int StoredSubtitlePageCount(int screenIndex)
+{
+    return StoredCount(SubtitleFileName(screenIndex));
 }
 
 bool DeleteScreenDataFiles(int screenIndex)
