@@ -1,6 +1,7 @@
 #include "pages/data_files.h"
 
 #include "base/app_dir.h"
+#include "pages/page_store.h"
 
 #include <QFile>
 

@@ -10,9 +10,6 @@ QString PageFileName(int screenIndex);         // "Tavrel1.dat"
 QString SubtitleFileName(int screenIndex);     // "TavrelTitle1.dat"
 QString SubtitleTextFileName(int screenIndex); // "TavrelTitle1.txt"
 
-// Where the page and the subtitle files keep their page count: one byte after the area header.
-inline constexpr qint64 kPageCountOffset = 12;
-
 // The page count stored in a screen's page file, 0 when there is no readable file.
 int StoredPageCount(int screenIndex);
 // The same for the screen's subtitle file.
