@@ -169,17 +169,6 @@ SubtitleState ReadSubtitleState(const ScreenTable &table, int screenIndex)
     return state;
 }
 
-int StoredSubtitlePageCount(int screenIndex)
-{
-    QFile file(SubtitlePath(screenIndex));
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(kSubtitleCountOffset))
-        return 0;
-    char count = 0;
-    if (!file.getChar(&count))
-        return 0;
-    return static_cast<unsigned char>(count);
-}
-
 SubtitleRead ReadSubtitlePage(const ScreenTable &table, int screenIndex, int page)
 {
     SubtitleRead read;

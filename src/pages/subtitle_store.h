@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/screen_info.h"
+#include "pages/data_files.h" // StoredSubtitlePageCount: the count the subtitle list shows
 #include "pages/page_store.h"
 
 #include <QByteArray>
@@ -87,10 +88,6 @@ struct SubtitleState : PageResult {
     SubtitleEntry entry;
 };
 SubtitleState ReadSubtitleState(const ScreenTable &table, int screenIndex);
-
-// The page count byte of the file, 0 when there is no file or it is shorter than its header. The
-// subtitle list shows this many pages.
-int StoredSubtitlePageCount(int screenIndex);
 
 // Page `page` (1-based) decoded into a W x TitleHeight image (pure red, green, yellow and black),
 // with the file's entry.
