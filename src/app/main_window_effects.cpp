@@ -17,6 +17,8 @@ namespace pelvoro {
 namespace {
 
 constexpr int kMoveOutOfTheWay = 385;
+// The window comes back from the preview at this size, whatever it had before.
+constexpr QSize kSizeAfterPreview(540, 478);
 
 const QStringList &CommandsLockedWhilePlaying()
 {
@@ -99,7 +101,7 @@ void Tfrmmain::StopEffectPreview()
     if (mainPanel_->CurrentPage() > 0)
         mainPanel_->SelectPage(mainPanel_->CurrentPage());
     move(pos() - QPoint(0, kMoveOutOfTheWay));
-    resize(540, 478);
+    resize(kSizeAfterPreview);
     for (const QString &caption : CommandsLockedWhilePlaying())
         commands_.value(caption)->setEnabled(true);
     for (const QString &caption : MenusLockedWhilePlaying())

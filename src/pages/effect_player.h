@@ -23,9 +23,10 @@ public:
         PageResult read;       // the page could not be read: the player stops
         bool finished = false; // the page is in; the next one starts with a new random effect
     };
-    // One step of page `page` whose stored effect index is `storedEffect`.
+    // One step of page `page` whose stored effect index is `storedEffect` (in the list of the
+    // screen's card type). An index that names no effect ends the page at once.
     Tick Step(int page, int storedEffect, QImage &shown);
-    int RandomChoice() const { return random_; }
+    Effect RandomChoice() const { return random_; }
 
 private:
     const ScreenTable &table_;
@@ -33,13 +34,9 @@ private:
     EffectTiming timing_;
     EffectStepper stepper_;
     std::mt19937 rng_;
-    int random_;
+    Effect random_;
     PageEntry entry_;
     QImage page_;
 };
-
-// The "Normal" list's index of the effect a stored index names on a screen of `cardType`: the
-// "ZP-KQ/TQ" list names the same effects in another order, so its entries are matched by name.
-int NormalEffectIndex(const QString &cardType, int storedIndex);
 
 } // namespace pelvoro

@@ -8,6 +8,13 @@
 namespace pelvoro {
 namespace {
 
+// Dots an effect advances per step before the step bonus: the page turn and the moves go slower than
+// the covers, openings and closings.
+constexpr int kSlowAdvance = 3;
+constexpr int kFastAdvance = 6;
+// Width (or height) of one blind; the blinds advance one dot per step.
+constexpr int kBlindDots = 16;
+
 // Copies the columns [x0, x1) and rows [y0, y1) of `from` onto the same place of `to`; a rectangle
 // given right-to-left or bottom-to-top is the same area, never mirrored.
 void CopyRect(const QImage &from, QImage &to, int x0, int x1, int y0, int y1)
@@ -51,22 +58,27 @@ EffectTiming EffectTimingFor(int width, int height)
     return {2, 12};
 }
 
-int RandomEffect(std::mt19937 &random)
+Effect RandomEffect(std::mt19937 &random)
 {
-    const int r = std::uniform_int_distribution<int>(0, 38)(random);
-    return r == 0 ? 1 : r;
+    // The draw runs over the enumeration from Random to CrossOut, the fly-ins and CrossIn left out.
+    const int r = std::uniform_int_distribution<int>(int(Effect::Random), int(Effect::CrossOut))(random);
+    return r == int(Effect::Random) ? Effect::PageTurn : Effect(r);
 }
 
-int PlayedEffect(int storedIndex, int randomEffect)
+Effect PlayedEffect(Effect stored, Effect randomEffect)
 {
-    if (storedIndex == 0)
+    switch (stored) {
+    case Effect::Random:
         return randomEffect;
-    if (storedIndex == 40 || storedIndex == 41)
-        return 1;
-    return storedIndex;
+    case Effect::FlyInLeft:
+    case Effect::FlyInRight:
+        return Effect::PageTurn;
+    default:
+        return stored;
+    }
 }
 
-bool EffectStepper::Step(int e, QImage &page, QImage &shown)
+bool EffectStepper::Step(Effect e, QImage &page, QImage &shown)
 {
     // Both images are 32-bit so that rows can be copied as they are.
     Q_ASSERT(page.depth() == 32 && shown.depth() == 32);
@@ -78,162 +90,179 @@ bool EffectStepper::Step(int e, QImage &page, QImage &shown)
     auto copy = [&](int x0, int x1, int y0, int y1) { CopyRect(page, shown, x0, x1, y0, y1); };
     bool done = false;
     switch (e) {
-    case 1:
-        p_ += 3 + g;
+    case Effect::PageTurn:
+        p_ += kSlowAdvance + g;
         if (page.size() == shown.size() && page.format() == shown.format())
             shown.swap(page);
         else
             copy(0, w, 0, h);
         done = p_ >= cx && p_ >= cy;
         break;
-    case 2:
-        p_ += 6 + g;
+    case Effect::CoverLeft:
+        p_ += kFastAdvance + g;
         copy(w - p_, w, 0, h);
         done = p_ >= w;
         break;
-    case 3:
-        p_ += 6 + g;
+    case Effect::CoverRight:
+        p_ += kFastAdvance + g;
         copy(0, p_, 0, h);
         done = p_ >= w;
         break;
-    case 4:
-        p_ += 6 + g;
+    case Effect::CoverUp:
+        p_ += kFastAdvance + g;
         copy(0, w, h - p_, h);
         done = p_ >= h;
         break;
-    case 5:
-        p_ += 6 + g;
+    case Effect::CoverDown:
+        p_ += kFastAdvance + g;
         copy(0, w, 0, p_);
         done = p_ >= h;
         break;
-    case 6: case 10: case 14:
-        p_ += 6 + g;
+    case Effect::CoverTopLeftSlant:
+    case Effect::CoverTopLeftStraight:
+    case Effect::CoverTopLeftEdge:
+        p_ += kFastAdvance + g;
         copy(0, p_, 0, p_);
         done = p_ >= w && p_ >= h;
         break;
-    case 7: case 11: case 15:
-        p_ += 6 + g;
+    case Effect::CoverTopRightSlant:
+    case Effect::CoverTopRightStraight:
+    case Effect::CoverTopRightEdge:
+        p_ += kFastAdvance + g;
         copy(w - p_, w, 0, p_);
         done = p_ >= w && p_ >= h;
         break;
-    case 8: case 12: case 16:
-        p_ += 6 + g;
+    case Effect::CoverBottomLeftSlant:
+    case Effect::CoverBottomLeftStraight:
+    case Effect::CoverBottomLeftEdge:
+        p_ += kFastAdvance + g;
         copy(0, p_, h - p_, h);
         done = p_ >= w && p_ >= h;
         break;
-    case 9: case 13: case 17:
-        p_ += 6 + g;
+    case Effect::CoverBottomRightSlant:
+    case Effect::CoverBottomRightStraight:
+    case Effect::CoverBottomRightEdge:
+        p_ += kFastAdvance + g;
         copy(w - p_, w, h - p_, h);
         done = p_ >= w && p_ >= h;
         break;
-    case 18:
+    case Effect::BlindsLeftRight:
         p_ += 1;
-        for (int j = 0; j < w / 16; ++j)
-            copy(16 * j, 16 * j + p_, 0, h);
-        done = p_ >= 16;
+        for (int j = 0; j < w / kBlindDots; ++j)
+            copy(kBlindDots * j, kBlindDots * j + p_, 0, h);
+        done = p_ >= kBlindDots;
         break;
-    case 19:
+    case Effect::BlindsRightLeft:
         p_ += 1;
-        for (int j = 0; j < w / 16; ++j)
-            copy(16 * (j + 1) - p_, 16 * (j + 1), 0, h);
-        done = p_ >= 16;
+        for (int j = 0; j < w / kBlindDots; ++j)
+            copy(kBlindDots * (j + 1) - p_, kBlindDots * (j + 1), 0, h);
+        done = p_ >= kBlindDots;
         break;
-    case 20:
+    case Effect::BlindsTopBottom:
         p_ += 1;
-        for (int j = 0; j < h / 16; ++j)
-            copy(0, w, 16 * j, 16 * j + p_);
-        done = p_ >= 16;
+        for (int j = 0; j < h / kBlindDots; ++j)
+            copy(0, w, kBlindDots * j, kBlindDots * j + p_);
+        done = p_ >= kBlindDots;
         break;
-    case 21:
+    case Effect::BlindsBottomTop:
         p_ += 1;
-        for (int j = 0; j < h / 16; ++j)
-            copy(0, w, 16 * (j + 1) - p_, 16 * (j + 1));
-        done = p_ >= 16;
+        for (int j = 0; j < h / kBlindDots; ++j)
+            copy(0, w, kBlindDots * (j + 1) - p_, kBlindDots * (j + 1));
+        done = p_ >= kBlindDots;
         break;
-    case 22:
-        p_ += 6 + g;
+    case Effect::OpenLeftRight:
+        p_ += kFastAdvance + g;
         copy(cx - p_, cx, 0, h);
         copy(cx, cx + p_, 0, h);
         done = p_ >= cx;
         break;
-    case 23:
-        p_ += 6 + g;
+    case Effect::OpenTopBottom:
+        p_ += kFastAdvance + g;
         copy(0, w, cy - p_, cy);
         copy(0, w, cy, cy + p_);
         done = p_ >= cy;
         break;
-    case 24:
-        p_ += 6 + g;
+    case Effect::CloseLeftRight:
+        p_ += kFastAdvance + g;
         copy(w - p_, w, 0, h);
         copy(0, p_, 0, h);
         done = p_ >= cx;
         break;
-    case 25:
-        p_ += 6 + g;
+    case Effect::CloseTopBottom:
+        p_ += kFastAdvance + g;
         copy(0, w, h - p_, h);
         copy(0, w, 0, p_);
         done = p_ >= cy;
         break;
-    case 26: case 30: {
-        p_ += 3 + g;
+    case Effect::MoveUp:
+    case Effect::ScrollUp: {
+        p_ += kSlowAdvance + g;
         shown.fill(Qt::black);
         const int rows = std::min(p_, h);
         CopyShifted(page, shown, QRect(0, 0, w, rows), QPoint(0, h - rows));
-        done = p_ + 3 + g >= h;
+        done = p_ + kSlowAdvance + g >= h;
         break;
     }
-    case 27: case 31: {
-        p_ += 3 + g;
+    case Effect::MoveDown:
+    case Effect::ScrollDown: {
+        p_ += kSlowAdvance + g;
         shown.fill(Qt::black);
         const int rows = std::min(p_, h);
         CopyShifted(page, shown, QRect(0, h - rows, w, rows), QPoint(0, 0));
-        done = p_ + 3 + g >= h;
+        done = p_ + kSlowAdvance + g >= h;
         break;
     }
-    case 28: case 32: {
-        p_ += 3 + g;
+    case Effect::MoveLeft:
+    case Effect::ScrollLeft: {
+        p_ += kSlowAdvance + g;
         shown.fill(Qt::black);
         const int columns = std::min(p_, w);
         CopyShifted(page, shown, QRect(0, 0, columns, h), QPoint(w - columns, 0));
         done = p_ >= w;
         break;
     }
-    case 29: case 33: {
-        p_ += 3 + g;
+    case Effect::MoveRight:
+    case Effect::ScrollRight: {
+        p_ += kSlowAdvance + g;
         shown.fill(Qt::black);
         const int columns = std::min(p_, w);
         CopyShifted(page, shown, QRect(w - columns, 0, columns, h), QPoint(0, 0));
         done = p_ >= w;
         break;
     }
-    case 34: case 36:
-        p_ += 6 + g;
+    case Effect::RectangleOut:
+    case Effect::DiamondOut:
+        p_ += kFastAdvance + g;
         copy(cx - p_, cx + p_, cy - p_, cy + p_);
         done = p_ >= cx && p_ >= cy;
         break;
-    case 35: case 37:
-        p_ += 6 + g;
+    case Effect::RectangleIn:
+    case Effect::DiamondIn:
+        p_ += kFastAdvance + g;
         copy(0, w, 0, p_);
         copy(0, w, h - p_, h);
         copy(0, p_, 0, h);
         copy(w - p_, w, 0, h);
         done = p_ >= cx && p_ >= cy;
         break;
-    case 38:
+    case Effect::CrossOut:
         // A cross growing from the centre: the picture the effect's name promises.
-        p_ += 6 + g;
+        p_ += kFastAdvance + g;
         copy(cx - p_, cx + p_, 0, h);
         copy(0, w, cy - p_, cy + p_);
         done = p_ >= cx && p_ >= cy;
         break;
-    case 39:
-        p_ += 6 + g;
+    case Effect::CrossIn:
+        p_ += kFastAdvance + g;
         copy(0, p_, 0, p_);
         copy(w - p_, w, 0, p_);
         copy(0, p_, h - p_, h);
         copy(w - p_, w, h - p_, h);
         done = p_ >= cx && p_ >= cy;
         break;
+    case Effect::Random:
+    case Effect::FlyInLeft:
+    case Effect::FlyInRight:
     default:
         done = true;
         break;
