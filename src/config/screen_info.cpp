@@ -27,37 +27,42 @@ ScreenInfo DefaultScreenInfo()
     return s;
 }
 
+qint64 MainAreaBudget(const QString &cardType)
+{
+    if (cardType == kCardNormal)
+        return kNormalMainBudget;
+    if (cardType == kCardZpKq)
+        return kZpKqMainBudget;
+    return 0;
+}
+
 int MaxPages(const ScreenInfo &screen)
 {
     const qint64 w = screen.Width;
     const qint64 h = screen.Height;
     if (h == 0)
-        return 254;
-    qint64 budget = 0;
-    if (screen.CardType == kCardNormal)
-        budget = 1441792;
-    else if (screen.CardType == kCardZpKq)
-        budget = 458752;
-    else
+        return kMaxStoredPages;
+    const qint64 budget = MainAreaBudget(screen.CardType);
+    if (budget == 0)
         return 0;
     const qint64 pageBytes = (w * h / 8) * (screen.ColorMode + 1);
     if (pageBytes <= 0)
-        return 254; // a zero-width screen holds no bytes per page; nothing limits it
+        return kMaxStoredPages; // a zero-width screen holds no bytes per page; nothing limits it
     const qint64 q = budget / pageBytes;
-    return q <= 254 ? int(q) : 254;
+    return q <= kMaxStoredPages ? int(q) : kMaxStoredPages;
 }
 
 int MaxTitlePages(const ScreenInfo &screen)
 {
     const qint64 t = screen.TitleHeight;
     if (t == 0)
-        return 254;
+        return kMaxStoredPages;
     const qint64 pageBytes = (qint64(screen.Width) * t / 8) * (screen.ColorMode + 1);
     if (pageBytes <= 0)
-        return 254;
-    const qint64 q = 131072 / pageBytes;
-    if (q > 254)
-        return 254;
+        return kMaxStoredPages;
+    const qint64 q = kSubtitleBudget / pageBytes;
+    if (q > kMaxStoredPages)
+        return kMaxStoredPages;
     // A strip too big for a single page would give -1; no pages fit.
     return q > 0 ? int(q - 1) : 0;
 }

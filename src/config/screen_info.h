@@ -73,6 +73,16 @@ struct ScreenTable {
     int Count() const { return LastIndex + 1; }
 };
 
+// What a controller can hold. The main-area budgets are raster bytes per card type, the subtitle
+// budget is the same on both; the page count byte of a stored file never goes above kMaxStoredPages.
+inline constexpr qint64 kNormalMainBudget = 1441792;
+inline constexpr qint64 kZpKqMainBudget = 458752;
+inline constexpr qint64 kSubtitleBudget = 131072;
+inline constexpr int kMaxStoredPages = 254;
+
+// The main-area budget of a card type; 0 for a card type that is neither of the two.
+qint64 MainAreaBudget(const QString &cardType);
+
 // Storage capacity of a screen's controller. MaxPages is 0 for an unknown card type, which blocks
 // adding pages to a screen whose configuration is damaged; MaxTitlePages is 0, not -1, when not even
 // one subtitle page fits.

@@ -18,10 +18,6 @@
 namespace pelvoro {
 namespace {
 
-constexpr int kMaxStoredPages = 254;
-constexpr qint64 kNormalBudget = 1441792;
-constexpr qint64 kZpKqBudget = 458752;
-
 PageResult Result(PageStatus status, const QString &message = {})
 {
     return DataFileResult(status, message);
@@ -163,11 +159,7 @@ qsizetype PageBytes(const ScreenInfo &screen)
 
 int PageLimit(const ScreenInfo &screen)
 {
-    qint64 budget = 0;
-    if (screen.CardType == kCardNormal)
-        budget = kNormalBudget;
-    else if (screen.CardType == kCardZpKq)
-        budget = kZpKqBudget;
+    const qint64 budget = MainAreaBudget(screen.CardType);
     const qint64 pageBytes = PageBytes(screen);
     if (budget == 0 || pageBytes <= 0)
         return 0;

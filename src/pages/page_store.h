@@ -63,8 +63,8 @@ PageEntry DecodePageEntry(const char *bytes);
 // any other colour mode. When W is not a multiple of 8 this exceeds the packed raster, and the
 // rest of each page is filled with 0xFF (dark LEDs).
 qsizetype PageBytes(const ScreenInfo &screen);
-// How many pages a conversion may fill: min(254, budget / PageBytes), the budget being 1441792
-// bytes on a "Normal" controller and 458752 on a "ZP-KQ/TQ" one; 0 for any other card type.
+// How many pages a conversion may fill: min(kMaxStoredPages, MainAreaBudget / PageBytes) for the
+// screen's card type; 0 for any other card type.
 int PageLimit(const ScreenInfo &screen);
 // "最多可编辑" + PageLimit + "页内容", shown when a conversion stops at the limit.
 QString PageLimitMessage(const ScreenInfo &screen);

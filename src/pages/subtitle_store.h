@@ -69,8 +69,8 @@ SubtitleEntry EditedSubtitleEntry(const SubtitleEntry &current, SubtitleEdit edi
 // Bytes of one subtitle page: W * TitleHeight / 8 on a single-colour screen, / 4 on a dual-colour
 // one; 0 for any other colour mode or a strip without dots.
 qsizetype SubPageBytes(const ScreenInfo &screen);
-// Pages a conversion may fill: MaxTitlePages of the screen (254 at most), 0 when the strip cannot be
-// stored at all.
+// Pages a conversion may fill: MaxTitlePages of the screen (kMaxStoredPages at most), 0 when the
+// strip cannot be stored at all.
 int SubtitleCapacity(const ScreenInfo &screen);
 // "最多可编辑" + capacity + "页内容".
 QString SubtitleLimitMessage(const ScreenInfo &screen);
