@@ -208,8 +208,7 @@ void Tfrmmain::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    sequence_.pending.Clear();
-    sequence_.multiScreenWalk = false;
+    sequence_.Reset();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

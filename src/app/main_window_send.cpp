@@ -43,7 +43,7 @@ void Tfrmmain::ConnectLinks()
         // The next part belongs to the screen that acknowledged; another screen selected during
         // the wait must not receive it.
         if (table_.CurrentScreen != followUpScreen_) {
-            sequence_.pending.Clear();
+            sequence_.ClearPending();
             return;
         }
         PressPart(part);
@@ -144,9 +144,7 @@ void Tfrmmain::SendClockAndTemperature()
         return;
     }
     if (HasTemperature(screen)) {
-        sequence_.pending.Clear();
-        sequence_.pending.temperature = true;
-        sequence_.sendAllMark = true;
+        sequence_.PendOnly(SendPart::Temperature);
     }
     SendClock();
 }
@@ -197,21 +195,21 @@ bool Tfrmmain::ContinueSequence()
 
 void Tfrmmain::OnSerialContinuation()
 {
-    if (!sequence_.multiScreenWalk) {
+    if (!sequence_.MultiScreenWalk()) {
         ContinueSequence();
         return;
     }
-    sequence_.walkCursor = table_.CurrentScreen;
+    sequence_.WalkTo(table_.CurrentScreen);
     // The walk moves on only once the screen's last part has gone: moving on while it is still
     // being sent would drop the next screen's time synchronisation.
     if (ContinueSequence())
         return;
-    const int next = NextWalkScreen(sequence_.walkCursor);
+    const int next = NextWalkScreen(sequence_.WalkCursor());
     if (next < 0) {
-        sequence_.multiScreenWalk = false;
+        sequence_.EndWalk();
         return;
     }
-    sequence_.walkCursor = next;
+    sequence_.WalkTo(next);
     ShowWalkedScreen(next);
     SendAll();
 }
@@ -244,8 +242,7 @@ void Tfrmmain::StartSerialWalk(bool selectedOnly)
     const int first = NextWalkScreen(-1);
     if (first < 0)
         return;
-    sequence_.walkCursor = first;
-    sequence_.multiScreenWalk = true;
+    sequence_.WalkTo(first);
     ShowWalkedScreen(first);
     SendAll();
 }
@@ -264,7 +261,7 @@ void Tfrmmain::SendSelection()
         StartNetworkWalk(true);
         return;
     }
-    sequence_.sendAllMark = false;
+    sequence_.DropSendAllMark();
     StartSerialWalk(true);
 }
 

@@ -17,18 +17,37 @@ bool &PendingParts::Flag(SendPart part)
 
 void SendSequence::BeginFullSend(const ScreenInfo &screen, bool hasMainPages, bool hasSubtitlePages)
 {
-    pending.clock = HasClock(screen);
-    pending.temperature = HasTemperature(screen);
-    pending.main = HasMain(screen) && hasMainPages;
-    pending.subtitle = HasTitle(screen) && hasSubtitlePages;
-    sendAllMark = true;
+    pending_.clock = HasClock(screen);
+    pending_.temperature = HasTemperature(screen);
+    pending_.main = HasMain(screen) && hasMainPages;
+    pending_.subtitle = HasTitle(screen) && hasSubtitlePages;
+    sendAllMark_ = true;
+}
+
+void SendSequence::PendOnly(SendPart part)
+{
+    pending_.Clear();
+    pending_.Flag(part) = true;
+    sendAllMark_ = true;
+}
+
+void SendSequence::WalkTo(int screen)
+{
+    multiScreenWalk_ = true;
+    walkCursor_ = screen;
+}
+
+void SendSequence::Reset()
+{
+    pending_.Clear();
+    multiScreenWalk_ = false;
 }
 
 std::optional<SendPart> SendSequence::TakeFirst(std::initializer_list<SendPart> order)
 {
     for (SendPart part : order) {
-        if (pending.Flag(part)) {
-            pending.Flag(part) = false;
+        if (pending_.Flag(part)) {
+            pending_.Flag(part) = false;
             return part;
         }
     }
@@ -37,8 +56,8 @@ std::optional<SendPart> SendSequence::TakeFirst(std::initializer_list<SendPart> 
 
 std::optional<SendPart> SendSequence::ContinueSequence(bool sendSelected)
 {
-    if (!sendSelected && !sendAllMark) {
-        pending.Clear();
+    if (!sendSelected && !sendAllMark_) {
+        pending_.Clear();
         return std::nullopt;
     }
     return TakeFirst({SendPart::Clock, SendPart::Temperature, SendPart::Subtitle, SendPart::Main});
@@ -52,7 +71,7 @@ std::optional<SendPart> SendSequence::FollowUp(ReplyKind kind)
     case ReplyKind::Clock:
         return TakeFirst({SendPart::Temperature, SendPart::Main, SendPart::Subtitle});
     case ReplyKind::Temperature:
-        pending.temperature = false;
+        pending_.temperature = false;
         return TakeFirst({SendPart::Clock, SendPart::Main, SendPart::Subtitle});
     case ReplyKind::Subtitle:
         return TakeFirst({SendPart::Clock, SendPart::Temperature, SendPart::Main});

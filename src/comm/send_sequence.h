@@ -29,6 +29,8 @@ public:
     // main area and the subtitle, when its list holds pages. The caller then sends the time
     // synchronisation.
     void BeginFullSend(const ScreenInfo &screen, bool hasMainPages, bool hasSubtitlePages);
+    // "发送" of the clock and temperature panel: only `part` is left to follow the first transfer.
+    void PendOnly(SendPart part);
 
     // Serial: after a transfer was closed. Without `sendSelected` and without the full-send mark
     // the pending parts are dropped. Takes the first pending part in the order clock,
@@ -39,13 +41,29 @@ public:
     // in that kind's order; the caller waits 3500 ms before sending it.
     std::optional<SendPart> FollowUp(ReplyKind kind);
 
-    PendingParts pending;
-    bool sendAllMark = false;
-    bool multiScreenWalk = false;
-    int walkCursor = 0;
+    const PendingParts &Pending() const { return pending_; }
+    void ClearPending() { pending_.Clear(); }
+
+    bool SendAllMark() const { return sendAllMark_; }
+    // "选择发送": until the next full send only the screens selected for sending continue.
+    void DropSendAllMark() { sendAllMark_ = false; }
+
+    // The serial walk over several screens: the screen it is at, from the first one until EndWalk.
+    bool MultiScreenWalk() const { return multiScreenWalk_; }
+    int WalkCursor() const { return walkCursor_; }
+    void WalkTo(int screen);
+    void EndWalk() { multiScreenWalk_ = false; }
+
+    // The window was shown again: nothing is pending and no walk runs.
+    void Reset();
 
 private:
     std::optional<SendPart> TakeFirst(std::initializer_list<SendPart> order);
+
+    PendingParts pending_;
+    bool sendAllMark_ = false;
+    bool multiScreenWalk_ = false;
+    int walkCursor_ = 0;
 };
 
 } // namespace pelvoro

@@ -166,7 +166,7 @@ TEST_F(SendTest, FullSendOverSerialGoesTimeClockTemperatureSubtitleMain)
     EXPECT_TRUE(ButtonsEnabled(false)); // until the transfer closes
     WaitSerial(card, 5);
     EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}));
-    EXPECT_FALSE(window->Sequence().pending.Any());
+    EXPECT_FALSE(window->Sequence().Pending().Any());
     EXPECT_EQ(window->CommStatus(), "状态：向1号显示屏发送主区域数据成功！");
     // The main area's frame is the page file as it stands.
     EXPECT_EQ(card.Card().Memory().Screen(1)[CardSlot::Pages], ReadFile("Tavrel1.dat"));
@@ -207,7 +207,7 @@ TEST_F(SendTest, NetworkFollowUpIsDroppedWhenAnotherScreenIsSelectedDuringTheWai
     QTest::qWait(3 * timings.net.followUpMs);
     EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}}));
     EXPECT_TRUE(serialCard.received.isEmpty()); // screen 2's serial port was not sent screen 1's clock
-    EXPECT_FALSE(window->Sequence().pending.Any());
+    EXPECT_FALSE(window->Sequence().Pending().Any());
 }
 
 TEST_F(SendTest, FullSendLeavesOutAMainAreaWithoutPagesAndMissingAreas)
@@ -305,7 +305,7 @@ TEST_F(SendTest, SerialGroupSendWalksEveryScreenAndEndsOnTheLast)
     window->Command("群发")->trigger();
     WaitSerial(card, 5);
     EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xD1}, {2, 0xCE}, {3, 0xCE}, {3, 0xD1}}));
-    EXPECT_FALSE(window->Sequence().multiScreenWalk);
+    EXPECT_FALSE(window->Sequence().MultiScreenWalk());
     EXPECT_EQ(table.CurrentScreen, 2);
     // What is shown follows the walk.
     EXPECT_EQ(Tree()->currentItem(), ScreenNode(2));
@@ -328,7 +328,7 @@ TEST_F(SendTest, SerialWalkSendsANetworkScreenOverTheNetworkAndStopsThere)
     EXPECT_EQ(Frames(serialCard.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}}));
     EXPECT_EQ(Frames(netCard.exchanges), (Sent{{2, 0xCE}, {2, 0xC2}}));
     // No completion notice comes from the network link: the walk waits on screen 2.
-    EXPECT_TRUE(window->Sequence().multiScreenWalk);
+    EXPECT_TRUE(window->Sequence().MultiScreenWalk());
     EXPECT_EQ(table.CurrentScreen, 1);
 }
 
@@ -362,7 +362,7 @@ TEST_F(SendTest, SelectionDialogKeepsTheListSavedAndSendsToItsScreensOnly)
     dialog->SendButton()->click();
     WaitSerial(card, 4);
     EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {3, 0xCE}, {3, 0xC2}}));
-    EXPECT_FALSE(window->Sequence().multiScreenWalk);
+    EXPECT_FALSE(window->Sequence().MultiScreenWalk());
 }
 
 TEST_F(SendTest, NetworkGroupSendGivesEachScreenItsMainArea)

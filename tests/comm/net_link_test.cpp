@@ -308,10 +308,10 @@ TEST_F(NetLinkTest, AcknowledgementsStartTheNextPart)
 {
     TcpCard card;
     auto link = Connected(card);
+    ScreenInfo clockAndSubtitle = table_[0];
+    clockAndSubtitle.Areas = {QString(), QStringLiteral("固定时钟"), QString(), QStringLiteral("小字幕")};
     SendSequence sequence;
-    sequence.pending.clock = true;
-    sequence.pending.subtitle = true;
-    sequence.sendAllMark = true;
+    sequence.BeginFullSend(clockAndSubtitle, false, true);
     link->SetSequence(&sequence);
 
     QElapsedTimer clock;
@@ -333,7 +333,7 @@ TEST_F(NetLinkTest, AcknowledgementsStartTheNextPart)
     EXPECT_EQ(due[0].first, SendPart::Clock);
     EXPECT_EQ(due[1].first, SendPart::Subtitle);
     EXPECT_GE(due[1].second - due[0].second, 150);
-    EXPECT_FALSE(sequence.pending.Any());
+    EXPECT_FALSE(sequence.Pending().Any());
     EXPECT_FALSE(link->FollowUpScheduled());
     EXPECT_EQ(acknowledged[0][0].value<ReplyKind>(), ReplyKind::MainArea);
     EXPECT_EQ(acknowledged[1][0].value<ReplyKind>(), ReplyKind::Clock);

@@ -18,6 +18,18 @@ ScreenInfo AllAreas()
     return s;
 }
 
+// A sequence whose pending parts are `pending`: the full send of a screen with just those areas.
+SendSequence Pending(const PendingParts &pending)
+{
+    ScreenInfo s = DefaultScreenInfo();
+    s.Areas = {pending.main ? QStringLiteral("主区") : QString(), pending.clock ? QStringLiteral("固定时钟") : QString(),
+               pending.temperature ? QStringLiteral("固定温度") : QString(),
+               pending.subtitle ? QStringLiteral("小字幕") : QString()};
+    SendSequence sequence;
+    sequence.BeginFullSend(s, true, true);
+    return sequence;
+}
+
 ReplyKind KindOf(SendPart part)
 {
     switch (part) {
@@ -33,15 +45,22 @@ TEST(SendSequence, FullSendPendsTheAreasTheScreenHasAndThePagesItsListsHold)
 {
     SendSequence sequence;
     sequence.BeginFullSend(AllAreas(), false, true);
-    EXPECT_TRUE(sequence.sendAllMark);
-    EXPECT_TRUE(sequence.pending.clock && sequence.pending.temperature && sequence.pending.subtitle);
-    EXPECT_FALSE(sequence.pending.main); // a main area without pages
+    EXPECT_TRUE(sequence.SendAllMark());
+    const PendingParts &pending = sequence.Pending();
+    EXPECT_TRUE(pending.clock && pending.temperature && pending.subtitle);
+    EXPECT_FALSE(pending.main); // a main area without pages
 
     ScreenInfo mainOnly = DefaultScreenInfo();
     mainOnly.Areas = {QStringLiteral("主区"), {}, {}, {}};
     sequence.BeginFullSend(mainOnly, true, true);
-    EXPECT_TRUE(sequence.pending.main);
-    EXPECT_FALSE(sequence.pending.clock || sequence.pending.temperature || sequence.pending.subtitle);
+    EXPECT_TRUE(pending.main);
+    EXPECT_FALSE(pending.clock || pending.temperature || pending.subtitle);
+
+    // "发送" of the clock and temperature panel leaves only the temperature to follow.
+    sequence.PendOnly(SendPart::Temperature);
+    EXPECT_TRUE(pending.temperature);
+    EXPECT_FALSE(pending.clock || pending.main || pending.subtitle);
+    EXPECT_TRUE(sequence.SendAllMark());
 }
 
 TEST(SendSequence, SerialOrderIsClockTemperatureSubtitleMain)
@@ -52,17 +71,17 @@ TEST(SendSequence, SerialOrderIsClockTemperatureSubtitleMain)
     while (const auto part = sequence.ContinueSequence(false))
         order.push_back(*part);
     EXPECT_EQ(order, (std::vector{SendPart::Clock, SendPart::Temperature, SendPart::Subtitle, SendPart::Main}));
-    EXPECT_FALSE(sequence.pending.Any());
+    EXPECT_FALSE(sequence.Pending().Any());
 }
 
 TEST(SendSequence, SerialContinuationNeedsTheMarkOrTheScreensSelection)
 {
     SendSequence sequence;
     sequence.BeginFullSend(AllAreas(), true, true);
-    sequence.sendAllMark = false;
+    sequence.DropSendAllMark();
     EXPECT_EQ(sequence.ContinueSequence(true), SendPart::Clock); // selected for sending
     EXPECT_EQ(sequence.ContinueSequence(false), std::nullopt);
-    EXPECT_FALSE(sequence.pending.Any()); // dropped, not kept for later
+    EXPECT_FALSE(sequence.Pending().Any()); // dropped, not kept for later
 }
 
 TEST(SendSequence, NetworkFollowUpsGoByTheAcknowledgedKind)
@@ -93,11 +112,10 @@ TEST(SendSequence, NetworkFollowUpsGoByTheAcknowledgedKind)
         {ReplyKind::PowerOn, {.clock = true}, std::nullopt},
     };
     for (const Case &c : cases) {
-        SendSequence s;
-        s.pending = c.pending;
+        SendSequence s = Pending(c.pending);
         EXPECT_EQ(s.FollowUp(c.kind), c.next) << int(c.kind);
         if (c.kind == ReplyKind::Temperature) {
-            EXPECT_FALSE(s.pending.temperature);
+            EXPECT_FALSE(s.Pending().temperature);
         }
     }
 }
