@@ -20,6 +20,7 @@
 #include <optional>
 #include <memory>
 #include <termios.h>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,18 @@ inline QByteArray SubtitleStripFile(int address, int pages)
     f.append(QByteArray(AreaPageBytes(64, 16, 1) * pages, char(0x5A)));
     f.append(char(kFrameEnd));
     return f;
+}
+
+// (screen number, command code) of every frame a card kept, in order.
+using KeptFrames = std::vector<std::pair<int, int>>;
+inline KeptFrames Kept(const std::vector<CardExchange> &exchanges)
+{
+    KeptFrames kept;
+    for (const CardExchange &e : exchanges) {
+        if (e.outcome == CardExchange::Outcome::Acknowledged)
+            kept.emplace_back(e.address, e.code);
+    }
+    return kept;
 }
 
 // A controller card on the master side of a pseudo-terminal pair; the link opens the slave. The

@@ -1,0 +1,261 @@
+#include "comm/send_runner.h"
+
+#include "comm/frames.h"
+#include "comm/net_link.h"
+#include "comm/serial_link.h"
+#include "config/area_layout.h"
+#include "pages/data_files.h"
+
+#include <QDateTime>
+
+namespace pelvoro {
+
+SendRunner::SendRunner(ScreenTable &table, SerialLink &serial, NetLink &net, CompletionTimings timings,
+                       SendRunnerHooks hooks, QObject *parent)
+    : QObject(parent), table_(table), serial_(serial), net_(net), netAlive_(&net), completion_(serial, timings),
+      hooks_(std::move(hooks))
+{
+    qRegisterMetaType<FullSendReport>();
+    connect(&serial_, &SerialLink::StatusText, this, &SendRunner::StatusText);
+    connect(&net_, &NetLink::StatusText, this, &SendRunner::StatusText);
+    connect(&serial_, &SerialLink::Progress, this, &SendRunner::Progress);
+    connect(&serial_, &SerialLink::ProgressHidden, this, &SendRunner::ProgressHidden);
+    connect(&net_, &NetLink::BlockSent, this, [this](qint64 sent, qint64) { Q_EMIT Progress(sent); });
+    connect(&serial_, &SerialLink::TransferEnded, this, [this](SerialOutcome outcome) {
+        if (run_ && outcome != SerialOutcome::Succeeded)
+            run_->failed = true;
+    });
+    connect(&completion_, &SerialCompletion::ContinuationDue, this, &SendRunner::OnSerialContinuation);
+    net_.SetSequence(&sequence_);
+    connect(&net_, &NetLink::Acknowledged, this, &SendRunner::OnAcknowledged);
+    connect(&net_, &NetLink::FollowUpDue, this, &SendRunner::OnFollowUpDue);
+}
+
+SendRunner::~SendRunner()
+{
+    if (netAlive_)
+        net_.SetSequence(nullptr);
+}
+
+bool SendRunner::HasMainPages(int screen) const
+{
+    return hooks_.hasMainPages ? hooks_.hasMainPages(screen) : StoredPageCount(screen) > 0;
+}
+
+bool SendRunner::HasSubtitlePages(int screen) const
+{
+    return hooks_.hasSubtitlePages ? hooks_.hasSubtitlePages(screen) : StoredSubtitlePageCount(screen) > 0;
+}
+
+void SendRunner::ShowScreen(int screen)
+{
+    if (hooks_.showScreen)
+        hooks_.showScreen(screen);
+    else
+        table_.CurrentScreen = screen;
+}
+
+DispatchRoute SendRunner::Send(const SendRequest &request)
+{
+    const ScreenInfo &screen = table_[request.screenIndex];
+    if (request.replyKind == ReplyKind::MainArea && IsNetworkScreen(screen))
+        Q_EMIT StatusText(NetSendingText(request.screenIndex));
+    return Dispatch(screen, request, serial_, net_, hooks_.broadcast && hooks_.broadcast());
+}
+
+SendRunner::PartRequest SendRunner::BuildPart(SendPart part, int screen) const
+{
+    const ScreenInfo &info = table_[screen];
+    const QDateTime now = QDateTime::currentDateTime();
+    PartRequest built;
+    switch (part) {
+    case SendPart::Clock:
+        built.request = MakeSendRequest(screen, BuildClockFrame(screen, info, SamplePositions(info, now).clock, now));
+        break;
+    case SendPart::Temperature:
+        built.request = MakeSendRequest(screen, BuildTempFrame(screen, info, SamplePositions(info, now).temperature));
+        break;
+    case SendPart::Main:
+    case SendPart::Subtitle: {
+        const bool main = part == SendPart::Main;
+        if (!(main ? HasMainPages(screen) : HasSubtitlePages(screen))) {
+            built.refusal = main ? QStringLiteral("没有添加文件页,请添加文件页!") : QStringLiteral("没有添加字幕页,请添加字幕页!");
+            break;
+        }
+        const FileSend file = main ? PrepareMainAreaSend(screen, info) : PrepareSubtitleSend(screen, info);
+        built.request = file.request;
+        built.refusal = file.status;
+        built.fileSize = file.fileSize;
+        break;
+    }
+    }
+    return built;
+}
+
+bool SendRunner::Send(SendPart part)
+{
+    const PartRequest built = BuildPart(part, table_.CurrentScreen);
+    if (!built.request) {
+        if (!built.refusal.isEmpty())
+            Q_EMIT StatusText(built.refusal);
+        if (run_)
+            run_->refused = true;
+        Q_EMIT PartRefused(part, built.refusal);
+        return false;
+    }
+    if (built.fileSize > 0)
+        Q_EMIT ProgressStarted(built.fileSize);
+    DispatchPart(*built.request);
+    return true;
+}
+
+void SendRunner::DispatchPart(const SendRequest &request)
+{
+    const DispatchRoute route = Send(request);
+    if (route == DispatchRoute::Dropped && run_)
+        run_->failed = true;
+    // Only a transfer that exists gives the buttons back when it closes.
+    if (!IsNetworkScreen(table_[request.screenIndex]) && serial_.HasTransfer())
+        Q_EMIT SerialPartStarted();
+}
+
+void SendRunner::SyncClock()
+{
+    const int screen = table_.CurrentScreen;
+    const QDateTime now = QDateTime::currentDateTime();
+    if (const std::optional<SendRequest> request = MakeSendRequest(screen, BuildTimeSyncFrame(screen, now)))
+        DispatchPart(*request);
+}
+
+void SendRunner::SendClockAndTemperature()
+{
+    const ScreenInfo &screen = table_[table_.CurrentScreen];
+    if (!HasClock(screen)) {
+        Send(SendPart::Temperature);
+        return;
+    }
+    if (HasTemperature(screen)) {
+        sequence_.PendOnly(SendPart::Temperature);
+        BeginRun();
+    }
+    Send(SendPart::Clock);
+}
+
+void SendRunner::SendAll()
+{
+    const int screen = table_.CurrentScreen;
+    sequence_.BeginFullSend(table_[screen], HasMainPages(screen), HasSubtitlePages(screen));
+    BeginRun();
+    SyncClock();
+}
+
+void SendRunner::BeginRun()
+{
+    run_ = FullSendReport{};
+    run_->screen = table_.CurrentScreen;
+}
+
+void SendRunner::EndRun()
+{
+    if (!run_)
+        return;
+    const FullSendReport report = *run_;
+    run_.reset();
+    Q_EMIT FullSendEnded(report);
+}
+
+void SendRunner::Reset()
+{
+    sequence_.Reset();
+    run_.reset();
+}
+
+bool SendRunner::ContinueSerial()
+{
+    // A part that cannot start (its file gone, say) gives way to the next one, so that one bad part
+    // does not end the chain.
+    while (const std::optional<SendPart> part = sequence_.ContinueSequence(table_[table_.CurrentScreen].SendSelected)) {
+        if (Send(*part))
+            return true;
+    }
+    return false;
+}
+
+void SendRunner::OnSerialContinuation()
+{
+    const bool walking = sequence_.MultiScreenWalk();
+    if (walking)
+        sequence_.WalkTo(table_.CurrentScreen);
+    // The walk moves on only once the screen's last part has gone: moving on while it is still
+    // being sent would drop the next screen's time synchronisation.
+    if (ContinueSerial())
+        return;
+    // A network screen's full send ends on its acknowledgements, not here.
+    if (run_ && !IsNetworkScreen(table_[run_->screen]))
+        EndRun();
+    if (!walking)
+        return;
+    const int next = NextWalkScreen(sequence_.WalkCursor());
+    if (next < 0) {
+        sequence_.EndWalk();
+        return;
+    }
+    sequence_.WalkTo(next);
+    ShowScreen(next);
+    SendAll();
+}
+
+int SendRunner::NextWalkScreen(int after) const
+{
+    for (int k = after + 1; k <= table_.LastIndex; ++k) {
+        if (!selectionWalk_ || table_[k].SendSelected)
+            return k;
+    }
+    return -1;
+}
+
+void SendRunner::StartSerialWalk(bool selectedOnly)
+{
+    if (selectedOnly)
+        sequence_.DropSendAllMark();
+    selectionWalk_ = selectedOnly;
+    const int first = NextWalkScreen(-1);
+    if (first < 0)
+        return;
+    sequence_.WalkTo(first);
+    ShowScreen(first);
+    SendAll();
+}
+
+void SendRunner::OnAcknowledged(ReplyKind kind)
+{
+    Q_EMIT ProgressHidden();
+    followUpScreen_ = table_.CurrentScreen;
+    followUpKind_ = kind;
+    if (run_ && run_->screen == table_.CurrentScreen && IsNetworkScreen(table_[run_->screen]) &&
+        !net_.FollowUpScheduled())
+        EndRun();
+}
+
+void SendRunner::OnFollowUpDue(SendPart part)
+{
+    // The next part belongs to the screen that acknowledged; another screen selected during the
+    // wait must not receive it.
+    if (table_.CurrentScreen != followUpScreen_) {
+        sequence_.ClearPending();
+        if (run_) {
+            run_->abandoned = true;
+            EndRun();
+        }
+        return;
+    }
+    // A part that cannot start gives way to the next one in the acknowledged kind's order, at once:
+    // nothing was sent that the controller must acknowledge first.
+    for (std::optional<SendPart> next = part; next; next = sequence_.FollowUp(followUpKind_)) {
+        if (Send(*next))
+            return;
+    }
+    EndRun();
+}
+
+} // namespace pelvoro
