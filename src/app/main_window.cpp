@@ -69,7 +69,6 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
 
     serial_ = new SerialLink(prompt_, timings_.serial, this);
     net_ = new NetLink(table_, prompt_, timings_.net, this);
-    completion_ = new SerialCompletion(*serial_, timings_.completion, this);
 
     BuildCommands();
     BuildAddAreaMenu();
@@ -98,7 +97,7 @@ Tfrmmain::~Tfrmmain()
     // The links outlive the window's members; nothing they report may reach a window half gone.
     serial_->disconnect(this);
     net_->disconnect(this);
-    completion_->disconnect(this);
+    runner_->disconnect(this);
 }
 
 void Tfrmmain::Initialise()
@@ -208,7 +207,7 @@ void Tfrmmain::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (event->spontaneous())
         return;
-    sequence_.Reset();
+    runner_->Reset();
 }
 
 void Tfrmmain::closeEvent(QCloseEvent *event)

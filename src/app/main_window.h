@@ -3,7 +3,7 @@
 #include "app/title_animation.h"
 #include "comm/net_link.h"
 #include "comm/send_dispatch.h"
-#include "comm/send_sequence.h"
+#include "comm/send_runner.h"
 #include "comm/serial_link.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
@@ -89,11 +89,10 @@ public:
     bool EffectPreviewRunning() const { return effectRunning_; }
     void OnEffectTimer();
 
-    // The send operations. Each builds one frame for the current screen and hands it to the link of
-    // the screen's CommMode; on a serial screen the five send buttons stay disabled until the
-    // transfer closes.
-    void SendMainArea(int screen);  // the main-area file, after "发送主区" found pages in the list
-    void SendSubtitle(int screen);  // the subtitle file, after "发送字幕" found pages in the list
+    // The send operations, run by the send runner for the current screen over the link of its
+    // CommMode; on a serial screen the five send buttons stay disabled until the transfer closes.
+    void SendMainArea();            // the main-area file, after "发送主区" found pages in the list
+    void SendSubtitle();            // the subtitle file, after "发送字幕" found pages in the list
     void SendClock();               // "发送时钟"
     void SendTemperature();         // "发送温度"
     void SendClockAndTemperature(); // "发送" of the clock and temperature panel
@@ -109,7 +108,7 @@ public:
 
     SerialLink *Serial() const { return serial_; }
     NetLink *Net() const { return net_; }
-    const SendSequence &Sequence() const { return sequence_; }
+    const SendSequence &Sequence() const { return runner_->Sequence(); }
     bool NetworkWalkRunning() const { return networkWalkTimer_.isActive(); }
     // "校准时钟", "全部发送", "发送字幕", "发送主区" and the clock panel's "发送".
     std::array<QPushButton *, 5> SendButtons() const;
@@ -167,21 +166,10 @@ private:
     // Lists the main-area and subtitle pages of a screen.
     void RefreshLists(int screen);
     void ConnectLinks();
-    void DispatchRequest(const SendRequest &request, bool disableButtons);
-    void SendFrame(const CommandFrame &frame, bool disableButtons);
-    // The main-area or subtitle file read by `send`: its refusal text, or the progress bar and the
-    // dispatch.
-    void SendFile(int screen, const FileSend &send, bool announceNetworkSend);
     void SetSendButtonsEnabled(bool enabled);
     void ShowProgress(qint64 maximum);
-    // Presses the button of the next pending part of a full send; false when none was started.
-    bool ContinueSequence();
-    void PressPart(SendPart part);
-    void OnSerialContinuation();
     // Makes a screen current as a click on its node does (serial walks).
     void ShowWalkedScreen(int screen);
-    int NextWalkScreen(int after) const;
-    void StartSerialWalk(bool selectedOnly);
     void StartNetworkWalk(bool selectedOnly);
     void OnNetworkWalkTick();
     void SelectLastAreaNode(QTreeWidgetItem *node);
@@ -202,12 +190,10 @@ private:
     LinkTimings timings_;
     SerialLink *serial_ = nullptr;
     NetLink *net_ = nullptr;
-    SerialCompletion *completion_ = nullptr;
-    SendSequence sequence_;
-    bool selectionWalk_ = false; // the walk goes over the screens in the send list only
+    SendRunner *runner_ = nullptr;
+    bool selectionWalk_ = false; // the network walk goes over the screens in the send list only
     QTimer networkWalkTimer_;    // tcpsend
     bool tcpWalkPhase_ = true;   // true: send step, false: move step
-    int followUpScreen_ = -1;    // the screen whose acknowledgement a network follow-up continues
     std::unique_ptr<EffectPlayer> player_;
     // Lays out documents for the conversions, as the preview's hidden rich-text control did.
     std::unique_ptr<RichLayout> layout_;

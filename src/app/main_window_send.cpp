@@ -1,5 +1,5 @@
-// The send operations of the main window: the buttons, the full send and its continuation, the
-// walks over several screens, and what the links report back.
+// The send operations of the main window: its buttons and what the send runner reports back, the
+// serial walk's screens shown in the tree, and the network walk over the tree's nodes.
 #include "app/main_window.h"
 
 #include "app/clock_panel.h"
@@ -7,10 +7,9 @@
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
 #include "comm/frames.h"
-#include "config/schedule_sections.h"
 #include "comm/ui/send_selection_dialog.h"
+#include "config/schedule_sections.h"
 
-#include <QDateTime>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -19,16 +18,21 @@ namespace pelvoro {
 
 void Tfrmmain::ConnectLinks()
 {
-    connect(serial_, &SerialLink::StatusText, this, &Tfrmmain::ShowCommStatus);
-    connect(net_, &NetLink::StatusText, this, &Tfrmmain::ShowCommStatus);
-    connect(serial_, &SerialLink::Progress, this,
-            [this](qint64 written) { screenPanel_->ProgressBar()->setValue(int(written)); });
-    connect(serial_, &SerialLink::ProgressHidden, this, [this] { screenPanel_->ProgressBar()->hide(); });
-    connect(net_, &NetLink::BlockSent, this,
-            [this](qint64 sent, qint64) { screenPanel_->ProgressBar()->setValue(int(sent)); });
-    connect(net_, &NetLink::Acknowledged, this, [this] { screenPanel_->ProgressBar()->hide(); });
+    SendRunnerHooks hooks;
+    // The lists show the current screen, the only one the runner asks about.
+    hooks.hasMainPages = [this](int) { return mainPanel_->PageCount() > 0; };
+    hooks.hasSubtitlePages = [this](int) { return titlePanel_->PageCount() > 0; };
+    hooks.showScreen = [this](int screen) { ShowWalkedScreen(screen); };
+    hooks.broadcast = [this] { return broadcastFlag_; };
+    runner_ = new SendRunner(table_, *serial_, *net_, timings_.completion, std::move(hooks), this);
+
+    connect(runner_, &SendRunner::StatusText, this, &Tfrmmain::ShowCommStatus);
+    connect(runner_, &SendRunner::ProgressStarted, this, &Tfrmmain::ShowProgress);
+    connect(runner_, &SendRunner::Progress, this,
+            [this](qint64 value) { screenPanel_->ProgressBar()->setValue(int(value)); });
+    connect(runner_, &SendRunner::ProgressHidden, this, [this] { screenPanel_->ProgressBar()->hide(); });
+    connect(runner_, &SendRunner::SerialPartStarted, this, [this] { SetSendButtonsEnabled(false); });
     connect(serial_, &SerialLink::TransferClosed, this, [this] { SetSendButtonsEnabled(true); });
-    connect(completion_, &SerialCompletion::ContinuationDue, this, &Tfrmmain::OnSerialContinuation);
     connect(serial_, &SerialLink::SchedulesCancelled, this, [this](int screen) {
         if (screen != table_.CurrentScreen)
             return;
@@ -37,20 +41,9 @@ void Tfrmmain::ConnectLinks()
         // Listing the same screen again keeps its selected page.
         mainPanel_->RefreshPageList(screen);
     });
-    net_->SetSequence(&sequence_);
-    connect(net_, &NetLink::Acknowledged, this, [this] { followUpScreen_ = table_.CurrentScreen; });
-    connect(net_, &NetLink::FollowUpDue, this, [this](SendPart part) {
-        // The next part belongs to the screen that acknowledged; another screen selected during
-        // the wait must not receive it.
-        if (table_.CurrentScreen != followUpScreen_) {
-            sequence_.ClearPending();
-            return;
-        }
-        PressPart(part);
-    });
 
-    connect(mainPanel_, &MainAreaPanel::SendRequested, this, [this] { SendMainArea(table_.CurrentScreen); });
-    connect(titlePanel_, &TitlePanel::SendRequested, this, [this] { SendSubtitle(table_.CurrentScreen); });
+    connect(mainPanel_, &MainAreaPanel::SendRequested, this, &Tfrmmain::SendMainArea);
+    connect(titlePanel_, &TitlePanel::SendRequested, this, &Tfrmmain::SendSubtitle);
     connect(clockPanel_, &ClockPanel::SendClockRequested, this, &Tfrmmain::SendClock);
     connect(clockPanel_, &ClockPanel::SendTemperatureRequested, this, &Tfrmmain::SendTemperature);
     connect(clockPanel_, &ClockPanel::SendRequested, this, &Tfrmmain::SendClockAndTemperature);
@@ -82,81 +75,41 @@ void Tfrmmain::ShowProgress(qint64 maximum)
     bar->raise();
 }
 
-void Tfrmmain::DispatchRequest(const SendRequest &request, bool disableButtons)
+void Tfrmmain::SendMainArea()
 {
-    const ScreenInfo &screen = table_[request.screenIndex];
-    Dispatch(screen, request, *serial_, *net_, broadcastFlag_);
-    // Only a transfer that exists gives the buttons back when it closes; disabling them without
-    // one would leave them dead.
-    if (disableButtons && !IsNetworkScreen(screen) && serial_->HasTransfer())
-        SetSendButtonsEnabled(false);
+    runner_->Send(SendPart::Main);
 }
 
-void Tfrmmain::SendFrame(const CommandFrame &frame, bool disableButtons)
+void Tfrmmain::SendSubtitle()
 {
-    if (const std::optional<SendRequest> request = MakeSendRequest(table_.CurrentScreen, frame))
-        DispatchRequest(*request, disableButtons);
-}
-
-void Tfrmmain::SendFile(int screen, const FileSend &send, bool announceNetworkSend)
-{
-    if (!send.request) {
-        if (!send.status.isEmpty())
-            ShowCommStatus(send.status);
-        return;
-    }
-    ShowProgress(send.fileSize);
-    if (announceNetworkSend && IsNetworkScreen(table_[screen]))
-        ShowCommStatus(NetSendingText(screen));
-    DispatchRequest(*send.request, true);
-}
-
-void Tfrmmain::SendMainArea(int screen)
-{
-    SendFile(screen, PrepareMainAreaSend(screen, table_[screen]), true);
-}
-
-void Tfrmmain::SendSubtitle(int screen)
-{
-    // Only the main area announces its network send.
-    SendFile(screen, PrepareSubtitleSend(screen, table_[screen]), false);
+    runner_->Send(SendPart::Subtitle);
 }
 
 void Tfrmmain::SendClock()
 {
-    const int i = table_.CurrentScreen;
-    const QDateTime now = QDateTime::currentDateTime();
-    SendFrame(BuildClockFrame(i, table_[i], SamplePositions(table_[i], now).clock, now), true);
+    runner_->Send(SendPart::Clock);
 }
 
 void Tfrmmain::SendTemperature()
 {
-    const int i = table_.CurrentScreen;
-    const QDateTime now = QDateTime::currentDateTime();
-    SendFrame(BuildTempFrame(i, table_[i], SamplePositions(table_[i], now).temperature), true);
+    runner_->Send(SendPart::Temperature);
 }
 
 void Tfrmmain::SendClockAndTemperature()
 {
-    const ScreenInfo &screen = table_[table_.CurrentScreen];
-    if (!HasClock(screen)) {
-        SendTemperature();
-        return;
-    }
-    if (HasTemperature(screen)) {
-        sequence_.PendOnly(SendPart::Temperature);
-    }
-    SendClock();
+    runner_->SendClockAndTemperature();
 }
 
 void Tfrmmain::SyncClock()
 {
-    SendFrame(BuildTimeSyncFrame(table_.CurrentScreen, QDateTime::currentDateTime()), true);
+    runner_->SyncClock();
 }
 
 void Tfrmmain::ResetScreenParams()
 {
-    SendFrame(BuildParamFrame(table_.CurrentScreen, table_[table_.CurrentScreen]), false);
+    const int screen = table_.CurrentScreen;
+    if (const std::optional<SendRequest> request = MakeSendRequest(screen, BuildParamFrame(screen, table_[screen])))
+        runner_->Send(*request);
 }
 
 void Tfrmmain::ConnectIp()
@@ -166,61 +119,7 @@ void Tfrmmain::ConnectIp()
 
 void Tfrmmain::SendAll()
 {
-    sequence_.BeginFullSend(table_[table_.CurrentScreen], mainPanel_->PageCount() > 0, titlePanel_->PageCount() > 0);
-    SyncClock();
-}
-
-void Tfrmmain::PressPart(SendPart part)
-{
-    switch (part) {
-    case SendPart::Clock: SendClock(); break;
-    case SendPart::Temperature: SendTemperature(); break;
-    case SendPart::Subtitle: titlePanel_->Send(); break;
-    case SendPart::Main: mainPanel_->Send(); break;
-    }
-}
-
-bool Tfrmmain::ContinueSequence()
-{
-    // A part that could not start on a serial screen (its file gone, say) gives way to the next
-    // one, so that one bad part does not end the chain. Over the network the acknowledgement of
-    // each part brings the next.
-    while (const std::optional<SendPart> part = sequence_.ContinueSequence(table_[table_.CurrentScreen].SendSelected)) {
-        PressPart(*part);
-        if (IsNetworkScreen(table_[table_.CurrentScreen]) || serial_->HasTransfer())
-            return true;
-    }
-    return false;
-}
-
-void Tfrmmain::OnSerialContinuation()
-{
-    if (!sequence_.MultiScreenWalk()) {
-        ContinueSequence();
-        return;
-    }
-    sequence_.WalkTo(table_.CurrentScreen);
-    // The walk moves on only once the screen's last part has gone: moving on while it is still
-    // being sent would drop the next screen's time synchronisation.
-    if (ContinueSequence())
-        return;
-    const int next = NextWalkScreen(sequence_.WalkCursor());
-    if (next < 0) {
-        sequence_.EndWalk();
-        return;
-    }
-    sequence_.WalkTo(next);
-    ShowWalkedScreen(next);
-    SendAll();
-}
-
-int Tfrmmain::NextWalkScreen(int after) const
-{
-    for (int k = after + 1; k <= table_.LastIndex; ++k) {
-        if (!selectionWalk_ || table_[k].SendSelected)
-            return k;
-    }
-    return -1;
+    runner_->SendAll();
 }
 
 void Tfrmmain::ShowWalkedScreen(int screen)
@@ -236,33 +135,20 @@ void Tfrmmain::ShowWalkedScreen(int screen)
     TreemainClick(node);
 }
 
-void Tfrmmain::StartSerialWalk(bool selectedOnly)
-{
-    selectionWalk_ = selectedOnly;
-    const int first = NextWalkScreen(-1);
-    if (first < 0)
-        return;
-    sequence_.WalkTo(first);
-    ShowWalkedScreen(first);
-    SendAll();
-}
-
 void Tfrmmain::GroupSend()
 {
     if (IsNetworkScreen(table_[table_.CurrentScreen]))
         StartNetworkWalk(false);
     else
-        StartSerialWalk(false);
+        runner_->StartSerialWalk(false);
 }
 
 void Tfrmmain::SendSelection()
 {
-    if (IsNetworkScreen(table_[table_.CurrentScreen])) {
+    if (IsNetworkScreen(table_[table_.CurrentScreen]))
         StartNetworkWalk(true);
-        return;
-    }
-    sequence_.DropSendAllMark();
-    StartSerialWalk(true);
+    else
+        runner_->StartSerialWalk(true);
 }
 
 SendSelectionDialog *Tfrmmain::OpenSendSelection()

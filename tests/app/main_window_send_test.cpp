@@ -24,17 +24,7 @@ namespace {
 
 constexpr int kComPort = 7;
 
-// (screen number, command code) of every frame a card kept, in order.
-using Sent = std::vector<std::pair<int, int>>;
-Sent Frames(const std::vector<CardExchange> &exchanges)
-{
-    Sent sent;
-    for (const CardExchange &e : exchanges) {
-        if (e.outcome == CardExchange::Outcome::Acknowledged)
-            sent.emplace_back(e.address, e.code);
-    }
-    return sent;
-}
+using Sent = KeptFrames;
 
 class SendTest : public MainWindowTest {
 protected:
@@ -131,7 +121,7 @@ protected:
     // Waits until `frames` frames were kept and the serial link is idle again with its buttons back.
     void WaitSerial(const PtyCard &card, size_t frames)
     {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Frames(card.exchanges).size() >= frames; }, 20000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Kept(card.exchanges).size() >= frames; }, 20000));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window->Serial()->HasTransfer() && ButtonsEnabled(true); }, 5000));
         QTest::qWait(3 * timings.completion.continueDelayMs); // a continuation that might still send
     }
@@ -165,7 +155,7 @@ TEST_F(SendTest, FullSendOverSerialGoesTimeClockTemperatureSubtitleMain)
     window->Panelface()->SendAllButton()->click();
     EXPECT_TRUE(ButtonsEnabled(false)); // until the transfer closes
     WaitSerial(card, 5);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}));
     EXPECT_FALSE(window->Sequence().Pending().Any());
     EXPECT_EQ(window->CommStatus(), "状态：向1号显示屏发送主区域数据成功！");
     // The main area's frame is the page file as it stands.
@@ -183,10 +173,10 @@ TEST_F(SendTest, FullSendOverTheNetworkGoesTimeClockTemperatureMainSubtitle)
 
     window->Panelface()->SendAllButton()->click();
     EXPECT_TRUE(ButtonsEnabled(true)); // only serial transfers take the buttons
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Frames(card.exchanges).size() >= 5; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Kept(card.exchanges).size() >= 5; }, 20000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->Net()->AwaitingEcho() && !window->Net()->Busy(); }, 5000));
     QTest::qWait(3 * timings.net.followUpMs);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD1}, {1, 0xD2}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD1}, {1, 0xD2}}));
     EXPECT_EQ(window->CommStatus(), "状态:向1号显示屏发送字幕区域数据成功！");
 }
 
@@ -205,7 +195,7 @@ TEST_F(SendTest, NetworkFollowUpIsDroppedWhenAnotherScreenIsSelectedDuringTheWai
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Net()->FollowUpScheduled(); }, 5000));
     Click(ScreenNode(1));
     QTest::qWait(3 * timings.net.followUpMs);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}}));
     EXPECT_TRUE(serialCard.received.isEmpty()); // screen 2's serial port was not sent screen 1's clock
     EXPECT_FALSE(window->Sequence().Pending().Any());
 }
@@ -218,7 +208,7 @@ TEST_F(SendTest, FullSendLeavesOutAMainAreaWithoutPagesAndMissingAreas)
     StartStation();
     window->Panelface()->SendAllButton()->click();
     WaitSerial(card, 2);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC3}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC3}}));
 }
 
 TEST_F(SendTest, ClockPanelSendSendsTheClockThenTheTemperature)
@@ -241,7 +231,7 @@ TEST_F(SendTest, ClockPanelSendSendsTheClockThenTheTemperature)
         StartStation();
         window->Panelother()->SendButton()->click();
         WaitSerial(card, c.expected.size());
-        EXPECT_EQ(Frames(card.exchanges), c.expected);
+        EXPECT_EQ(Kept(card.exchanges), c.expected);
         window.reset();
     }
 }
@@ -284,12 +274,12 @@ TEST_F(SendTest, MainAreaSendShowsItsProgressAndResetSendsTheParameters)
     window->ResetScreenParams();
     WaitSerial(card, 1);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xD1}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xD1}}));
 
     window->Command("设置/重置屏参")->trigger();
     EXPECT_TRUE(ButtonsEnabled(true)); // the parameters do not take the buttons
     WaitSerial(card, 2);
-    EXPECT_EQ(Frames(card.exchanges).back(), std::make_pair(1, 0xC1));
+    EXPECT_EQ(Kept(card.exchanges).back(), std::make_pair(1, 0xC1));
 }
 
 TEST_F(SendTest, SerialGroupSendWalksEveryScreenAndEndsOnTheLast)
@@ -304,7 +294,7 @@ TEST_F(SendTest, SerialGroupSendWalksEveryScreenAndEndsOnTheLast)
 
     window->Command("群发")->trigger();
     WaitSerial(card, 5);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xD1}, {2, 0xCE}, {3, 0xCE}, {3, 0xD1}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xD1}, {2, 0xCE}, {3, 0xCE}, {3, 0xD1}}));
     EXPECT_FALSE(window->Sequence().MultiScreenWalk());
     EXPECT_EQ(table.CurrentScreen, 2);
     // What is shown follows the walk.
@@ -323,10 +313,10 @@ TEST_F(SendTest, SerialWalkSendsANetworkScreenOverTheNetworkAndStopsThere)
     StartStation();
 
     window->Command("群发")->trigger();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Frames(netCard.exchanges).size() >= 2; }, 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Kept(netCard.exchanges).size() >= 2; }, 20000));
     QTest::qWait(300);
-    EXPECT_EQ(Frames(serialCard.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}}));
-    EXPECT_EQ(Frames(netCard.exchanges), (Sent{{2, 0xCE}, {2, 0xC2}}));
+    EXPECT_EQ(Kept(serialCard.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}}));
+    EXPECT_EQ(Kept(netCard.exchanges), (Sent{{2, 0xCE}, {2, 0xC2}}));
     // No completion notice comes from the network link: the walk waits on screen 2.
     EXPECT_TRUE(window->Sequence().MultiScreenWalk());
     EXPECT_EQ(table.CurrentScreen, 1);
@@ -361,7 +351,7 @@ TEST_F(SendTest, SelectionDialogKeepsTheListSavedAndSendsToItsScreensOnly)
 
     dialog->SendButton()->click();
     WaitSerial(card, 4);
-    EXPECT_EQ(Frames(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {3, 0xCE}, {3, 0xC2}}));
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {3, 0xCE}, {3, 0xC2}}));
     EXPECT_FALSE(window->Sequence().MultiScreenWalk());
 }
 
@@ -385,12 +375,12 @@ TEST_F(SendTest, NetworkGroupSendGivesEachScreenItsMainArea)
     window->Command("群发")->trigger();
     EXPECT_TRUE(window->NetworkWalkRunning());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->NetworkWalkRunning(); }, 10000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Frames(second.exchanges).empty(); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Kept(second.exchanges).empty(); }, 5000))
         << "status " << window->CommStatus().toStdString() << ", socket state "
         << int(window->Net()->ClientSocket()->state()) << ", connections " << second.connections;
-    EXPECT_EQ(Frames(first.exchanges), (Sent{{1, 0xD1}}));
+    EXPECT_EQ(Kept(first.exchanges), (Sent{{1, 0xD1}}));
     EXPECT_EQ(first.Card().Memory().Screen(1)[CardSlot::Pages], ReadFile("Tavrel1.dat"));
-    EXPECT_EQ(Frames(second.exchanges), (Sent{{2, 0xD1}}));
+    EXPECT_EQ(Kept(second.exchanges), (Sent{{2, 0xD1}}));
     EXPECT_EQ(table.CurrentScreen, 1);
 }
 
