@@ -1,42 +1,63 @@
 #include "base/atomic_file.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
-#include <cstdio>
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 namespace pelvoro {
 
+namespace {
+
+#ifdef Q_OS_UNIX
+// Makes the rename that just happened in `dir` survive a power cut. Only the durability of the
+// rename is at stake here: the directory holds the old file or the new one, never a partial one,
+// so a file system that cannot sync a directory costs no data and is not reported.
+void SyncDirectory(const QString &dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#endif
+
+} // namespace
+
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temp(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX")));
-    auto fail = [&](const QString &what) {
+    // QSaveFile writes to a temporary file beside the target, gives it the permissions of the file
+    // it replaces and renames it over the target only in commit(); on a failure, or destroyed
+    // before commit(), it removes the temporary file and the old file stays as it was.
+    QSaveFile file(path);
+    auto fail = [&](const QString &what, const QString &why) {
         if (error)
-            *error = what + QStringLiteral(": ") + temp.errorString();
+            *error = what.arg(path) + QStringLiteral(": ") + why;
         return false;
     };
-    if (!temp.open())
-        return fail(QStringLiteral("cannot create a temporary file beside %1").arg(path));
-    if (temp.write(bytes) != bytes.size() || !temp.flush())
-        return fail(QStringLiteral("cannot write %1").arg(path));
-    if (::fsync(temp.handle()) != 0)
-        return fail(QStringLiteral("cannot flush %1 to disk").arg(path));
-    // Keep the permissions of the file being replaced.
-    if (target.exists())
-        temp.setPermissions(QFile(path).permissions());
-    else
-        temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                            | QFileDevice::ReadOther);
-    temp.close();
-    const QByteArray from = QFile::encodeName(temp.fileName());
-    const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return fail(QStringLiteral("cannot replace %1").arg(path));
-    temp.setAutoRemove(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot create a temporary file beside %1"), file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail(QStringLiteral("cannot write %1"), file.errorString());
+#ifdef Q_OS_UNIX
+    // commit() syncs the file before the rename but ignores a failed sync, and bytes that may not
+    // have reached the disk must not replace the old file: sync here, where failing keeps it.
+    if (::fsync(file.handle()) != 0)
+        return fail(QStringLiteral("cannot flush %1 to disk"), qt_error_string(errno));
+#endif
+    if (!file.commit())
+        return fail(QStringLiteral("cannot replace %1"), file.errorString());
+#ifdef Q_OS_UNIX
+    // The rename lives in the directory, which has to reach the disk as well (QSaveFile renamed in
+    // the directory of the file a symbolic link points to).
+    SyncDirectory(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
+#endif
     return true;
 }
 

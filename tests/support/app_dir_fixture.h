@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,6 +29,11 @@ protected:
     void WriteFile(const QString &name, const QByteArray &bytes) const;
     QByteArray ReadFile(const QString &name) const;
     bool Exists(const QString &name) const { return QFile::exists(Path(name)); }
+    // Every entry of the directory, hidden ones included, by name: shows a temporary file left behind.
+    QStringList DirEntries() const
+    {
+        return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
     QTemporaryDir dir_;
 };

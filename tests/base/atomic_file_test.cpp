@@ -1,0 +1,108 @@
+#include "base/atomic_file.h"
+
+#include "support/app_dir_fixture.h"
+#include "support/file_size_limit.h"
+#include "support/gbk_lines.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace pelvoro::test {
+namespace {
+
+// The permission bits of a file.
+mode_t Mode(const QString &path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    return st.st_mode & 0777;
+}
+
+class AtomicFileTest : public AppDirTest {
+protected:
+    QString path = Path(QStringLiteral("data.bin")); // the fixture's directory exists before SetUp
+    QString error;
+};
+
+TEST_F(AtomicFileTest, ReplacesTheFileKeepingItsPermissions)
+{
+    WriteFile("data.bin", "old bytes");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    const FileIdentity before = IdentityOf(path);
+
+    ASSERT_TRUE(WriteFileAtomically(path, "new", &error)) << error.toStdString();
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(ReadFile("data.bin"), QByteArray("new"));
+    EXPECT_NE(IdentityOf(path).inode, before.inode) << "written beside and renamed over the old file";
+    EXPECT_EQ(Mode(path), 0640u);
+    EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
+}
+
+TEST_F(AtomicFileTest, CreatesAMissingFileWithTheUsualPermissions)
+{
+    const mode_t mask = ::umask(022);
+    const bool written = WriteFileAtomically(path, QByteArray(), nullptr); // no error wanted, an empty file
+    ::umask(mask);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(Exists("data.bin"));
+    EXPECT_TRUE(ReadFile("data.bin").isEmpty());
+    EXPECT_EQ(Mode(path), 0644u) << "not the private mode of a temporary file";
+}
+
+TEST_F(AtomicFileTest, ThroughASymbolicLinkTheFileItNamesIsReplaced)
+{
+    WriteFile("target.bin", "old");
+    ASSERT_TRUE(QFile::link(Path("target.bin"), path));
+    ASSERT_TRUE(WriteFileAtomically(path, "new", &error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(ReadFile("target.bin"), QByteArray("new"));
+    EXPECT_EQ(DirEntries(), (QStringList{"data.bin", "target.bin"}));
+}
+
+// Whatever fails, the old file stays whole, no temporary file is left and the message names the
+// step and the file. A file-size limit makes the write fail for any user, root included.
+TEST_F(AtomicFileTest, FailedWriteKeepsTheOldFile)
+{
+    WriteFile("data.bin", "old bytes");
+    {
+        const FileSizeLimit limit(64);
+        EXPECT_FALSE(WriteFileAtomically(path, QByteArray(100, 'x'), &error));
+    }
+    EXPECT_TRUE(error.startsWith(QStringLiteral("cannot write ") + path + QStringLiteral(": "))) << error.toStdString();
+    EXPECT_EQ(ReadFile("data.bin"), QByteArray("old bytes"));
+    EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
+}
+
+TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryIsNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into a read-only directory and over a read-only file";
+    WriteFile("data.bin", "old bytes");
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
+    EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+    const auto writable = QFile::permissions(dir_.path());
+    ASSERT_TRUE(QFile::setPermissions(dir_.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const bool written = WriteFileAtomically(path, "new", &error);
+    QFile::setPermissions(dir_.path(), writable);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("cannot create a temporary file beside ") + path)) << error.toStdString();
+    EXPECT_EQ(ReadFile("data.bin"), QByteArray("old bytes"));
+    EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
+}
+
+TEST(ReadWholeFileTest, MissingFileGivesNothing)
+{
+    QByteArray bytes = "stale";
+    EXPECT_FALSE(ReadWholeFile(QStringLiteral("/nonexistent/file"), &bytes));
+    EXPECT_TRUE(bytes.isEmpty());
+}
+
+} // namespace
+} // namespace pelvoro::test
