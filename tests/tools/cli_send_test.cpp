@@ -177,5 +177,26 @@ TEST_F(CliSendTest, SendAllInTheLinksOrder)
         EXPECT_TRUE(line.endsWith(QStringLiteral("acknowledged"))) << line.toStdString();
 }
 
+// A part that cannot be sent is reported and gives way to the next one; the exit code says a part
+// was refused.
+TEST_F(CliSendTest, SendAllGoesOnPastARefusedPart)
+{
+    Sim sim({});
+    const QString device = sim.Device();
+    ASSERT_FALSE(device.isEmpty());
+    SetUpScreen(QStringLiteral("serial"));
+    // The page count stays, so the subtitle is pending; its rasters are cut short.
+    WriteFile("TavrelTitle1.dat", ReadFile("TavrelTitle1.dat").left(40));
+
+    const CliResult result = Send({"all", "--screen", "1", "--timeout", "60"}, device);
+    EXPECT_EQ(result.exitCode, 1) << result.out.toStdString() << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("TavrelTitle1.dat已损坏"))) << result.err.toStdString();
+    const QStringList exchanges = sim.Exchanges();
+    ASSERT_EQ(exchanges.size(), 4) << exchanges.join('\n').toStdString();
+    EXPECT_TRUE(exchanges.last().contains(QStringLiteral("main-area pages"))) << exchanges.last().toStdString();
+    for (const QString &line : exchanges)
+        EXPECT_TRUE(line.endsWith(QStringLiteral("acknowledged"))) << line.toStdString();
+}
+
 } // namespace
 } // namespace pelvoro::test

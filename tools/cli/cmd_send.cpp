@@ -1,19 +1,16 @@
 #include "cli_command.h"
 #include "frame_options.h"
 
-#include "base/app_dir.h"
 #include "base/prompt.h"
-#include "comm/frames.h"
 #include "comm/net_link.h"
-#include "config/schedule_sections.h"
 #include "comm/send_dispatch.h"
-#include "comm/send_sequence.h"
+#include "comm/send_runner.h"
 #include "comm/serial_link.h"
 #include "config/config_store.h"
+#include "config/schedule_sections.h"
 #include "pages/data_files.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -37,25 +34,13 @@ public:
     QString SaveFile(FileDialogRequest &) override { return {}; }
 };
 
-// Pages in the screen's subtitle file, 0 when there is none.
-int StoredSubtitlePages(int index)
-{
-    QFile file(AppFile(SubtitleFileName(index)));
-    char count = 0;
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(12) || !file.getChar(&count))
-        return 0;
-    return static_cast<unsigned char>(count);
-}
-
-// One run of the command: the links, the sequence of a full send and the outcome.
+// One run of the command: the links, the send runner and the outcome.
 class SendRun {
 public:
     SendRun(ScreenTable &table, int index, int timeoutS)
-        : table_(table), index_(index), screen_(table[index]), serial_(prompt_), net_(table, prompt_),
-          completion_(serial_)
+        : index_(index), screen_(table[index]), serial_(prompt_), net_(table, prompt_), runner_(table, serial_, net_)
     {
-        QObject::connect(&serial_, &SerialLink::StatusText, &loop_, [](const QString &text) { Out(text); });
-        QObject::connect(&net_, &NetLink::StatusText, &loop_, [](const QString &text) { Out(text); });
+        QObject::connect(&runner_, &SendRunner::StatusText, &loop_, [](const QString &text) { Out(text); });
         QObject::connect(&serial_, &SerialLink::TransferEnded, &loop_, [this](SerialOutcome outcome) {
             if (outcome != SerialOutcome::Succeeded)
                 failed_ = true;
@@ -75,42 +60,39 @@ public:
     }
 
     // A single request.
-    int RunOne(const SendRequest &request, bool mainArea)
+    int RunOne(const SendRequest &request)
     {
         if (IsNetworkScreen(screen_)) {
             QObject::connect(&net_, &NetLink::Acknowledged, &loop_, [this] { Finish(kOk); });
-            Connect([this, request, mainArea] { SendOverNetwork(request, mainArea); });
+            Connect([this, request] { runner_.Send(request); });
         } else {
             QObject::connect(&serial_, &SerialLink::TransferClosed, &loop_,
                              [this] { Finish(failed_ ? kLinkFailure : kOk); });
-            serial_.Send(request, SerialTarget::Of(screen_, false));
+            runner_.Send(request);
         }
         return Exec();
     }
 
-    // The full send: time synchronisation, then each pending part as the link's sequence orders it.
+    // The full send, chained by the runner as the station chains it.
     int RunAll()
     {
-        sequence_.BeginFullSend(screen_, StoredPageCount(index_) > 0, StoredSubtitlePages(index_) > 0);
-        const SendRequest timeSync = *MakeSendRequest(index_, BuildTimeSyncFrame(index_, QDateTime::currentDateTime()));
-        if (IsNetworkScreen(screen_)) {
-            net_.SetSequence(&sequence_);
-            QObject::connect(&net_, &NetLink::Acknowledged, &loop_, [this] {
-                if (!net_.FollowUpScheduled())
-                    Finish(kOk);
-            });
-            QObject::connect(&net_, &NetLink::FollowUpDue, &loop_, [this](SendPart part) { SendPartNow(part); });
-            Connect([this, timeSync] { SendOverNetwork(timeSync, false); });
-        } else {
-            QObject::connect(&completion_, &SerialCompletion::ContinuationDue, &loop_, [this] {
-                const std::optional<SendPart> part = sequence_.ContinueSequence(screen_.SendSelected);
-                if (part)
-                    SendPartNow(*part);
-                else
-                    Finish(failed_ ? kLinkFailure : kOk);
-            });
-            serial_.Send(timeSync, SerialTarget::Of(screen_, false));
-        }
+        QObject::connect(&runner_, &SendRunner::PartRefused, &loop_, [this](SendPart part, const QString &reason) {
+            if (!reason.isEmpty())
+                Err(reason);
+            else
+                Err((part == SendPart::Main ? PageFileName(index_) : SubtitleFileName(index_)) +
+                    QStringLiteral("是空文件"));
+        });
+        QObject::connect(&runner_, &SendRunner::FullSendEnded, &loop_, [this](const FullSendReport &report) {
+            if (report.failed || report.abandoned)
+                Finish(kLinkFailure);
+            else
+                Finish(report.refused ? kRefused : kOk);
+        });
+        if (IsNetworkScreen(screen_))
+            Connect([this] { runner_.SendAll(); });
+        else
+            runner_.SendAll();
         return Exec();
     }
 
@@ -152,46 +134,6 @@ private:
         net_.ConnectScreen(index_);
     }
 
-    void SendOverNetwork(const SendRequest &request, bool mainArea)
-    {
-        if (mainArea)
-            Out(NetSendingText(index_));
-        net_.NetSend(request);
-    }
-
-    // A part of the full send, as its button sends it.
-    void SendPartNow(SendPart part)
-    {
-        const QDateTime now = QDateTime::currentDateTime();
-        std::optional<SendRequest> request;
-        switch (part) {
-        case SendPart::Clock:
-            request = MakeSendRequest(index_, BuildClockFrame(index_, screen_, SamplePositions(screen_, now).clock, now));
-            break;
-        case SendPart::Temperature:
-            request = MakeSendRequest(index_,
-                                      BuildTempFrame(index_, screen_, SamplePositions(screen_, now).temperature));
-            break;
-        case SendPart::Main:
-        case SendPart::Subtitle: {
-            const FileSend file =
-                part == SendPart::Main ? PrepareMainAreaSend(index_, screen_) : PrepareSubtitleSend(index_, screen_);
-            if (!file.request) {
-                Err(file.status.isEmpty() ? QStringLiteral("pelvoro-cli send: the file is empty") : file.status);
-                Finish(kRefused);
-                return;
-            }
-            request = file.request;
-            break;
-        }
-        }
-        if (IsNetworkScreen(screen_))
-            SendOverNetwork(*request, part == SendPart::Main);
-        else
-            serial_.Send(*request, SerialTarget::Of(screen_, false));
-    }
-
-    ScreenTable &table_;
     int index_;
     const ScreenInfo &screen_;
     CliPrompt prompt_;
@@ -199,8 +141,7 @@ private:
     QTimer deadline_;
     SerialLink serial_;
     NetLink net_;
-    SerialCompletion completion_;
-    SendSequence sequence_;
+    SendRunner runner_;
     bool failed_ = false;
     bool finished_ = false;
     int exitCode_ = kLinkFailure;
@@ -252,7 +193,7 @@ int RunSend(CliArgs &args)
         request = MakeSendRequest(index, frame.frame);
     }
     SendRun run(table, index, timeoutS);
-    return run.RunOne(*request, mainArea);
+    return run.RunOne(*request);
 }
 
 } // namespace
@@ -275,13 +216,16 @@ PELVORO_CLI_COMMAND(CliCommand{
             "  all                      the full send (全部发送): time synchronisation, then the clock,\n"
             "                           temperature, subtitle and main area the screen has (serial order;\n"
             "                           on the network: clock, temperature, main area, subtitle), each after\n"
-            "                           the previous transfer, as the station chains them\n"
+            "                           the previous transfer, as the station chains them; a part whose\n"
+            "                           file is missing, empty or damaged is reported and the next one\n"
+            "                           is sent\n"
             "main and subtitle are read as 发送主区 and 发送字幕 read them (the area must exist).\n\n"
             "  --timeout S              give up after S seconds (default 30); the network link has no\n"
             "                           timeout of its own\n\n"
-            "Exit codes: 0 the controller acknowledged (for all: every transfer); 1 refused (a missing,\n"
-            "empty or damaged file); 2 no answer, a port that cannot be opened or fails, a connection\n"
-            "that cannot be made, or --timeout ran out."),
+            "Exit codes: 0 the controller acknowledged (for all: every part); 1 refused (a missing,\n"
+            "empty or damaged file; for all, once the other parts were sent); 2 no answer, a port that\n"
+            "cannot be opened or fails, a connection that cannot be made, or --timeout ran out (for all,\n"
+            "2 when any transfer failed, even if a part was also refused)."),
     RunSend,
 });
 
