@@ -1,5 +1,7 @@
 #include "comm/command_registry.h"
 
+#include "pages/page_store.h"
+
 #include <array>
 
 namespace pelvoro {
@@ -7,8 +9,6 @@ namespace {
 
 using enum PageCountRule;
 using enum LengthRule;
-
-constexpr int kPageCountOffset = 12;
 
 // The one table of commands.
 constexpr std::array<CommandSpec, 14> kCommands = {{
@@ -24,8 +24,8 @@ constexpr std::array<CommandSpec, 14> kCommands = {{
     {kCodeFileDownload, 2, 1, "outdoor configuration", u"加载户外配置程序", Zero, ReplyKind::Outdoor, FileDownload,
      0},
     {kCodeTimeSync, -1, 0, "time synchronisation", u"发送校时数据", Zero, ReplyKind::TimeSync, Fixed, 11},
-    {kCodeMainPages, -1, 0, "main-area pages", u"发送主区域数据", FileByte12, ReplyKind::MainArea, PageFile, 0},
-    {kCodeSubtitlePages, -1, 0, "subtitle pages", u"发送字幕区域数据", FileByte12, ReplyKind::Subtitle,
+    {kCodeMainPages, -1, 0, "main-area pages", u"发送主区域数据", FileCount, ReplyKind::MainArea, PageFile, 0},
+    {kCodeSubtitlePages, -1, 0, "subtitle pages", u"发送字幕区域数据", FileCount, ReplyKind::Subtitle,
      SubtitleFile, 0},
     {kCodeGlyphs, -1, 0, "character glyphs", u"下载字模数据", Zero, ReplyKind::Fpga, Glyphs, 0},
     {kCodeTestPattern, -1, 0, "test pattern", u"测试显示屏", Zero, ReplyKind::Params, Fixed, 5},
@@ -72,7 +72,7 @@ std::optional<SendRequest> MakeSendRequest(int screenIndex, CommandFrame frame)
     request.screenIndex = screenIndex;
     request.caption = spec->Caption();
     request.replyKind = spec->replyKind;
-    if (spec->pageCount == PageCountRule::FileByte12) {
+    if (spec->pageCount == PageCountRule::FileCount) {
         if (frame.size() <= kPageCountOffset)
             return std::nullopt;
         request.pageCount = quint8(frame[kPageCountOffset]);

@@ -48,15 +48,17 @@ enum class ReplyKind : int {
 };
 
 // Where the exchange's page-count byte comes from.
-enum class PageCountRule { Zero, FileByte12 };
+// FileCount: the page and subtitle frames are their files, whose page count (kPageCountOffset) is the
+// exchange's.
+enum class PageCountRule { Zero, FileCount };
 
 // How a receiver knows where a frame ends; the frames carry no common length field.
 enum class LengthRule {
     Fixed,        // always `fixedLength` bytes
     ScheduleList, // 4 + 23 * byte 2
     FileDownload, // the file's bytes and a fixed 8-byte tail; no length is sent
-    PageFile,     // 14 + P * (PageBytes + 4), from the main area's rectangle and P at byte 12
-    SubtitleFile, // 18 + P * SubPageBytes, from the subtitle area's rectangle and P at byte 12
+    PageFile,     // PageFileSize, from the main area's rectangle and the file's page count P
+    SubtitleFile, // SubtitleFileSize, from the subtitle area's rectangle and P
     Glyphs,       // 6 + 81 * w * h / 8, w and h at bytes 3 and 4
 };
 

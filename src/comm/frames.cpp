@@ -5,13 +5,14 @@
 #include "config/screen_info.h"
 #include "pages/area_stacking.h"
 #include "pages/clock_text.h"
+#include "pages/page_store.h"
+#include "pages/subtitle_store.h"
 
 namespace pelvoro {
 namespace {
 
-constexpr int kPageCountOffset = 12;
-constexpr int kPageHeaderBytes = 13;
-constexpr int kSubtitleStyleOffset = 13;
+// The move style is the first byte of the subtitle file's entry.
+constexpr qsizetype kSubtitleStyleOffset = kSubtitleEntryOffset;
 
 quint8 Address(int screenIndex)
 {
@@ -30,7 +31,7 @@ void Put16Low(QByteArray &f, int value)
     f.append(char((value >> 8) & 0xFF));
 }
 
-int Get16Low(QByteArrayView f, int offset)
+int Get16Low(QByteArrayView f, qsizetype offset)
 {
     return quint8(f[offset]) | (quint8(f[offset + 1]) << 8);
 }
@@ -348,7 +349,8 @@ FrameResult BuildGlyphFrame(int screenIndex, int width, int height, QByteArrayVi
 
 AreaRect ReadAreaRect(QByteArrayView f)
 {
-    return {Get16Low(f, 4), Get16Low(f, 6), Get16Low(f, 8), Get16Low(f, 10)};
+    return {Get16Low(f, kDataFileLeftOffset), Get16Low(f, kDataFileTopOffset), Get16Low(f, kDataFileRightOffset),
+            Get16Low(f, kDataFileBottomOffset)};
 }
 
 qint64 AreaPageBytes(int width, int height, int colourMode)
@@ -384,10 +386,10 @@ FrameExtent ProbeFrameExtent(QByteArrayView start, int colourMode)
         FrameExtent area = AreaPage(start, colourMode, &pageBytes);
         if (area.status == FrameExtent::Invalid)
             return area;
-        const qint64 pages = quint8(start[kPageCountOffset]);
+        const int pages = quint8(start[kPageCountOffset]);
         if (spec->length == LengthRule::PageFile)
-            return Known(14 + pages * (pageBytes + 4));
-        return Known(18 + pages * pageBytes);
+            return Known(PageFileSize(pageBytes, pages));
+        return Known(SubtitleFileSize(pageBytes, pages));
     }
     }
     return Invalid(QString());

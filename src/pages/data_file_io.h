@@ -81,19 +81,20 @@ inline void PutLe16(QByteArray &bytes, qsizetype at, int value)
     bytes[at + 1] = char((value >> 8) & 0xFF);
 }
 
-// The 13-byte head both files start with: the screen number, the file's command code, the area
-// flags, 0, the area's rectangle (left, top, right, bottom; little-endian) from row `top` for
-// `height` rows over the whole width, and a page count of 0.
+// The head both files start with: the screen number, the file's command code, the area flags, 0,
+// the area's rectangle (left, top, right, bottom; little-endian) from row `top` for `height` rows
+// over the whole width, and a page count of 0.
 inline QByteArray NewAreaFileHeader(const ScreenInfo &screen, int screenIndex, char code, int top, int height)
 {
-    QByteArray header(13, '\0');
-    header[0] = char(quint8(screenIndex + 1));
-    header[1] = code;
-    header[2] = char(AreaFlags(screen));
-    PutLe16(header, 4, 0);
-    PutLe16(header, 6, top);
-    PutLe16(header, 8, screen.Width - 1);
-    PutLe16(header, 10, top + height - 1);
+    QByteArray header(kPageHeaderBytes, '\0');
+    header[kDataFileScreenOffset] = char(quint8(screenIndex + 1));
+    header[kDataFileCodeOffset] = code;
+    header[kDataFileAreasOffset] = char(AreaFlags(screen));
+    PutLe16(header, kDataFileLeftOffset, 0);
+    PutLe16(header, kDataFileTopOffset, top);
+    PutLe16(header, kDataFileRightOffset, screen.Width - 1);
+    PutLe16(header, kDataFileBottomOffset, top + height - 1);
+    header[kPageCountOffset] = 0;
     return header;
 }
 

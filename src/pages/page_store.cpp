@@ -18,6 +18,9 @@
 namespace pelvoro {
 namespace {
 
+// Speeds up to this one are stored as they are, faster ones doubled.
+constexpr int kLastPlainSpeed = 15;
+
 PageResult Result(PageStatus status, const QString &message = {})
 {
     return DataFileResult(status, message);
@@ -63,7 +66,7 @@ qsizetype NeededSize(Need need, int count, qsizetype pageBytes)
     if (need >= Need::Rasters)
         size += pageBytes * count;
     if (need >= Need::Trailer)
-        size += 1;
+        size += kPageTrailerBytes;
     return size;
 }
 
@@ -127,15 +130,15 @@ QString ConfigError(const ConfigStore &config)
 quint8 SpeedCode(int speed)
 {
     const int s = std::clamp(speed, 0, kMaxSpeed);
-    return quint8(s <= 15 ? s : 2 * s);
+    return quint8(s <= kLastPlainSpeed ? s : 2 * s);
 }
 
 int SpeedFromCode(quint8 code)
 {
-    return code <= 15 ? code : code / 2;
+    return code <= kLastPlainSpeed ? code : code / 2;
 }
 
-std::array<char, 4> EncodePageEntry(const PageEntry &entry)
+std::array<char, kPageEntryBytes> EncodePageEntry(const PageEntry &entry)
 {
     return {char(quint8(entry.effect)), char(quint8(entry.reserved)), char(SpeedCode(entry.speed)),
             char(quint8(entry.dwell))};
@@ -173,7 +176,7 @@ QString PageLimitMessage(const ScreenInfo &screen)
 
 qsizetype PageFileSize(qsizetype pageBytes, int pages)
 {
-    return 14 + qsizetype(pages) * (pageBytes + kPageEntryBytes);
+    return kPageHeaderBytes + qsizetype(pages) * (kPageEntryBytes + pageBytes) + kPageTrailerBytes;
 }
 
 namespace {
@@ -297,7 +300,7 @@ PageResult WritePageEntries(const ScreenTable &table, int screenIndex, int first
         return NoPage(first, file.count);
     if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters); !whole.Ok())
         return whole;
-    const std::array<char, 4> bytes = EncodePageEntry(entry);
+    const std::array<char, kPageEntryBytes> bytes = EncodePageEntry(entry);
     const QByteArray before = file.bytes;
     for (int k = first; k <= last; ++k)
         std::memcpy(file.bytes.data() + EntryOffset(k), bytes.data(), bytes.size());
@@ -344,7 +347,7 @@ PageResult DeletePage(const ScreenTable &table, int screenIndex, int page, Confi
     return Store(screenIndex, file.path, out);
 }
 
-PageResult DeleteAllPages(const ScreenTable &table, int screenIndex, ConfigStore &config)
+PageResult DeleteAllPages(const ScreenTable & /*table*/, int screenIndex, ConfigStore &config)
 {
     const QString path = PagePath(screenIndex);
     const int count = StoredPageCount(screenIndex);
@@ -407,13 +410,13 @@ PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
         count_ = file.count;
         const qsizetype entriesEnd = NeededSize(Need::Entries, count_, pageBytes_);
         header_ = file.bytes.left(entriesEnd);
-        rasters_ = file.bytes.mid(entriesEnd, pageBytes_ * count_ + 1);
+        rasters_ = file.bytes.mid(entriesEnd, pageBytes_ * count_ + kPageTrailerBytes);
     } else {
         header_ = NewAreaFileHeader(screen_, screenIndex, kPageFileCode, AreaStacking(screen_).mainTop,
                                     screen_.MainHeight);
     }
     if (limit_ > count_)
-        rasters_.reserve(pageBytes_ * limit_ + 1);
+        rasters_.reserve(pageBytes_ * limit_ + kPageTrailerBytes);
 }
 
 QString PageAppender::LimitMessage() const
@@ -428,9 +431,9 @@ bool PageAppender::AddPage(const PageEntry &entry)
     ++count_;
     ++appended_;
     header_[kPageCountOffset] = char(quint8(count_));
-    const std::array<char, 4> bytes = EncodePageEntry(entry);
+    const std::array<char, kPageEntryBytes> bytes = EncodePageEntry(entry);
     header_.append(bytes.data(), qsizetype(bytes.size()));
-    rasters_.resize(pageBytes_ * count_ + 1);
+    rasters_.resize(pageBytes_ * count_ + kPageTrailerBytes);
     rasters_[rasters_.size() - 1] = kPageTrailer;
     return true;
 }

@@ -33,9 +33,21 @@ namespace pelvoro {
 
 class ConfigStore;
 
-inline constexpr qsizetype kPageHeaderBytes = 13;
+// The head the page file and the subtitle file share, which is also the head of the frames that
+// carry them: screen number, the file's command code, the area flags, a zero byte, the area's
+// rectangle (left, top, right, bottom, each 16-bit little-endian) and the page count.
+inline constexpr qsizetype kDataFileScreenOffset = 0;
+inline constexpr qsizetype kDataFileCodeOffset = 1;
+inline constexpr qsizetype kDataFileAreasOffset = 2;
+inline constexpr qsizetype kDataFileLeftOffset = 4;
+inline constexpr qsizetype kDataFileTopOffset = 6;
+inline constexpr qsizetype kDataFileRightOffset = 8;
+inline constexpr qsizetype kDataFileBottomOffset = 10;
 inline constexpr qsizetype kPageCountOffset = 12;
+inline constexpr qsizetype kPageHeaderBytes = kPageCountOffset + 1;
+
 inline constexpr qsizetype kPageEntryBytes = 4;
+inline constexpr qsizetype kPageTrailerBytes = 1;
 inline constexpr char kPageFileCode = char(0xD1);
 inline constexpr char kPageTrailer = char(0xAA);
 inline constexpr int kMaxSpeed = 30;
@@ -56,7 +68,7 @@ quint8 SpeedCode(int speed);
 // A stored code of 15 or less is the speed itself; a larger one is halved.
 int SpeedFromCode(quint8 code);
 
-std::array<char, 4> EncodePageEntry(const PageEntry &entry);
+std::array<char, kPageEntryBytes> EncodePageEntry(const PageEntry &entry);
 PageEntry DecodePageEntry(const char *bytes);
 
 // Bytes of one page: W * MainHeight / 8 on a single-colour screen, / 4 on a dual-colour one; 0 for
@@ -68,7 +80,7 @@ qsizetype PageBytes(const ScreenInfo &screen);
 int PageLimit(const ScreenInfo &screen);
 // "最多可编辑" + PageLimit + "页内容", shown when a conversion stops at the limit.
 QString PageLimitMessage(const ScreenInfo &screen);
-// Size of a complete file of `pages` pages: 14 + pages * (pageBytes + 4).
+// Size of a complete file of `pages` pages: 13 + pages * (4 + pageBytes) + 1.
 qsizetype PageFileSize(qsizetype pageBytes, int pages);
 
 enum class PageStatus {

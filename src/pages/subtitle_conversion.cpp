@@ -49,7 +49,7 @@ public:
         QByteArray bytes;
         if (PageResult read = ReadDataFile(name, path_, &bytes); !read.Ok())
             return read;
-        count_ = bytes.size() > kSubtitleCountOffset ? static_cast<unsigned char>(bytes[kSubtitleCountOffset]) : 0;
+        count_ = bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
         const QString prefix = QStringLiteral("字幕文件") + name + QStringLiteral("已损坏：");
         if (PageResult whole = CheckDataFileSize(prefix, bytes.size(), kSubtitleHeaderBytes, count_,
                                                  SubtitleFileSize(subPageBytes_, count_));
@@ -68,7 +68,7 @@ public:
     {
         ++count_;
         ++appended_;
-        head_[kSubtitleCountOffset] = char(quint8(count_));
+        head_[kPageCountOffset] = char(quint8(count_));
         const std::array<char, 4> entry = EncodeSubtitleEntry(entry_);
         std::copy(entry.begin(), entry.end(), head_.begin() + kSubtitleEntryOffset);
         rasters_.resize(subPageBytes_ * count_ + 1);

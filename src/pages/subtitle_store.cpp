@@ -47,7 +47,7 @@ PageResult UnusableStrip(int screenIndex)
 
 int CountIn(const QByteArray &bytes)
 {
-    return bytes.size() > kSubtitleCountOffset ? static_cast<unsigned char>(bytes[kSubtitleCountOffset]) : 0;
+    return bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
 }
 
 // Checks that the file holds its header, its entry and the rasters of every page its count names
@@ -56,7 +56,7 @@ PageResult CheckWhole(int screenIndex, const QByteArray &bytes, qsizetype subPag
 {
     const int count = CountIn(bytes);
     const QString prefix = QStringLiteral("字幕文件") + SubtitleFileName(screenIndex) + QStringLiteral("已损坏：");
-    const qsizetype needed = kSubtitleRasterOffset + subPageBytes * count + (trailer ? 1 : 0);
+    const qsizetype needed = kSubtitleRasterOffset + subPageBytes * count + (trailer ? kPageTrailerBytes : 0);
     return CheckDataFileSize(prefix, bytes.size(), kSubtitleHeaderBytes, count, needed);
 }
 
@@ -93,7 +93,7 @@ PageResult RemoveIfPresent(const QString &name, const QString &path)
 
 } // namespace
 
-std::array<char, 4> EncodeSubtitleEntry(const SubtitleEntry &entry)
+std::array<char, kSubtitleEntryBytes> EncodeSubtitleEntry(const SubtitleEntry &entry)
 {
     const auto byte = [](int value) { return char(quint8(std::clamp(value, 0, 255))); };
     return {byte(entry.style), byte(entry.reserved), byte(entry.speed), byte(entry.dwell)};
@@ -148,7 +148,7 @@ QString SubtitleLimitMessage(const ScreenInfo &screen)
 
 qsizetype SubtitleFileSize(qsizetype subPageBytes, int pages)
 {
-    return kSubtitleRasterOffset + 1 + qsizetype(pages) * subPageBytes;
+    return kSubtitleRasterOffset + qsizetype(pages) * subPageBytes + kPageTrailerBytes;
 }
 
 QByteArray NewSubtitleHeader(const ScreenInfo &screen, int screenIndex)
@@ -201,7 +201,7 @@ PageResult WriteSubtitleEntry(const ScreenTable &table, int screenIndex, const S
     LoadedFile file;
     if (PageResult loaded = LoadWhole(table, screenIndex, &file); !loaded.Ok())
         return loaded;
-    const std::array<char, 4> bytes = EncodeSubtitleEntry(entry);
+    const std::array<char, kSubtitleEntryBytes> bytes = EncodeSubtitleEntry(entry);
     if (std::memcmp(file.bytes.constData() + kSubtitleEntryOffset, bytes.data(), bytes.size()) == 0)
         return {};
     std::memcpy(file.bytes.data() + kSubtitleEntryOffset, bytes.data(), bytes.size());

@@ -33,11 +33,11 @@
 // reported as damaged and left alone. Every change replaces the file atomically.
 namespace pelvoro {
 
-inline constexpr qsizetype kSubtitleHeaderBytes = 13; // through the page count
-inline constexpr qsizetype kSubtitleCountOffset = 12;
-inline constexpr qsizetype kSubtitleEntryOffset = 13;
+// The head is the page file's, through the page count at kPageCountOffset.
+inline constexpr qsizetype kSubtitleHeaderBytes = kPageHeaderBytes;
+inline constexpr qsizetype kSubtitleEntryOffset = kSubtitleHeaderBytes;
 inline constexpr qsizetype kSubtitleEntryBytes = 4;
-inline constexpr qsizetype kSubtitleRasterOffset = 17;
+inline constexpr qsizetype kSubtitleRasterOffset = kSubtitleEntryOffset + kSubtitleEntryBytes;
 inline constexpr char kSubtitleFileCode = char(0xD2);
 inline constexpr char kSubtitleTrailer = char(0xAA);
 inline constexpr int kMaxSubtitleSpeed = 50;
@@ -58,7 +58,7 @@ struct SubtitleEntry {
 };
 
 // Each field becomes one byte (values outside 0..255 are clamped).
-std::array<char, 4> EncodeSubtitleEntry(const SubtitleEntry &entry);
+std::array<char, kSubtitleEntryBytes> EncodeSubtitleEntry(const SubtitleEntry &entry);
 SubtitleEntry DecodeSubtitleEntry(const char *bytes);
 
 // The operator edits one attribute at a time, and each edit writes the whole entry: a new move style
@@ -74,7 +74,7 @@ qsizetype SubPageBytes(const ScreenInfo &screen);
 int SubtitleCapacity(const ScreenInfo &screen);
 // "最多可编辑" + capacity + "页内容".
 QString SubtitleLimitMessage(const ScreenInfo &screen);
-// 18 + pages * subPageBytes.
+// 17 + pages * subPageBytes + 1.
 qsizetype SubtitleFileSize(qsizetype subPageBytes, int pages);
 
 // The 13 bytes that start a new file: screen number, 0xD2, AreaFlags, 0, the subtitle area's

@@ -6,7 +6,9 @@
 #include "comm/glyphs.h"
 #include "config/screen_info.h"
 #include "pages/clock_text.h"
+#include "pages/page_store.h"
 #include "pages/raster.h"
+#include "pages/subtitle_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,9 +54,9 @@ QJsonObject AreaFileJson(const QByteArray &f)
 {
     const AreaRect rect = ReadAreaRect(f);
     QJsonObject o;
-    o[QStringLiteral("areas")] = U8(f, 2);
+    o[QStringLiteral("areas")] = U8(f, kDataFileAreasOffset);
     o[QStringLiteral("rect")] = QJsonArray{rect.left, rect.top, rect.right, rect.bottom};
-    o[QStringLiteral("pages")] = U8(f, 12);
+    o[QStringLiteral("pages")] = U8(f, kPageCountOffset);
     o[QStringLiteral("bytes")] = f.size();
     return o;
 }
@@ -137,24 +139,26 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
     case CardSlot::Pages: {
         o = AreaFileJson(f);
         QJsonArray entries;
-        for (int k = 0; k < U8(f, 12); ++k) {
-            const int at = 13 + 4 * k;
-            const int code = U8(f, at + 2);
-            entries.append(QJsonObject{{QStringLiteral("effect"), U8(f, at)},
-                                       {QStringLiteral("reserved"), U8(f, at + 1)},
-                                       {QStringLiteral("speed"), code <= 15 ? code : code / 2},
-                                       {QStringLiteral("dwell"), U8(f, at + 3)}});
+        for (int k = 0; k < U8(f, kPageCountOffset); ++k) {
+            const PageEntry entry = DecodePageEntry(f.constData() + kPageHeaderBytes + kPageEntryBytes * k);
+            entries.append(QJsonObject{{QStringLiteral("effect"), entry.effect},
+                                       {QStringLiteral("reserved"), entry.reserved},
+                                       {QStringLiteral("speed"), entry.speed},
+                                       {QStringLiteral("dwell"), entry.dwell}});
         }
         o[QStringLiteral("entries")] = entries;
         break;
     }
     case CardSlot::Subtitle:
+    {
         o = AreaFileJson(f);
-        o[QStringLiteral("style")] = U8(f, 13);
-        o[QStringLiteral("reserved")] = U8(f, 14);
-        o[QStringLiteral("speed")] = U8(f, 15);
-        o[QStringLiteral("dwell")] = U8(f, 16);
+        const SubtitleEntry entry = DecodeSubtitleEntry(f.constData() + kSubtitleEntryOffset);
+        o[QStringLiteral("style")] = entry.style;
+        o[QStringLiteral("reserved")] = entry.reserved;
+        o[QStringLiteral("speed")] = entry.speed;
+        o[QStringLiteral("dwell")] = entry.dwell;
         break;
+    }
     case CardSlot::Glyphs:
         o[QStringLiteral("width")] = U8(f, 3);
         o[QStringLiteral("height")] = U8(f, 4);
@@ -214,17 +218,24 @@ void DrawTestPattern(QImage &img, int pattern)
     }
 }
 
-// Page 1 of a page or subtitle frame at its rectangle.
-void DrawFirstPage(QImage &img, const CardScreenMemory &m, const QByteArray &frame, int headerBytes, int moduleType)
+// The stored page count of a page or subtitle frame; 0 when the frame is shorter than its head.
+int PageCountOf(const QByteArray &frame)
 {
-    if (frame.size() < 13 || U8(frame, 12) == 0)
+    return frame.size() < kPageHeaderBytes ? 0 : U8(frame, kPageCountOffset);
+}
+
+// Page 1 of a page or subtitle frame at its rectangle, its rasters starting at `rastersAt`.
+void DrawFirstPage(QImage &img, const CardScreenMemory &m, const QByteArray &frame, qsizetype rastersAt,
+                   int moduleType)
+{
+    if (PageCountOf(frame) == 0)
         return;
     const AreaRect rect = ReadAreaRect(frame);
     if (rect.Width() <= 0 || rect.Height() <= 0)
         return;
     const int mode = FrameColourMode(m, frame);
     const qint64 pageBytes = AreaPageBytes(rect.Width(), rect.Height(), mode);
-    const qint64 start = headerBytes;
+    const qint64 start = rastersAt;
     if (start >= frame.size())
         return;
     const QByteArrayView raster = QByteArrayView(frame).sliced(start, std::min<qint64>(pageBytes, frame.size() - start));
@@ -355,7 +366,7 @@ QSize ScreenSize(const CardScreenMemory &m)
     int h = 0;
     for (CardSlot slot : {CardSlot::Pages, CardSlot::Subtitle}) {
         const QByteArray &f = m[slot];
-        if (f.size() < 13)
+        if (f.size() < kPageHeaderBytes)
             continue;
         const AreaRect rect = ReadAreaRect(f);
         w = std::max(w, rect.right + 1);
@@ -462,9 +473,9 @@ QImage RenderCardScreen(const CardScreenMemory &m, int moduleType)
     if (pattern != 0) {
         DrawTestPattern(img, pattern);
     } else {
-        DrawFirstPage(img, m, m[CardSlot::Pages], 13 + 4 * (m[CardSlot::Pages].size() > 12 ? U8(m[CardSlot::Pages], 12) : 0),
-                      moduleType);
-        DrawFirstPage(img, m, m[CardSlot::Subtitle], 17, moduleType);
+        const QByteArray &pages = m[CardSlot::Pages];
+        DrawFirstPage(img, m, pages, kPageHeaderBytes + kPageEntryBytes * PageCountOf(pages), moduleType);
+        DrawFirstPage(img, m, m[CardSlot::Subtitle], kSubtitleRasterOffset, moduleType);
         const GlyphFont glyphs(m[CardSlot::Glyphs]);
         DrawClock(img, m, glyphs, moduleType);
         DrawTemperature(img, m, glyphs, moduleType);
