@@ -13,7 +13,9 @@ GridRect TCustomEasyGrid::ExpandToBlocks(const GridRect &rect) const
     const GridRect start = rect.Normalized().Intersected(GridBounds());
     if (start.IsEmpty())
         return start;
-    GridRect grown = MergeRect(start.Left, start.Top).United(MergeRect(start.Right, start.Bottom));
+    const CellStore &cells = content_.Cells;
+    auto blockAt = [&cells](int col, int row) { return cells.At(col, row).MergeRectAt(col, row); };
+    GridRect grown = blockAt(start.Left, start.Top).United(blockAt(start.Right, start.Bottom));
     // Only the edge cells can belong to a block that reaches outside. The rectangle only grows, so an
     // edge cell that lay inside the previous rectangle was an edge cell of it and has been looked at.
     GridRect seen{1, 1, 0, 0};
@@ -21,7 +23,7 @@ GridRect TCustomEasyGrid::ExpandToBlocks(const GridRect &rect) const
         GridRect next = grown;
         auto visit = [&](int col, int row) {
             if (!seen.Contains(col, row))
-                next = next.United(MergeRect(col, row));
+                next = next.United(blockAt(col, row));
         };
         for (int col = grown.Left; col <= grown.Right; ++col) {
             visit(col, grown.Top);

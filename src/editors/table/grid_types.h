@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <exception>
 
 // The vocabulary of the table grid: cell coordinates and rectangles, colours as the table file
@@ -73,11 +74,22 @@ struct GridRect {
     {
         return other.Left <= Right && other.Right >= Left && other.Top <= Bottom && other.Bottom >= Top;
     }
-    GridRect United(const GridRect &other) const;
-    GridRect Intersected(const GridRect &other) const;
+    GridRect United(const GridRect &other) const
+    {
+        return {std::min(Left, other.Left), std::min(Top, other.Top), std::max(Right, other.Right),
+                std::max(Bottom, other.Bottom)};
+    }
+    GridRect Intersected(const GridRect &other) const
+    {
+        return {std::max(Left, other.Left), std::max(Top, other.Top), std::min(Right, other.Right),
+                std::min(Bottom, other.Bottom)};
+    }
     GridRect Translated(int dCol, int dRow) const { return {Left + dCol, Top + dRow, Right + dCol, Bottom + dRow}; }
     // Left <= Right and Top <= Bottom.
-    GridRect Normalized() const;
+    GridRect Normalized() const
+    {
+        return {std::min(Left, Right), std::min(Top, Bottom), std::max(Left, Right), std::max(Top, Bottom)};
+    }
 
     friend bool operator==(const GridRect &, const GridRect &) = default;
 };

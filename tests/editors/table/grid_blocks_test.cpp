@@ -12,13 +12,14 @@ TEST_F(GridBlocksTest, ExpandToBlocksGrowsUntilNoBlockIsCut)
     grid.SetRowCount(10);
     ASSERT_TRUE(grid.MergeCells({2, 2, 3, 3}, false));
     ASSERT_TRUE(grid.MergeCells({4, 3, 5, 4}, false)); // reached only through the first block
+    ASSERT_TRUE(grid.MergeCells({5, 2, 6, 2}, false)); // reached only through the second
     ASSERT_TRUE(grid.MergeCells({6, 8, 8, 8}, false));
     const QList<std::pair<GridRect, GridRect>> cases = {
         {{1, 1, 1, 1}, {1, 1, 1, 1}},
         {{3, 3, 3, 3}, {2, 2, 3, 3}},
         {{1, 1, 2, 2}, {1, 1, 3, 3}},
-        {{3, 2, 4, 2}, {2, 2, 5, 4}}, // a chain: block one, then block two
-        {{4, 2, 2, 2}, {2, 2, 5, 4}}, // corners given the other way round
+        {{3, 2, 4, 2}, {2, 2, 6, 4}}, // a chain: block one, then two, then three
+        {{4, 2, 2, 2}, {2, 2, 6, 4}}, // corners given the other way round
         {{7, 7, 7, 8}, {6, 7, 8, 8}},
         {{1, 1, 9, 9}, {1, 1, 9, 9}},
     };
