@@ -55,11 +55,11 @@ enum class PageCountRule { Zero, FileCount };
 // How a receiver knows where a frame ends; the frames carry no common length field.
 enum class LengthRule {
     Fixed,        // always `fixedLength` bytes
-    ScheduleList, // 4 + 23 * byte 2
+    ScheduleList, // ScheduleFrameBytes of the page count at byte 2
     FileDownload, // the file's bytes and a fixed 8-byte tail; no length is sent
     PageFile,     // PageFileSize, from the main area's rectangle and the file's page count P
     SubtitleFile, // SubtitleFileSize, from the subtitle area's rectangle and P
-    Glyphs,       // 6 + 81 * w * h / 8, w and h at bytes 3 and 4
+    Glyphs,       // GlyphFrameBytes of 81 * w * h / 8, w and h at bytes 3 and 4
 };
 
 struct CommandSpec {

@@ -1,5 +1,6 @@
 #include "comm/exchange.h"
 
+#include "comm/frame_layout.h"
 #include "config/screen_info.h"
 
 namespace pelvoro {
@@ -12,9 +13,9 @@ CardFamily CardFamilyOf(const QString &cardType)
 QByteArray SerialPreamble(CardFamily family, quint8 address, QByteArrayView frame, quint8 pageCount, bool broadcast)
 {
     const char a = char(broadcast ? kBroadcastAddress : address);
-    QByteArray preamble(2, a);
+    QByteArray preamble(kPreambleAddressBytes, a);
     if (family == CardFamily::ZpKq) {
-        for (int i = 1; i <= 3; ++i)
+        for (int i = kFrameCode; i < kFrameCode + kZpKqPreambleFrameBytes; ++i)
             preamble.append(frame.size() > i ? frame[i] : char(0));
         preamble.append(char(pageCount));
     }
@@ -28,7 +29,7 @@ QByteArray SerialPreamble(CardFamily family, const SendRequest &request, bool br
 
 QByteArray NetworkPreamble(quint8 address)
 {
-    return QByteArray(2, char(address));
+    return QByteArray(kPreambleAddressBytes, char(address));
 }
 
 QByteArray CardAcknowledgement(quint8 address)

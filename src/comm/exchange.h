@@ -15,8 +15,12 @@ namespace pelvoro {
 // answers it.
 inline constexpr quint8 kBroadcastAddress = 0xBB;
 
-// "Normal" cards take a two-byte preamble; the "ZP-KQ/TQ" family six bytes.
+// "Normal" cards take a two-byte preamble, the address twice; the "ZP-KQ/TQ" family six bytes, the
+// address twice, the frame's bytes from its command code on, and the page count.
 enum class CardFamily { Normal, ZpKq };
+inline constexpr int kPreambleAddressBytes = 2;
+inline constexpr int kZpKqPreambleFrameBytes = 3;
+inline constexpr int kZpKqPreambleBytes = kPreambleAddressBytes + kZpKqPreambleFrameBytes + 1;
 CardFamily CardFamilyOf(const QString &cardType);
 
 // Serial: A, A for a "Normal" card; A, A, frame bytes 1..3 and the page count for a "ZP-KQ/TQ" card
@@ -25,7 +29,7 @@ QByteArray SerialPreamble(CardFamily family, quint8 address, QByteArrayView fram
 QByteArray SerialPreamble(CardFamily family, const SendRequest &request, bool broadcast);
 inline qsizetype SerialPreambleLength(CardFamily family)
 {
-    return family == CardFamily::ZpKq ? 6 : 2;
+    return family == CardFamily::ZpKq ? kZpKqPreambleBytes : kPreambleAddressBytes;
 }
 // Network: A, A.
 QByteArray NetworkPreamble(quint8 address);

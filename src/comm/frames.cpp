@@ -8,27 +8,40 @@
 #include "pages/page_store.h"
 #include "pages/subtitle_store.h"
 
+#include <cstring>
+
 namespace pelvoro {
 namespace {
 
-// The move style is the first byte of the subtitle file's entry.
-constexpr qsizetype kSubtitleStyleOffset = kSubtitleEntryOffset;
+// The clock height that the clock and temperature frames flag as 0; any other is 1.
+constexpr int kShortClockHeight = 16;
 
 quint8 Address(int screenIndex)
 {
     return quint8(screenIndex + 1);
 }
 
-void Put16High(QByteArray &f, int value)
+// A frame of `length` bytes for a screen: address and code in place, the data 0 until written, the
+// end marker last.
+CommandFrame NewFrame(int screenIndex, CommandCode code, qint64 length)
 {
-    f.append(char((value >> 8) & 0xFF));
-    f.append(char(value & 0xFF));
+    CommandFrame f(length, '\0');
+    f[kFrameAddress] = char(Address(screenIndex));
+    f[kFrameCode] = char(code);
+    f[f.size() - kFrameEndBytes] = char(kFrameEnd);
+    return f;
 }
 
-void Put16Low(QByteArray &f, int value)
+void Put16High(QByteArray &f, qsizetype at, int value)
 {
-    f.append(char(value & 0xFF));
-    f.append(char((value >> 8) & 0xFF));
+    f[at] = char((value >> 8) & 0xFF);
+    f[at + 1] = char(value & 0xFF);
+}
+
+void Put16Low(QByteArray &f, qsizetype at, int value)
+{
+    f[at] = char(value & 0xFF);
+    f[at + 1] = char((value >> 8) & 0xFF);
 }
 
 int Get16Low(QByteArrayView f, qsizetype offset)
@@ -36,29 +49,45 @@ int Get16Low(QByteArrayView f, qsizetype offset)
     return quint8(f[offset]) | (quint8(f[offset + 1]) << 8);
 }
 
-// 0 for the 16-dot clock, 1 for any other height; the temperature frame carries it too.
-char ClockHeightFlag(const ScreenInfo &screen)
+// The count of the data bytes after a count field, up to the end marker: one byte at kFrameCount,
+// or two (high byte first) at `at`.
+void PutCount(QByteArray &f)
 {
-    return screen.ClockHeight == 16 ? 0 : 1;
+    f[kFrameCount] = char(f.size() - (kFrameCount + 1) - kFrameEndBytes);
 }
 
-struct TimeFields {
-    quint8 second, minute, hour, day, month, weekday, year;
-};
+void PutCount16(QByteArray &f, qsizetype at)
+{
+    Put16High(f, at, int(f.size() - (at + 2) - kFrameEndBytes));
+}
+
+char ClockHeightFlag(const ScreenInfo &screen)
+{
+    return screen.ClockHeight == kShortClockHeight ? 0 : 1;
+}
+
+using TimeFields = std::array<quint8, kTimeBytes>;
 
 // One reading of the clock gives every field.
 TimeFields TakeTime(const QDateTime &now)
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    return {Bcd(time.second()), Bcd(time.minute()), Bcd(time.hour()), Bcd(date.day()), Bcd(date.month()),
-            Bcd(date.dayOfWeek() % 7), Bcd(date.year() % 100)};
+    TimeFields t{};
+    t[kTimeSecond] = Bcd(time.second());
+    t[kTimeMinute] = Bcd(time.minute());
+    t[kTimeHour] = Bcd(time.hour());
+    t[kTimeDay] = Bcd(date.day());
+    t[kTimeMonth] = Bcd(date.month());
+    t[kTimeWeekday] = Bcd(date.dayOfWeek() % 7);
+    t[kTimeYear] = Bcd(date.year() % 100);
+    return t;
 }
 
-void PutTime(QByteArray &f, const TimeFields &t)
+void PutTime(QByteArray &f, qsizetype at, const TimeFields &t)
 {
-    for (quint8 b : {t.second, t.minute, t.hour, t.day, t.month, t.weekday, t.year})
-        f.append(char(b));
+    for (int i = 0; i < kTimeBytes; ++i)
+        f[at + i] = char(t[size_t(i)]);
 }
 
 FrameResult Refused(const QString &error)
@@ -77,10 +106,10 @@ FrameResult CheckAreaFile(QByteArrayView file, quint8 code, int colourMode)
         return Refused(
             QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(file.size()).arg(kPageHeaderBytes));
     }
-    if (quint8(file[1]) != code) {
+    if (quint8(file[kFrameCode]) != code) {
         return Refused(QStringLiteral("第2字节应为0x%1，实际为0x%2")
                            .arg(code, 2, 16, QLatin1Char('0'))
-                           .arg(quint8(file[1]), 2, 16, QLatin1Char('0')));
+                           .arg(quint8(file[kFrameCode]), 2, 16, QLatin1Char('0')));
     }
     const FrameExtent extent = ProbeFrameExtent(file, colourMode);
     if (extent.status == FrameExtent::Invalid)
@@ -145,127 +174,110 @@ ClockAndTemperaturePositions SamplePositions(const ScreenInfo &screen, const QDa
 quint8 ColourCode(int colourIndex, int moduleType)
 {
     const quint8 t = quint8(colourIndex + 1);
-    if (moduleType == 1 && (t == 1 || t == 2))
-        return t == 1 ? 2 : 1;
+    if (moduleType == 1 && (t == kColourCodeRed || t == kColourCodeGreen))
+        return t == kColourCodeRed ? kColourCodeGreen : kColourCodeRed;
     return t;
 }
 
 CommandFrame BuildParamFrame(int screenIndex, const ScreenInfo &s)
 {
-    CommandFrame f;
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeScreenParams));
-    f.append(char(0x08));
-    Put16High(f, s.Width);
-    Put16High(f, s.Height);
-    f.append(char(s.ColorMode + 1));
-    f.append(char((s.DataMirror + 4 * s.DataFlow + 16 * s.DataPolarity + 64 * s.OePolarity) & 0xFF));
-    f.append(char(s.LineOrder));
-    f.append(char(s.DataFlow));
-    f.append(char(kFrameEnd));
+    CommandFrame f = NewFrame(screenIndex, kCodeScreenParams, kParamFrameBytes);
+    PutCount(f);
+    Put16High(f, kParamFrameWidth, s.Width);
+    Put16High(f, kParamFrameHeight, s.Height);
+    f[kParamFrameColours] = char(s.ColorMode + 1);
+    f[kParamFrameSignals] = char((s.DataMirror + 4 * s.DataFlow + 16 * s.DataPolarity + 64 * s.OePolarity) & 0xFF);
+    f[kParamFrameLineOrder] = char(s.LineOrder);
+    f[kParamFrameDataFlow] = char(s.DataFlow);
     return f;
 }
 
 CommandFrame BuildClockFrame(int screenIndex, const ScreenInfo &s, LabelPosition clock, const QDateTime &now)
 {
-    // ClockParts holds year, month, day, weekday, hour, minute, second; the frame lists them from the
-    // second upward.
-    static constexpr int kShownOrder[] = {6, 5, 4, 2, 1, 3, 0};
-    CommandFrame f;
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeClock));
-    f.append(char(AreaFlags(s)));
-    f.append(char(0x00));
-    f.append(char(0x17));
-    f.append(ClockHeightFlag(s));
-    f.append(char(s.ClockFormat));
-    f.append(char(ColourCode(s.ClockColor, s.ModuleType)));
-    for (int part : kShownOrder)
-        f.append(char(s.ClockParts[size_t(part)] ? 1 : 0));
-    PutTime(f, TakeTime(now));
-    Put16Low(f, clock.x);
-    Put16Low(f, clock.y);
-    f.append(char(0));
-    f.append(char(0));
-    f.append(char(kFrameEnd));
+    CommandFrame f = NewFrame(screenIndex, kCodeClock, kClockFrameBytes);
+    f[kClockFrameAreas] = char(AreaFlags(s));
+    PutCount16(f, kClockFrameCount);
+    f[kClockFrameTall] = ClockHeightFlag(s);
+    f[kClockFrameFormat] = char(s.ClockFormat);
+    f[kClockFrameColour] = char(ColourCode(s.ClockColor, s.ModuleType));
+    for (int field = 0; field < kTimeBytes; ++field)
+        f[kClockFrameShown + field] = char(s.ClockParts[size_t(kClockPartOfField[size_t(field)])] ? 1 : 0);
+    PutTime(f, kClockFrameTime, TakeTime(now));
+    Put16Low(f, kClockFrameX, clock.x);
+    Put16Low(f, kClockFrameY, clock.y);
     return f;
 }
 
 CommandFrame BuildTempFrame(int screenIndex, const ScreenInfo &s, LabelPosition temperature)
 {
-    CommandFrame f;
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeTemperature));
-    f.append(char(AreaFlags(s)));
-    f.append(char(0x00));
-    f.append(char(0x09));
-    f.append(ClockHeightFlag(s));
-    f.append(char(s.TempFormat));
-    f.append(char(ColourCode(s.TempColor, s.ModuleType)));
-    Put16Low(f, temperature.x);
-    Put16Low(f, temperature.y);
-    f.append(char(0));
-    f.append(char(0));
-    f.append(char(kFrameEnd));
+    CommandFrame f = NewFrame(screenIndex, kCodeTemperature, kTempFrameBytes);
+    f[kTempFrameAreas] = char(AreaFlags(s));
+    PutCount16(f, kTempFrameCount);
+    f[kTempFrameTall] = ClockHeightFlag(s);
+    f[kTempFrameFormat] = char(s.TempFormat);
+    f[kTempFrameColour] = char(ColourCode(s.TempColor, s.ModuleType));
+    Put16Low(f, kTempFrameX, temperature.x);
+    Put16Low(f, kTempFrameY, temperature.y);
     return f;
 }
 
 CommandFrame BuildTimeSyncFrame(int screenIndex, const QDateTime &now)
 {
-    CommandFrame f;
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeTimeSync));
-    f.append(char(0x07));
-    PutTime(f, TakeTime(now));
-    f.append(char(kFrameEnd));
+    CommandFrame f = NewFrame(screenIndex, kCodeTimeSync, kTimeSyncFrameBytes);
+    PutCount(f);
+    PutTime(f, kTimeSyncFrameTime, TakeTime(now));
     return f;
 }
 
 CommandFrame BuildPowerFrame(int screenIndex, bool on)
 {
-    const char f[] = {char(Address(screenIndex)), char(kCodePower), 0x01, char(on ? 0x00 : 0x01), char(kFrameEnd)};
-    return CommandFrame(f, sizeof f);
+    CommandFrame f = NewFrame(screenIndex, kCodePower, kPowerFrameBytes);
+    PutCount(f);
+    f[kPowerFrameState] = char(on ? kPowerOn : kPowerOff);
+    return f;
 }
 
 CommandFrame BuildTestFrame(int screenIndex, quint8 pattern)
 {
-    const char f[] = {char(Address(screenIndex)), char(kCodeTestPattern), 0x01, char(pattern), char(kFrameEnd)};
-    return CommandFrame(f, sizeof f);
+    CommandFrame f = NewFrame(screenIndex, kCodeTestPattern, kTestFrameBytes);
+    PutCount(f);
+    f[kTestFramePattern] = char(pattern);
+    return f;
 }
 
 CommandFrame BuildCancelScheduleFrame(int screenIndex)
 {
-    const char f[] = {char(Address(screenIndex)), char(kCodeCancelSchedule), 0x00, char(kFrameEnd)};
-    return CommandFrame(f, sizeof f);
+    CommandFrame f = NewFrame(screenIndex, kCodeCancelSchedule, kCancelScheduleFrameBytes);
+    PutCount(f);
+    return f;
 }
 
 QByteArray ScheduleEntry(int page, const ScheduleRecord &r)
 {
-    constexpr char kNone = char(0xFF);
-    QByteArray e(23, kNone);
-    e[0] = char(page);
+    QByteArray e(kScheduleEntryBytes, char(kNoWindow));
+    e[kScheduleEntryPage] = char(page);
     if (r.timeLimited) {
-        e[2] = char(Bcd(r.startSecond));
-        e[3] = char(Bcd(r.startMinute));
-        e[4] = char(Bcd(r.startHour));
-        e[9] = char(Bcd(r.endSecond));
-        e[10] = char(Bcd(r.endMinute));
-        e[11] = char(Bcd(r.endHour));
+        e[kScheduleEntryStartTime + kWindowSecond] = char(Bcd(r.startSecond));
+        e[kScheduleEntryStartTime + kWindowMinute] = char(Bcd(r.startMinute));
+        e[kScheduleEntryStartTime + kWindowHour] = char(Bcd(r.startHour));
+        e[kScheduleEntryEndTime + kWindowSecond] = char(Bcd(r.endSecond));
+        e[kScheduleEntryEndTime + kWindowMinute] = char(Bcd(r.endMinute));
+        e[kScheduleEntryEndTime + kWindowHour] = char(Bcd(r.endHour));
     }
     if (r.dateLimited) {
-        e[5] = char(Bcd(r.startDay));
-        e[6] = char(Bcd(r.startMonth));
-        e[8] = char(Bcd(r.startYear));
-        e[12] = char(Bcd(r.endDay));
-        e[13] = char(Bcd(r.endMonth));
-        e[15] = char(Bcd(r.endYear));
+        e[kScheduleEntryStartDate + kWindowDay] = char(Bcd(r.startDay));
+        e[kScheduleEntryStartDate + kWindowMonth] = char(Bcd(r.startMonth));
+        e[kScheduleEntryStartDate + kWindowYear] = char(Bcd(r.startYear));
+        e[kScheduleEntryEndDate + kWindowDay] = char(Bcd(r.endDay));
+        e[kScheduleEntryEndDate + kWindowMonth] = char(Bcd(r.endMonth));
+        e[kScheduleEntryEndDate + kWindowYear] = char(Bcd(r.endYear));
     }
     bool anyDay = false;
     for (bool day : r.weekdays)
         anyDay |= day;
     if (anyDay) {
-        for (int i = 0; i < 7; ++i)
-            e[16 + i] = char(r.weekdays[size_t(i)] ? 1 : 0);
+        for (size_t i = 0; i < r.weekdays.size(); ++i)
+            e[kScheduleEntryWeekdays + qsizetype(i)] = char(r.weekdays[i] ? 1 : 0);
     }
     return e;
 }
@@ -276,32 +288,28 @@ FrameResult BuildScheduleFrame(int screenIndex, std::span<const ScheduleRecord> 
         return Refused(QStringLiteral("文件列表中的页码有错！"));
     FrameResult result;
     CommandFrame &f = result.frame;
-    f.reserve(qsizetype(4 + 23 * pages.size()));
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeSchedule));
-    f.append(char(pages.size()));
-    for (size_t k = 0; k < pages.size(); ++k)
-        f.append(ScheduleEntry(int(k + 1), pages[k]));
-    f.append(char(kFrameEnd));
+    f = NewFrame(screenIndex, kCodeSchedule, ScheduleFrameBytes(qint64(pages.size())));
+    f[kFrameCount] = char(pages.size());
+    for (size_t k = 0; k < pages.size(); ++k) {
+        const QByteArray entry = ScheduleEntry(int(k + 1), pages[k]);
+        std::memcpy(f.data() + kScheduleFrameEntries + kScheduleEntryBytes * qsizetype(k), entry.constData(),
+                    size_t(kScheduleEntryBytes));
+    }
     return result;
 }
 
 FrameResult BuildImageFrame(int screenIndex, int subKind, QByteArrayView file)
 {
-    if (subKind != 0 && subKind != 1)
+    if (subKind != kFileKindFpga && subKind != kFileKindOutdoor)
         return Refused(QStringLiteral("下载类型%1无效（0为FPGA程序，1为户外配置）").arg(subKind));
     if (file.isEmpty())
         return Refused(QStringLiteral("文件长度为0"));
     FrameResult result;
     CommandFrame &f = result.frame;
-    f.reserve(file.size() + 13);
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeFileDownload));
-    f.append(char(subKind));
-    f.append(char(0));
-    f.append(char(0));
-    f.append(file);
-    f.append(reinterpret_cast<const char *>(kFileDownloadTail), sizeof kFileDownloadTail);
+    f = NewFrame(screenIndex, kCodeFileDownload, FileFrameBytes(file.size()));
+    f[kFileFrameKind] = char(subKind);
+    std::memcpy(f.data() + kFileFrameData, file.data(), size_t(file.size()));
+    std::memcpy(f.data() + kFileFrameData + file.size(), kFileDownloadTail, sizeof kFileDownloadTail);
     return result;
 }
 
@@ -314,13 +322,14 @@ FrameResult LoadSubtitleFrame(QByteArrayView file, int colourMode)
 {
     FrameResult result = CheckAreaFile(file, kCodeSubtitlePages, colourMode);
     if (result)
-        result.frame[kSubtitleStyleOffset] = char(result.frame[kSubtitleStyleOffset] == 0 ? 0x20 : 0x01);
+        result.frame[kSubtitleFrameStyle] =
+            char(result.frame[kSubtitleFrameStyle] == kScrollLeft ? kSentScrollLeft : kSentOtherStyle);
     return result;
 }
 
 qsizetype GlyphBytes(int width, int height)
 {
-    return qsizetype(81) * width * height / 8;
+    return qsizetype(kGlyphCells) * width * height / 8;
 }
 
 FrameResult BuildGlyphFrame(int screenIndex, int width, int height, QByteArrayView glyphs)
@@ -336,14 +345,11 @@ FrameResult BuildGlyphFrame(int screenIndex, int width, int height, QByteArrayVi
     }
     FrameResult result;
     CommandFrame &f = result.frame;
-    f.reserve(glyphs.size() + 6);
-    f.append(char(Address(screenIndex)));
-    f.append(char(kCodeGlyphs));
-    f.append(char(0x51));
-    f.append(char(width));
-    f.append(char(height));
-    f.append(glyphs);
-    f.append(char(kFrameEnd));
+    f = NewFrame(screenIndex, kCodeGlyphs, GlyphFrameBytes(glyphs.size()));
+    f[kGlyphFrameCells] = char(kGlyphCells);
+    f[kGlyphFrameWidth] = char(width);
+    f[kGlyphFrameHeight] = char(height);
+    std::memcpy(f.data() + kGlyphFrameData, glyphs.data(), size_t(glyphs.size()));
     return result;
 }
 
@@ -360,24 +366,24 @@ qint64 AreaPageBytes(int width, int height, int colourMode)
 
 FrameExtent ProbeFrameExtent(QByteArrayView start, int colourMode)
 {
-    if (start.size() < 2)
-        return Need(2);
-    const CommandSpec *spec = FindCommand(quint8(start[1]));
+    if (start.size() <= kFrameCode)
+        return Need(kFrameCode + 1);
+    const CommandSpec *spec = FindCommand(quint8(start[kFrameCode]));
     if (!spec)
-        return Invalid(QStringLiteral("未知命令0x%1").arg(quint8(start[1]), 2, 16, QLatin1Char('0')));
+        return Invalid(QStringLiteral("未知命令0x%1").arg(quint8(start[kFrameCode]), 2, 16, QLatin1Char('0')));
     switch (spec->length) {
     case LengthRule::Fixed:
         return Known(spec->fixedLength);
     case LengthRule::ScheduleList:
-        if (start.size() < 3)
-            return Need(3);
-        return Known(4 + 23 * qint64(quint8(start[2])));
+        if (start.size() <= kFrameCount)
+            return Need(kFrameCount + 1);
+        return Known(ScheduleFrameBytes(quint8(start[kFrameCount])));
     case LengthRule::FileDownload:
         return {FrameExtent::EndsWithTail, kMinFileFrame, {}};
     case LengthRule::Glyphs:
-        if (start.size() < 5)
-            return Need(5);
-        return Known(6 + GlyphBytes(quint8(start[3]), quint8(start[4])));
+        if (start.size() < kGlyphFrameData)
+            return Need(kGlyphFrameData);
+        return Known(GlyphFrameBytes(GlyphBytes(quint8(start[kGlyphFrameWidth]), quint8(start[kGlyphFrameHeight]))));
     case LengthRule::PageFile:
     case LengthRule::SubtitleFile: {
         if (start.size() < kPageHeaderBytes)
@@ -397,7 +403,7 @@ FrameExtent ProbeFrameExtent(QByteArrayView start, int colourMode)
 
 bool IsWholeFrame(QByteArrayView frame, int colourMode)
 {
-    if (frame.size() < 4 || quint8(frame.back()) != kFrameEnd)
+    if (frame.size() < kMinFrameBytes || quint8(frame.back()) != kFrameEnd)
         return false;
     const FrameExtent extent = ProbeFrameExtent(frame, colourMode);
     if (extent.status == FrameExtent::Known)

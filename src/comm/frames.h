@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/command_registry.h"
+#include "comm/frame_layout.h"
 #include "comm/schedule_record.h"
 
 #include <QByteArray>
@@ -72,7 +73,6 @@ QByteArray ScheduleEntry(int page, const ScheduleRecord &schedule);
 // 0xCC, V + 13 bytes: sub-kind 0 FPGA image, 1 outdoor configuration; the file as it stands and
 // the fixed tail. Refused for an empty file or another sub-kind.
 FrameResult BuildImageFrame(int screenIndex, int subKind, QByteArrayView file);
-inline constexpr quint8 kFileDownloadTail[] = {0x05, 0x00, 0x12, 0x25, 0x12, 0x01, 0x05, kFrameEnd};
 
 // 0xD1: the page file is the frame, byte for byte; the page count is its byte 12. The file is
 // checked against its own layout (header, code, a size that agrees with the rectangle, the page
@@ -102,7 +102,6 @@ struct FrameExtent {
     qint64 length = 2;
     QString error;
 };
-inline constexpr qint64 kMinFileFrame = 14;
 // No frame a controller can hold comes near this; a header claiming more is damaged.
 inline constexpr qint64 kMaxFrameBytes = qint64(64) * 1024 * 1024;
 FrameExtent ProbeFrameExtent(QByteArrayView start, int colourMode);

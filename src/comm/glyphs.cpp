@@ -1,5 +1,6 @@
 #include "comm/glyphs.h"
 
+#include "comm/frame_layout.h"
 #include "pages/raster.h"
 
 #include <QPainter>
@@ -17,6 +18,27 @@ constexpr std::array<GlyphString, 46> kGlyphSet = {{
     {u"年", 2}, {u"月", 2}, {u"日", 2}, {u"星", 2}, {u"期", 2}, {u"时", 2}, {u"分", 2}, {u"秒", 2},
     {u"天", 2}, {u"周", 2}, {u"温", 2}, {u"湿", 2}, {u"度", 2}, {u"℃", 2},
 }};
+
+constexpr bool SameText(const char16_t *a, const char16_t *b)
+{
+    for (; *a && *a == *b; ++a, ++b) {
+    }
+    return *a == *b;
+}
+
+constexpr int CellsOfSet()
+{
+    int cells = 0;
+    for (const GlyphString &g : kGlyphSet)
+        cells += g.cells;
+    return cells;
+}
+
+// The glyph frame announces the set's cells; the readers find these strings by position.
+static_assert(CellsOfSet() == kGlyphCells);
+static_assert(SameText(kGlyphSet[kGlyphEnglishWeekdays].text, u"Mon")
+              && SameText(kGlyphSet[kGlyphEnglishWeekdays + 6].text, u"Sun"));
+static_assert(SameText(kGlyphSet[kGlyphDayOfMonth].text, u"日") && SameText(kGlyphSet[kGlyphDayOfMonth - 1].text, u"月"));
 
 constexpr std::array<int, 16> kPointSizes = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 50};
 

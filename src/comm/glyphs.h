@@ -33,6 +33,10 @@ struct GlyphString {
 
 // The 46 strings in the order they are sent: symbols, digits, English weekdays, Chinese words.
 std::span<const GlyphString> GlyphSet();
+// Where a reader of the set finds the English weekdays ("Mon" to "Sun", seven strings) and the "日"
+// of the day of the month (the set holds "日" twice; the first is Sunday's).
+inline constexpr int kGlyphEnglishWeekdays = 18;
+inline constexpr int kGlyphDayOfMonth = 34;
 
 // Packed size of the whole set: 81 * w * h / 8 bytes.
 qsizetype GlyphSetBytes(GlyphCell cell);

@@ -2,6 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "comm/bcd.h"
+#include "comm/frame_layout.h"
 #include "comm/frames.h"
 #include "comm/glyphs.h"
 #include "config/screen_info.h"
@@ -41,6 +42,24 @@ QString TwoBcd(const QByteArray &f, std::initializer_list<int> offsets, QChar se
     return parts.join(separator);
 }
 
+// "2006-12-31 23:59:07" from the clock fields at `at`.
+QString BcdDateTime(const QByteArray &f, int at)
+{
+    return QStringLiteral("20") + TwoBcd(f, {at + kTimeYear, at + kTimeMonth, at + kTimeDay}, QLatin1Char('-'))
+           + QLatin1Char(' ') + TwoBcd(f, {at + kTimeHour, at + kTimeMinute, at + kTimeSecond}, QLatin1Char(':'));
+}
+
+// A schedule entry's window fields: "23:59:07" and "06-12-31".
+QString WindowTime(const QByteArray &e, int at)
+{
+    return TwoBcd(e, {at + kWindowHour, at + kWindowMinute, at + kWindowSecond}, QLatin1Char(':'));
+}
+
+QString WindowDate(const QByteArray &e, int at)
+{
+    return TwoBcd(e, {at + kWindowYear, at + kWindowMonth, at + kWindowDay}, QLatin1Char('-'));
+}
+
 // The colour mode a page or subtitle frame was cut with: by the screen parameters, else by the
 // frame's own length.
 int FrameColourMode(const CardScreenMemory &m, const QByteArray &frame)
@@ -69,66 +88,66 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
     case CardSlot::Params:
         o[QStringLiteral("width")] = m.Width();
         o[QStringLiteral("height")] = m.Height();
-        o[QStringLiteral("colours")] = U8(f, 7);
-        o[QStringLiteral("signals")] = U8(f, 8);
-        o[QStringLiteral("lineOrder")] = U8(f, 9);
-        o[QStringLiteral("dataFlow")] = U8(f, 10);
+        o[QStringLiteral("colours")] = U8(f, kParamFrameColours);
+        o[QStringLiteral("signals")] = U8(f, kParamFrameSignals);
+        o[QStringLiteral("lineOrder")] = U8(f, kParamFrameLineOrder);
+        o[QStringLiteral("dataFlow")] = U8(f, kParamFrameDataFlow);
         break;
     case CardSlot::Clock: {
-        static const char *const kParts[] = {"second", "minute", "hour", "day", "month", "weekday", "year"};
+        static const char *const kFieldNames[kTimeBytes] = {"second", "minute", "hour", "day",
+                                                            "month",  "weekday", "year"};
         QJsonObject shown;
-        for (int i = 0; i < 7; ++i)
-            shown[QLatin1String(kParts[i])] = U8(f, 8 + i) != 0;
-        o[QStringLiteral("areas")] = U8(f, 2);
-        o[QStringLiteral("tall")] = U8(f, 5);
-        o[QStringLiteral("format")] = U8(f, 6);
-        o[QStringLiteral("colour")] = U8(f, 7);
+        for (int i = 0; i < kTimeBytes; ++i)
+            shown[QLatin1String(kFieldNames[i])] = U8(f, kClockFrameShown + i) != 0;
+        o[QStringLiteral("areas")] = U8(f, kClockFrameAreas);
+        o[QStringLiteral("tall")] = U8(f, kClockFrameTall);
+        o[QStringLiteral("format")] = U8(f, kClockFrameFormat);
+        o[QStringLiteral("colour")] = U8(f, kClockFrameColour);
         o[QStringLiteral("shown")] = shown;
-        o[QStringLiteral("time")] = QString(QStringLiteral("20") + TwoBcd(f, {21, 19, 18}, QLatin1Char('-'))
-                                            + QLatin1Char(' ') + TwoBcd(f, {17, 16, 15}, QLatin1Char(':')));
-        o[QStringLiteral("weekday")] = U8(f, 20);
-        o[QStringLiteral("x")] = Le16(f, 22);
-        o[QStringLiteral("y")] = Le16(f, 24);
+        o[QStringLiteral("time")] = BcdDateTime(f, kClockFrameTime);
+        o[QStringLiteral("weekday")] = U8(f, kClockFrameTime + kTimeWeekday);
+        o[QStringLiteral("x")] = Le16(f, kClockFrameX);
+        o[QStringLiteral("y")] = Le16(f, kClockFrameY);
         break;
     }
     case CardSlot::Temperature:
-        o[QStringLiteral("areas")] = U8(f, 2);
-        o[QStringLiteral("tall")] = U8(f, 5);
-        o[QStringLiteral("format")] = U8(f, 6);
-        o[QStringLiteral("colour")] = U8(f, 7);
-        o[QStringLiteral("x")] = Le16(f, 8);
-        o[QStringLiteral("y")] = Le16(f, 10);
+        o[QStringLiteral("areas")] = U8(f, kTempFrameAreas);
+        o[QStringLiteral("tall")] = U8(f, kTempFrameTall);
+        o[QStringLiteral("format")] = U8(f, kTempFrameFormat);
+        o[QStringLiteral("colour")] = U8(f, kTempFrameColour);
+        o[QStringLiteral("x")] = Le16(f, kTempFrameX);
+        o[QStringLiteral("y")] = Le16(f, kTempFrameY);
         break;
     case CardSlot::TimeSync:
-        o[QStringLiteral("time")] = QString(QStringLiteral("20") + TwoBcd(f, {9, 7, 6}, QLatin1Char('-'))
-                                            + QLatin1Char(' ') + TwoBcd(f, {5, 4, 3}, QLatin1Char(':')));
-        o[QStringLiteral("weekday")] = U8(f, 8);
+        o[QStringLiteral("time")] = BcdDateTime(f, kTimeSyncFrameTime);
+        o[QStringLiteral("weekday")] = U8(f, kTimeSyncFrameTime + kTimeWeekday);
         break;
     case CardSlot::Power:
-        o[QStringLiteral("on")] = U8(f, 3) == 0;
+        o[QStringLiteral("on")] = U8(f, kPowerFrameState) == kPowerOn;
         break;
     case CardSlot::Test:
-        o[QStringLiteral("pattern")] = U8(f, 3);
+        o[QStringLiteral("pattern")] = U8(f, kTestFramePattern);
         break;
     case CardSlot::Schedule: {
         QJsonArray entries;
-        const int count = U8(f, 2);
+        const int count = U8(f, kFrameCount);
         for (int k = 0; k < count; ++k) {
-            const QByteArray e = f.mid(3 + 23 * k, 23);
+            const QByteArray e = f.mid(kScheduleFrameEntries + kScheduleEntryBytes * k, kScheduleEntryBytes);
             QJsonObject entry;
-            entry[QStringLiteral("page")] = U8(e, 0);
-            if (U8(e, 4) != 0xFF) {
-                entry[QStringLiteral("from")] = TwoBcd(e, {4, 3, 2}, QLatin1Char(':'));
-                entry[QStringLiteral("to")] = TwoBcd(e, {11, 10, 9}, QLatin1Char(':'));
+            entry[QStringLiteral("page")] = U8(e, kScheduleEntryPage);
+            // A window is set when its fields are; the hour and the day stand for them.
+            if (U8(e, kScheduleEntryStartTime + kWindowHour) != kNoWindow) {
+                entry[QStringLiteral("from")] = WindowTime(e, kScheduleEntryStartTime);
+                entry[QStringLiteral("to")] = WindowTime(e, kScheduleEntryEndTime);
             }
-            if (U8(e, 5) != 0xFF) {
-                entry[QStringLiteral("fromDate")] = TwoBcd(e, {8, 6, 5}, QLatin1Char('-'));
-                entry[QStringLiteral("toDate")] = TwoBcd(e, {15, 13, 12}, QLatin1Char('-'));
+            if (U8(e, kScheduleEntryStartDate + kWindowDay) != kNoWindow) {
+                entry[QStringLiteral("fromDate")] = WindowDate(e, kScheduleEntryStartDate);
+                entry[QStringLiteral("toDate")] = WindowDate(e, kScheduleEntryEndDate);
             }
-            if (U8(e, 16) != 0xFF) {
+            if (U8(e, kScheduleEntryWeekdays) != kNoWindow) {
                 QJsonArray days;
                 for (int d = 0; d < 7; ++d)
-                    days.append(U8(e, 16 + d) != 0);
+                    days.append(U8(e, kScheduleEntryWeekdays + d) != 0);
                 entry[QStringLiteral("weekdays")] = days; // Monday first
             }
             entries.append(entry);
@@ -160,13 +179,13 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
         break;
     }
     case CardSlot::Glyphs:
-        o[QStringLiteral("width")] = U8(f, 3);
-        o[QStringLiteral("height")] = U8(f, 4);
-        o[QStringLiteral("bytes")] = f.size() - 6;
+        o[QStringLiteral("width")] = U8(f, kGlyphFrameWidth);
+        o[QStringLiteral("height")] = U8(f, kGlyphFrameHeight);
+        o[QStringLiteral("bytes")] = f.size() - GlyphFrameBytes(0);
         break;
     case CardSlot::Fpga:
     case CardSlot::Outdoor:
-        o[QStringLiteral("bytes")] = f.size() - 13;
+        o[QStringLiteral("bytes")] = f.size() - FileFrameBytes(0);
         break;
     }
     return o;
@@ -188,9 +207,9 @@ bool WriteIfChanged(const QString &path, const QByteArray &bytes, QString *error
 QColor LedColour(int code, int moduleType)
 {
     switch (code) {
-    case 1: return moduleType == 1 ? QColor(0, 255, 0) : QColor(255, 0, 0);
-    case 2: return moduleType == 1 ? QColor(255, 0, 0) : QColor(0, 255, 0);
-    case 3: return QColor(255, 255, 0);
+    case kColourCodeRed: return moduleType == 1 ? QColor(0, 255, 0) : QColor(255, 0, 0);
+    case kColourCodeGreen: return moduleType == 1 ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    case kColourCodeYellow: return QColor(255, 255, 0);
     default: return QColor(255, 0, 0);
     }
 }
@@ -199,19 +218,22 @@ void DrawTestPattern(QImage &img, int pattern)
 {
     const QRgb red = qRgb(255, 0, 0);
     switch (pattern) {
-    case 2: img.fill(QColor(255, 255, 0)); return;
-    case 3: img.fill(QColor(255, 0, 0)); return;
-    case 4: img.fill(QColor(0, 255, 0)); return;
+    case kTestYellow: img.fill(QColor(255, 255, 0)); return;
+    case kTestRed: img.fill(QColor(255, 0, 0)); return;
+    case kTestGreen: img.fill(QColor(0, 255, 0)); return;
     default: break;
     }
-    if (pattern < 5 || pattern > 8)
-        return; // 1: all black
+    if (pattern < kTestRisingLines || pattern > kTestCrossedLines)
+        return; // kTestBlack: all black
     for (int y = 0; y < img.height(); ++y) {
         for (int x = 0; x < img.width(); ++x) {
             const bool rising = (x + y) % 8 == 7;
             const bool falling = (x - y + 8 * img.height()) % 8 == 0;
             const bool grid = x % 8 == 0 || y % 8 == 0;
-            const bool lit = pattern == 5 ? rising : pattern == 6 ? falling : pattern == 7 ? grid : rising || falling;
+            const bool lit = pattern == kTestRisingLines    ? rising
+                             : pattern == kTestFallingLines ? falling
+                             : pattern == kTestGrid         ? grid
+                                                            : rising || falling;
             if (lit)
                 img.setPixel(x, y, red);
         }
@@ -249,12 +271,13 @@ class GlyphFont {
 public:
     explicit GlyphFont(const QByteArray &frame)
     {
-        if (frame.size() < 6)
+        if (frame.size() < GlyphFrameBytes(0))
             return;
-        cell_ = {U8(frame, 3), U8(frame, 4)};
-        if (cell_.width == 0 || cell_.height == 0 || frame.size() != 6 + GlyphBytes(cell_.width, cell_.height))
+        cell_ = {U8(frame, kGlyphFrameWidth), U8(frame, kGlyphFrameHeight)};
+        if (cell_.width == 0 || cell_.height == 0
+            || frame.size() != GlyphFrameBytes(GlyphBytes(cell_.width, cell_.height)))
             return;
-        qsizetype offset = 5;
+        qsizetype offset = kGlyphFrameData;
         for (const GlyphString &g : GlyphSet()) {
             const int width = g.cells * cell_.width;
             const qsizetype bytes = qsizetype(width) * cell_.height / 8;
@@ -272,7 +295,7 @@ public:
         for (qsizetype i = 0; i < text.size();) {
             int index = -1;
             int length = 1;
-            for (int k = 18; k <= 24; ++k) { // the English weekdays
+            for (int k = kGlyphEnglishWeekdays; k < kGlyphEnglishWeekdays + 7; ++k) {
                 if (text.mid(i, 3) == texts_[k]) {
                     index = k;
                     length = 3;
@@ -282,7 +305,7 @@ public:
                 const QString ch = text.mid(i, 1);
                 // "日" comes twice: once as a weekday, once as the day of the month.
                 if (ch == QStringLiteral("日") && !text.mid(std::max<qsizetype>(0, i - 2), 2).endsWith(QStringLiteral("期")))
-                    index = 34;
+                    index = kGlyphDayOfMonth;
                 else
                     index = int(texts_.indexOf(ch));
             }
@@ -331,30 +354,29 @@ void DrawSample(QImage &img, const GlyphFont &glyphs, const QString &text, int x
 void DrawClock(QImage &img, const CardScreenMemory &m, const GlyphFont &glyphs, int moduleType)
 {
     const QByteArray &f = m[CardSlot::Clock];
-    if (f.size() != 29 || !(U8(f, 2) & 0x01))
+    if (f.size() != kClockFrameBytes || !(U8(f, kClockFrameAreas) & kAreasClock))
         return;
     ScreenInfo settings;
-    settings.ClockFormat = U8(f, 6);
-    // The frame lists second, minute, hour, day, month, weekday, year; ClockParts runs from the year.
-    static constexpr int kPartOf[] = {6, 5, 4, 2, 1, 3, 0};
-    for (int i = 0; i < 7; ++i)
-        settings.ClockParts[size_t(kPartOf[i])] = U8(f, 8 + i) != 0;
+    settings.ClockFormat = U8(f, kClockFrameFormat);
+    for (int field = 0; field < kTimeBytes; ++field)
+        settings.ClockParts[size_t(kClockPartOfField[size_t(field)])] = U8(f, kClockFrameShown + field) != 0;
     QDateTime time = m.ClockTime();
     if (!time.isValid())
         time = QDateTime(QDate(2000, 1, 1), QTime(0, 0));
     const QString text = ClockText(settings, time).text;
-    DrawSample(img, glyphs, text, Le16(f, 22), Le16(f, 24), U8(f, 5) != 0, LedColour(U8(f, 7), moduleType));
+    DrawSample(img, glyphs, text, Le16(f, kClockFrameX), Le16(f, kClockFrameY), U8(f, kClockFrameTall) != 0,
+               LedColour(U8(f, kClockFrameColour), moduleType));
 }
 
 void DrawTemperature(QImage &img, const CardScreenMemory &m, const GlyphFont &glyphs, int moduleType)
 {
     const QByteArray &f = m[CardSlot::Temperature];
-    if (f.size() != 15 || !(U8(f, 2) & 0x02))
+    if (f.size() != kTempFrameBytes || !(U8(f, kTempFrameAreas) & kAreasTemperature))
         return;
     ScreenInfo settings;
-    settings.TempFormat = U8(f, 6);
-    DrawSample(img, glyphs, TemperatureSample(settings), Le16(f, 8), Le16(f, 10), U8(f, 5) != 0,
-               LedColour(U8(f, 7), moduleType));
+    settings.TempFormat = U8(f, kTempFrameFormat);
+    DrawSample(img, glyphs, TemperatureSample(settings), Le16(f, kTempFrameX), Le16(f, kTempFrameY),
+               U8(f, kTempFrameTall) != 0, LedColour(U8(f, kTempFrameColour), moduleType));
 }
 
 QSize ScreenSize(const CardScreenMemory &m)

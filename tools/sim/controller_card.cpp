@@ -1,7 +1,9 @@
 #include "sim/controller_card.h"
 
 #include "comm/bcd.h"
+#include "comm/frame_layout.h"
 #include "comm/frames.h"
+#include "config/screen_info.h"
 
 #include <QRandomGenerator>
 
@@ -12,7 +14,7 @@ namespace {
 
 bool IsPreambleByte(quint8 b)
 {
-    return (b >= 1 && b <= 64) || b == kBroadcastAddress;
+    return (b >= 1 && b <= kMaxScreens) || b == kBroadcastAddress;
 }
 
 QString Hex(quint8 b)
@@ -34,15 +36,16 @@ QString CardSlotFileName(CardSlot slot)
 
 std::optional<CardSlot> CardSlotOf(QByteArrayView frame)
 {
-    if (frame.size() < 3)
+    if (frame.size() <= kFileFrameKind)
         return std::nullopt;
-    switch (quint8(frame[1])) {
+    switch (quint8(frame[kFrameCode])) {
     case kCodeScreenParams: return CardSlot::Params;
     case kCodeClock: return CardSlot::Clock;
     case kCodeTemperature: return CardSlot::Temperature;
     case kCodePower: return CardSlot::Power;
     case kCodeSchedule: return CardSlot::Schedule;
-    case kCodeFileDownload: return quint8(frame[2]) == 1 ? CardSlot::Outdoor : CardSlot::Fpga;
+    case kCodeFileDownload:
+        return quint8(frame[kFileFrameKind]) == kFileKindOutdoor ? CardSlot::Outdoor : CardSlot::Fpga;
     case kCodeTimeSync: return CardSlot::TimeSync;
     case kCodeMainPages: return CardSlot::Pages;
     case kCodeSubtitlePages: return CardSlot::Subtitle;
@@ -60,9 +63,9 @@ bool CardScreenMemory::Empty() const
 std::optional<int> CardScreenMemory::ColourMode() const
 {
     const QByteArray &p = (*this)[CardSlot::Params];
-    if (p.size() < 12)
+    if (p.size() < kParamFrameBytes)
         return std::nullopt;
-    const int mode = quint8(p[7]) - 1;
+    const int mode = quint8(p[kParamFrameColours]) - 1;
     if (mode != 0 && mode != 1)
         return std::nullopt;
     return mode;
@@ -71,36 +74,36 @@ std::optional<int> CardScreenMemory::ColourMode() const
 int CardScreenMemory::Width() const
 {
     const QByteArray &p = (*this)[CardSlot::Params];
-    return p.size() < 12 ? 0 : (quint8(p[3]) << 8) | quint8(p[4]);
+    return p.size() < kParamFrameBytes ? 0 : (quint8(p[kParamFrameWidth]) << 8) | quint8(p[kParamFrameWidth + 1]);
 }
 
 int CardScreenMemory::Height() const
 {
     const QByteArray &p = (*this)[CardSlot::Params];
-    return p.size() < 12 ? 0 : (quint8(p[5]) << 8) | quint8(p[6]);
+    return p.size() < kParamFrameBytes ? 0 : (quint8(p[kParamFrameHeight]) << 8) | quint8(p[kParamFrameHeight + 1]);
 }
 
 bool CardScreenMemory::PoweredOff() const
 {
     const QByteArray &p = (*this)[CardSlot::Power];
-    return p.size() >= 5 && quint8(p[3]) == 1;
+    return p.size() >= kPowerFrameBytes && quint8(p[kPowerFrameState]) == kPowerOff;
 }
 
 int CardScreenMemory::TestPattern() const
 {
     const QByteArray &t = (*this)[CardSlot::Test];
-    return t.size() >= 5 ? quint8(t[3]) : 0;
+    return t.size() >= kTestFrameBytes ? int(quint8(t[kTestFramePattern])) : int(kTestEnd);
 }
 
 QDateTime CardScreenMemory::ClockTime() const
 {
-    if (time.size() != 7)
+    if (time.size() != kTimeBytes)
         return {};
-    int v[7];
-    for (int i = 0; i < 7; ++i)
+    int v[kTimeBytes];
+    for (int i = 0; i < kTimeBytes; ++i)
         v[i] = FromBcd(quint8(time[i]));
-    const QDate date(2000 + v[6], v[4], v[3]);
-    const QTime clock(v[2], v[1], v[0]);
+    const QDate date(2000 + v[kTimeYear], v[kTimeMonth], v[kTimeDay]);
+    const QTime clock(v[kTimeHour], v[kTimeMinute], v[kTimeSecond]);
     if (!date.isValid() || !clock.isValid())
         return {};
     return QDateTime(date, clock);
@@ -117,7 +120,7 @@ bool CardMemory::Apply(int address, const QByteArray &frame)
     if (!IsWholeFrame(frame, 0) && !IsWholeFrame(frame, 1))
         return false;
     CardScreenMemory &screen = screens_[address];
-    if (quint8(frame[1]) == kCodeCancelSchedule) {
+    if (quint8(frame[kFrameCode]) == kCodeCancelSchedule) {
         screen[CardSlot::Schedule].clear();
         return true;
     }
@@ -125,10 +128,10 @@ bool CardMemory::Apply(int address, const QByteArray &frame)
     if (!slot)
         return false;
     screen[*slot] = frame;
-    if (*slot == CardSlot::Clock && frame.size() >= 29)
-        screen.time = frame.mid(15, 7);
-    else if (*slot == CardSlot::TimeSync && frame.size() >= 11)
-        screen.time = frame.mid(3, 7);
+    if (*slot == CardSlot::Clock && frame.size() >= kClockFrameBytes)
+        screen.time = frame.mid(kClockFrameTime, kTimeBytes);
+    else if (*slot == CardSlot::TimeSync && frame.size() >= kTimeSyncFrameBytes)
+        screen.time = frame.mid(kTimeSyncFrameTime, kTimeBytes);
     return true;
 }
 
@@ -202,9 +205,9 @@ CardExchange ControllerCard::Exchange(CardExchange::Outcome outcome) const
     CardExchange ex;
     ex.outcome = outcome;
     ex.broadcast = broadcast_;
-    ex.address = broadcast_ && !frame_.isEmpty() ? quint8(frame_[0]) : address_;
+    ex.address = broadcast_ && !frame_.isEmpty() ? quint8(frame_[kFrameAddress]) : address_;
     ex.preambleAnswered = preambleAnswered_;
-    ex.code = frame_.size() > 1 ? quint8(frame_[1]) : 0;
+    ex.code = frame_.size() > kFrameCode ? quint8(frame_[kFrameCode]) : 0;
     const CommandSpec *spec = FindCommand(frame_);
     if (!spec)
         spec = FindCommand(ex.code);
@@ -242,10 +245,10 @@ ControllerCard::Output ControllerCard::Feed(QByteArrayView bytes)
             break;
         case State::AwaitFrame: {
             frame_.append(bytes[i++]);
-            if (frame_.size() < 2)
+            if (frame_.size() <= kFrameCode)
                 break;
-            const quint8 b0 = quint8(frame_[0]);
-            const quint8 b1 = quint8(frame_[1]);
+            const quint8 b0 = quint8(frame_[kFrameAddress]);
+            const quint8 b1 = quint8(frame_[kFrameCode]);
             if (b0 == b1 && IsPreambleByte(b0)) {
                 // The station gave up on the frame and opened a new exchange.
                 frame_.clear();
@@ -296,7 +299,7 @@ void ControllerCard::StartPreamble(quint8 a, Output &out)
     dropped_ = false;
     if (options_.family == CardFamily::ZpKq) {
         state_ = State::PreambleRest;
-        preambleRest_ = int(SerialPreambleLength(CardFamily::ZpKq)) - 2;
+        preambleRest_ = kZpKqPreambleBytes - kPreambleAddressBytes;
         return;
     }
     PreambleComplete(out);
@@ -347,7 +350,8 @@ qsizetype ControllerCard::FeedFrame(QByteArrayView bytes, Output &out)
     while (used < bytes.size()) {
         const qsizetype available = bytes.size() - used;
         if (frameLength_ < 0) {
-            const FrameExtent extent = ProbeFrameExtent(frame_, ColourModeFor(broadcast_ ? quint8(frame_[0]) : address_));
+            const int target = broadcast_ ? quint8(frame_[kFrameAddress]) : address_;
+            const FrameExtent extent = ProbeFrameExtent(frame_, ColourModeFor(target));
             if (extent.status == FrameExtent::NeedMore) {
                 const qsizetype take = limit(std::min<qsizetype>(extent.length - frame_.size(), available));
                 frame_.append(bytes.sliced(used, take));
@@ -407,7 +411,7 @@ void ControllerCard::FinishFrame(Output &out)
         frame_.clear();
         return;
     }
-    const int target = broadcast_ ? quint8(frame_[0]) : address_;
+    const int target = broadcast_ ? quint8(frame_[kFrameAddress]) : address_;
     CardExchange ex = Exchange(Acknowledged);
     if (!addressed_) {
         ex.outcome = Skipped;
@@ -417,8 +421,8 @@ void ControllerCard::FinishFrame(Output &out)
         ex.detail = QStringLiteral("no 0xaa at its end");
     } else {
         out.changed.push_back(target);
-        if (!broadcast_ && quint8(frame_[0]) != address_)
-            ex.detail = QStringLiteral("the frame names screen %1").arg(quint8(frame_[0]));
+        if (!broadcast_ && quint8(frame_[kFrameAddress]) != address_)
+            ex.detail = QStringLiteral("the frame names screen %1").arg(quint8(frame_[kFrameAddress]));
         if (broadcast_) {
             ex.outcome = NotAnswered;
         } else if (options_.noFinal) {
