@@ -18,8 +18,8 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n第一区域=固定时钟\r\n第二区域=固定温度\r\n时钟对齐方式=0\r\n"
-                                       "时钟秒=0\r\n温度颜色=1\r\n"));
+        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "第一区域=固定时钟", "第二区域=固定温度", "时钟对齐方式=0",
+                                             "时钟秒=0", "温度颜色=1"}));
         Start();
         window->SetPreview(&preview);
         Click(AreaNode(0, 0));
@@ -37,12 +37,12 @@ TEST_F(ClockPanelTest, ControlsShowTheRecordAndEveryChangeIsSavedAndPlaced)
     EXPECT_EQ(Panel()->AlignmentGroup()->checkedId(), 0);
     EXPECT_EQ(Panel()->TemperatureColourBox()->currentIndex(), 1);
     const QByteArray before = ReadFile("SysConfig.ini");
-    EXPECT_EQ(before, Gbk("[0号屏参数]\r\n第一区域=固定时钟\r\n第二区域=固定温度\r\n时钟对齐方式=0\r\n"
-                          "时钟秒=0\r\n温度颜色=1\r\n")); // showing the panel writes nothing
+    EXPECT_EQ(before, GbkLines({"[0号屏参数]", "第一区域=固定时钟", "第二区域=固定温度", "时钟对齐方式=0", "时钟秒=0",
+                                "温度颜色=1"})); // showing the panel writes nothing
 
     Panel()->FormatBox()->setCurrentIndex(1); // Western form without seconds: "YYYY-MM-DD Www HH:MM", 160 dots
     EXPECT_EQ(table[0].ClockFormat, 1);
-    EXPECT_TRUE(Config().contains("时钟格式=1\r\n"));
+    EXPECT_TRUE(ConfigLines().contains("时钟格式=1"));
     EXPECT_EQ(preview.EditTimer()->text().size(), 20);
     EXPECT_EQ(preview.EditTimer()->x(), 0);
     EXPECT_EQ(preview.EditTemp()->x(), 160); // left: the temperature follows the clock
@@ -50,13 +50,13 @@ TEST_F(ClockPanelTest, ControlsShowTheRecordAndEveryChangeIsSavedAndPlaced)
     Panel()->AlignmentGroup()->button(2)->click(); // right: 256 − 160 − 40
     EXPECT_EQ(table[0].ClockAlign, 2);
     EXPECT_EQ(preview.EditTimer()->x(), 56);
-    EXPECT_TRUE(Config().contains("时钟对齐方式=2\r\n"));
+    EXPECT_TRUE(ConfigLines().contains("时钟对齐方式=2"));
 
     Click(AreaNode(0, 1)); // the temperature node
     Panel()->TemperatureScaleBox()->setCurrentIndex(1);
     EXPECT_EQ(table[0].TempFormat, 1);
     EXPECT_EQ(preview.EditTemp()->text(), " 25℉");
-    EXPECT_TRUE(Config().contains("温度格式=1\r\n"));
+    EXPECT_TRUE(ConfigLines().contains("温度格式=1"));
 }
 
 } // namespace

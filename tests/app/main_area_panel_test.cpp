@@ -4,6 +4,8 @@
 #include "config/config_store.h"
 #include "pages/page_store.h"
 #include "support/app_dir_fixture.h"
+#include "support/gbk_lines.h"
+#include "support/led_colours.h"
 #include "support/scripted_prompt.h"
 
 #include <QAction>
@@ -25,16 +27,10 @@ namespace {
 constexpr int kWidth = 64;
 constexpr int kHeight = 16;
 
-// A page whose pixels tell it apart: colour stripes shifted by `seed`.
+// A page whose pixels tell it apart from the others.
 QImage PageImage(int seed)
 {
-    static const QRgb colours[] = {0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF000000};
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x)
-            image.setPixel(x, y, colours[(x + y + seed) % 4]);
-    }
-    return image;
+    return StripedPicture(kWidth, kHeight, seed);
 }
 
 class MainAreaPanelTest : public AppDirTest {
@@ -274,7 +270,7 @@ TEST_F(MainAreaPanelTest, DeletingThePageSelectsTheOneInItsPlace)
 TEST_F(MainAreaPanelTest, DeletingAllPagesRemovesFileAndSchedules)
 {
     AddPages(2);
-    WriteFile("SysConfig.ini", Gbk("[0号屏1页定时参数]\r\n开始周1=1\r\n[0号屏2页定时参数]\r\n无日期限制=1\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[0号屏1页定时参数]", "开始周1=1", "[0号屏2页定时参数]", "无日期限制=1"}));
     Start();
     EXPECT_EQ(NodeTexts(), (QStringList{"数据页1 （周一）", "数据页2 （从06-01-01  到 06-01-01 ）"}));
     EXPECT_EQ(List()->topLevelItem(0)->data(0, MainAreaPanel::kNodeImageRole).toInt(), 1);

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "support/app_dir_fixture.h"
+#include "support/gbk_lines.h"
 #include "support/scripted_prompt.h"
 
 #include <QTest>
@@ -39,8 +40,7 @@ protected:
     }
     // A 64 × 16 screen whose whole face is the main area, with one page per image in its page file.
     void WriteMainAreaScreen(const std::vector<std::pair<QImage, int>> &pagesWithEffects);
-    QString Config() const { return FromGbkBytes(ReadFile(QStringLiteral("SysConfig.ini"))); }
-    static QString FromGbkBytes(const QByteArray &bytes);
+    QStringList ConfigLines() const { return ReadGbkLines(ReadFile(QStringLiteral("SysConfig.ini"))); }
 
     ScreenTable table;
     ScriptedPrompt prompt;

@@ -4,7 +4,6 @@
 #include "app/main_area_panel.h"
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
-#include "base/gbk.h"
 #include "pages/page_store.h"
 
 #include <QGroupBox>
@@ -15,14 +14,9 @@
 
 namespace pelvoro::test {
 
-QString MainWindowTest::FromGbkBytes(const QByteArray &bytes)
-{
-    return FromGbk(bytes);
-}
-
 void MainWindowTest::WriteMainAreaScreen(const std::vector<std::pair<QImage, int>> &pagesWithEffects)
 {
-    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=16", "第一区域=主区", "主区域高=16"}));
     ScreenTable pagesTable;
     pagesTable[0] = DefaultScreenInfo();
     pagesTable[0].Width = 64;
@@ -73,10 +67,10 @@ TEST_F(MainWindowTest, StartsWithOneDefaultScreenWhenThereIsNoConfiguration)
 
 TEST_F(MainWindowTest, ReadsScreensNamesAndIdentityFromTheFile)
 {
-    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n显示屏数目=2\r\n[版本信息]\r\n软件名称=车站信息屏\r\n"
-                                   "[0号屏参数]\r\n显示屏名称=大厅\r\n第一区域=主区\r\n第二区域=小字幕\r\n"
-                                   "[1号屏参数]\r\n控制卡类型=ZP-KQ/TQ\r\n单双色=0\r\n横向点数=64\r\n"
-                                   "纵向点数=32\r\n显示屏名称=\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=2", "[版本信息]", "软件名称=车站信息屏",
+                                         "[0号屏参数]", "显示屏名称=大厅", "第一区域=主区", "第二区域=小字幕",
+                                         "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=0", "横向点数=64",
+                                         "纵向点数=32", "显示屏名称="}));
     Start();
     ASSERT_EQ(Tree()->topLevelItemCount(), 3);
     EXPECT_EQ(ScreenNode(0)->text(0), "1号大厅");
@@ -93,7 +87,7 @@ TEST_F(MainWindowTest, ReadsScreensNamesAndIdentityFromTheFile)
 
 TEST_F(MainWindowTest, LoginGateLocksTheWindowWhenLoginIsOn)
 {
-    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n参数三=0\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "参数三=0"}));
     Start();
     EXPECT_EQ(VisibleMenus(*window), QStringList({"用户", "测试", "帮助"}));
     EXPECT_FALSE(window->Toolbar()->isEnabled());
@@ -140,9 +134,9 @@ TEST_F(MainWindowTest, TitleAnimationSpellsTheSloganOverTenTicks)
 
 TEST_F(MainWindowTest, ClickingNodesSwitchesPanelsCaptionsAndTimer)
 {
-    WriteFile("SysConfig.ini", Gbk("[全局参数]\r\n显示屏数目=1\r\n"
-                                   "[1号屏参数]\r\n通讯方式=2\r\n第一区域=主区\r\n第二区域=固定温度\r\n"
-                                   "第三区域=大字幕\r\n字幕区域高=32\r\n单双色=0\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=1",
+                                         "[1号屏参数]", "通讯方式=2", "第一区域=主区", "第二区域=固定温度",
+                                         "第三区域=大字幕", "字幕区域高=32", "单双色=0"}));
     Start();
     Click(AreaNode(1, 0)); // 主区 of screen 2
     EXPECT_EQ(table.CurrentScreen, 1);
@@ -186,7 +180,8 @@ TEST_F(MainWindowTest, ClickingNodesSwitchesPanelsCaptionsAndTimer)
 
 TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
 {
-    WriteFile("SysConfig.ini", Gbk("; station file\r\n[0号屏参数]\r\n纵向点数=32\r\n\r\n[0号屏1页定时参数]\r\n开始年=6\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"; station file", "[0号屏参数]", "纵向点数=32", "", "[0号屏1页定时参数]",
+                                         "开始年=6"}));
     WriteFile("Tavrel1.dat", QByteArray(20, '\0'));
     WriteFile("TavrelTitle1.dat", "x");
     WriteFile("TavrelTitle1.txt", "x");
@@ -202,7 +197,7 @@ TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
     EXPECT_EQ(Tree()->currentItem(), AreaNode(0, 0));
     EXPECT_EQ(table[0].MainHeight, 32);
     EXPECT_EQ(ReadFile("SysConfig.ini"),
-              before.left(before.indexOf("\r\n\r\n") + 2) + Gbk("主区域高=32\r\n第一区域=主区\r\n")
+              before.left(before.indexOf("\r\n\r\n") + 2) + GbkLines({"主区域高=32", "第一区域=主区"})
                   + before.mid(before.indexOf("\r\n\r\n") + 2));
 
     window->AddArea(AreaKind::SmallTitle); // 32 rows with a main area: accepted
@@ -215,12 +210,12 @@ TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
     window->AddArea(AreaKind::Main); // 32 − 16 = 16 rows left: already present, ignored
     EXPECT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(table[0].Areas, (std::array<QString, 4>{"主区", "小字幕", "", ""}));
-    EXPECT_TRUE(Config().contains("第二区域=小字幕"));
+    EXPECT_TRUE(ConfigLines().contains("第二区域=小字幕"));
 }
 
 TEST_F(MainWindowTest, MainAreaRefusalIsAWarningBox)
 {
-    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n纵向点数=16\r\n第一区域=固定时钟\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "纵向点数=16", "第一区域=固定时钟"}));
     Start();
     const QByteArray before = ReadFile("SysConfig.ini");
     window->AddArea(AreaKind::Main);
@@ -253,10 +248,10 @@ TEST_F(MainWindowTest, AddAreaMenuEnablesFixedOrPictureItemsAndSubtitleSize)
 
 TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
 {
-    WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n第一区域=主区\r\n第二区域=固定时钟\r\n第三区域=固定温度\r\n"
-                                   "第四区域=大字幕\r\n主区域高=80\r\n时钟区域高=16\r\n字幕区域高=32\r\n"
-                                   "[0号屏1页定时参数]\r\n开始年=6\r\n[0号屏2页定时参数]\r\n开始年=7\r\n"
-                                   "[1号屏1页定时参数]\r\n开始年=8\r\n"));
+    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "第一区域=主区", "第二区域=固定时钟", "第三区域=固定温度",
+                                         "第四区域=大字幕", "主区域高=80", "时钟区域高=16", "字幕区域高=32",
+                                         "[0号屏1页定时参数]", "开始年=6", "[0号屏2页定时参数]", "开始年=7",
+                                         "[1号屏1页定时参数]", "开始年=8"}));
     QByteArray pageFile(14, '\0');
     pageFile[12] = 2; // two pages listed
     WriteFile("Tavrel1.dat", pageFile);
@@ -282,12 +277,12 @@ TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
     window->RemoveSelectedArea();
     EXPECT_FALSE(window->Panelmain()->isVisible());
     EXPECT_TRUE(window->Panelface()->isVisible());
-    const QString config = Config();
+    const QStringList config = ConfigLines();
     EXPECT_FALSE(config.contains("[0号屏1页定时参数]"));
     EXPECT_FALSE(config.contains("[0号屏2页定时参数]"));
     EXPECT_TRUE(config.contains("[1号屏1页定时参数]"));
     EXPECT_TRUE(config.contains("第一区域=大字幕"));
-    EXPECT_TRUE(config.contains("第二区域=\r\n"));
+    EXPECT_TRUE(config.contains("第二区域="));
 
     // On a screen node the button does nothing.
     const QByteArray before = ReadFile("SysConfig.ini");

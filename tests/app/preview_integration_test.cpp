@@ -112,8 +112,8 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=32\r\n单双色=1\r\n第一区域=主区\r\n"
-                                       "主区域高=16\r\n第二区域=小字幕\r\n字幕区域高=16\r\n"));
+        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=32", "单双色=1", "第一区域=主区",
+                                             "主区域高=16", "第二区域=小字幕", "字幕区域高=16"}));
         Start();
         window->SetPreview(&preview);
     }

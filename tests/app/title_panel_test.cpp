@@ -4,6 +4,7 @@
 #include "pages/subtitle_conversion.h"
 #include "pages/subtitle_store.h"
 #include "support/app_dir_fixture.h"
+#include "support/gbk_lines.h"
 #include "support/scripted_prompt.h"
 #include "support/subtitle_fixtures.h"
 
@@ -171,7 +172,7 @@ TEST_F(TitlePanelTest, TypingStopsAt512Bytes)
 
 TEST_F(TitlePanelTest, AddingFromTextAndRichTextFilesAppendsAndConverts)
 {
-    WriteFile("lines.txt", Gbk("今天\r\n营业\r\n"));
+    WriteFile("lines.txt", GbkLines({"今天", "营业"}));
     WriteFile("doc.rtf", QByteArray("{\\rtf1\\ansi\\ansicpg936\\f0\\fs24 first\\par second\\par}"));
     Start();
     panel->TextEdit()->setText(QStringLiteral("欢迎"));

@@ -92,7 +92,8 @@ TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryIsNotReplaced)
     const bool written = WriteFileAtomically(path, "new", &error);
     QFile::setPermissions(dir_.path(), writable);
     EXPECT_FALSE(written);
-    EXPECT_TRUE(error.startsWith(QStringLiteral("cannot create a temporary file beside ") + path)) << error.toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("cannot create a temporary file beside ") + path))
+        << error.toStdString();
     EXPECT_EQ(ReadFile("data.bin"), QByteArray("old bytes"));
     EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
 }

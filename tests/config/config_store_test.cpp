@@ -1,15 +1,13 @@
 #include "config/config_store.h"
 
 #include "base/gbk.h"
-#include "support/gbk_lines.h"
 #include "config/identity.h"
 #include "config/screen_fields.h"
+#include "support/file_size_limit.h"
+#include "support/gbk_lines.h"
 
-#include <QDir>
 #include <QFile>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -27,7 +25,6 @@ protected:
         store.LoadScreens(table, table.LastIndex);
         return table;
     }
-    QStringList DirEntries() const { return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
 
     ConfigStore store{ConfigPath()}; // the fixture's directory exists before SetUp
 };
@@ -280,7 +277,7 @@ TEST_F(ConfigStoreTest, EveryByteTheStoreDoesNotOwnSurvives)
                                               "; 屏幕尺寸", "横向点数=64", "自定义键=保留", "时钟Y坐标=2"});
     const QByteArray expectedTail = GbkLines({"纵向点数=48", "", "[0号屏1页定时参数]", "定时开始=1", "", "[揮参数]", "a=1",
                                               "[1号屏参数]", "纵向点数=32"})
-                                    + Gbk("未知=值\r\n显示屏名称=二号\r\n");
+                                    + GbkLines({"未知=值", "显示屏名称=二号"});
     EXPECT_EQ(ReadFile("SysConfig.ini"), expectedHead + Gbk("显示屏名称=") + badName + expectedTail);
 }
 
@@ -342,18 +339,10 @@ TEST_F(ConfigStoreTest, FailedWriteOfTheNewBytesKeepsTheOldFile)
     WriteFile("SysConfig.ini", file);
     ScreenTable table = Load();
     table[0].ScreenName = QString(200, QLatin1Char('x'));
-
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = store.SaveScreens(table, 0);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(saved);
+    {
+        const FileSizeLimit limit(64);
+        EXPECT_FALSE(store.SaveScreens(table, 0));
+    }
     EXPECT_FALSE(store.LastError().isEmpty());
     EXPECT_EQ(ReadFile("SysConfig.ini"), file);
     EXPECT_EQ(DirEntries(), QStringList{QStringLiteral("SysConfig.ini")});

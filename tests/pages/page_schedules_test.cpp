@@ -6,6 +6,7 @@
 #include "pages/effect_lists.h"
 #include "pages/page_store.h"
 #include "support/app_dir_fixture.h"
+#include "support/gbk_lines.h"
 
 #include <QImage>
 
@@ -13,14 +14,6 @@
 
 namespace pelvoro::test {
 namespace {
-
-QByteArray Lines(std::initializer_list<const char *> lines)
-{
-    QByteArray out;
-    for (const char *line : lines)
-        out += Gbk(line) + "\r\n";
-    return out;
-}
 
 StoredSchedule Dated()
 {
@@ -79,7 +72,7 @@ TEST(PageListNode, SummaryOfDatesTimesAndWeekdays)
 
 TEST(PageListNode, NodesReadTheSectionsOfTheirScreen)
 {
-    const IniDocument doc = IniDocument::Parse(Lines({
+    const IniDocument doc = IniDocument::Parse(GbkLines({
         "[0号屏2页定时参数]", "无时间限制=1", "开始时=7", "结束时=9", "结束分=5",
         "[1号屏1页定时参数]", "开始周1=1",
     }));
@@ -93,7 +86,7 @@ TEST(PageListNode, NodesReadTheSectionsOfTheirScreen)
 
 TEST(StoredSchedules, WritingTouchesOnlyKeysThatDiffer)
 {
-    IniDocument doc = IniDocument::Parse(Lines({"[0号屏1页定时参数]", "开始年=24", "其他=x"}));
+    IniDocument doc = IniDocument::Parse(GbkLines({"[0号屏1页定时参数]", "开始年=24", "其他=x"}));
     const QByteArray before = doc.ToBytes();
     StoredSchedule s = ReadStoredSchedule(doc, 0, 1);
     EXPECT_EQ(s.startYear, 24);
@@ -107,7 +100,7 @@ TEST(StoredSchedules, WritingTouchesOnlyKeysThatDiffer)
     s.weekdays[6] = true;
     s.startHour = 23;
     EXPECT_TRUE(WriteStoredSchedule(doc, 0, 1, s));
-    EXPECT_EQ(doc.ToBytes(), Lines({"[0号屏1页定时参数]", "开始年=24", "其他=x", "开始周7=1", "开始时=23"}));
+    EXPECT_EQ(doc.ToBytes(), GbkLines({"[0号屏1页定时参数]", "开始年=24", "其他=x", "开始周7=1", "开始时=23"}));
     EXPECT_FALSE(WriteStoredSchedule(doc, 0, 256, s)) << "only pages 1..255 have sections";
 }
 
@@ -136,9 +129,9 @@ protected:
     {
         QByteArray text;
         for (int k = 1; k <= n; ++k)
-            text += Lines({QStringLiteral("[0号屏%1页定时参数]").arg(k).toUtf8().constData(), "无时间限制=1"})
+            text += GbkLines({QStringLiteral("[0号屏%1页定时参数]").arg(k).toUtf8().constData(), "无时间限制=1"})
                     + Gbk("开始时=") + QByteArray::number(k) + "\r\n";
-        text += Lines({"[1号屏1页定时参数]", "开始周2=1"});
+        text += GbkLines({"[1号屏1页定时参数]", "开始周2=1"});
         WriteFile("SysConfig.ini", text);
     }
     StoredSchedule Schedule(int screen, int page) const { return ReadStoredSchedule(config.Read(), screen, page); }

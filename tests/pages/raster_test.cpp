@@ -1,6 +1,7 @@
 #include "pages/raster.h"
 
 #include "config/screen_info.h"
+#include "support/led_colours.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -11,13 +12,8 @@
 #include <functional>
 #include <vector>
 
-namespace pelvoro {
+namespace pelvoro::test {
 namespace {
-
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kGreen = 0xFF00FF00;
-constexpr QRgb kYellow = 0xFFFFFF00;
-constexpr QRgb kBlack = 0xFF000000;
 
 constexpr RasterFormat kSingle{0, 0};
 constexpr RasterFormat kDual0{1, 0};
@@ -299,4 +295,4 @@ TEST(UnpackRaster, ReusesTheImageItIsGiven)
 }
 
 } // namespace
-} // namespace pelvoro
+} // namespace pelvoro::test

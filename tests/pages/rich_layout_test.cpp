@@ -3,6 +3,7 @@
 #include "base/gbk.h"
 #include "pages/font_substitution.h"
 #include "pages/rtf_reader.h"
+#include "support/led_colours.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -12,12 +13,8 @@
 
 #include <gtest/gtest.h>
 
-namespace pelvoro {
+namespace pelvoro::test {
 namespace {
-
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kGreen = 0xFF00FF00;
 
 CharFormat Song(int points = 12)
 {
@@ -336,4 +333,4 @@ TEST_F(RichLayoutTest, DrawingLeavesTheBackgroundAndRefusesPalettedImages)
 }
 
 } // namespace
-} // namespace pelvoro
+} // namespace pelvoro::test

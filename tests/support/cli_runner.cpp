@@ -1,6 +1,7 @@
 #include "support/cli_runner.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,13 @@ namespace pelvoro::test {
 
 CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvironment &extra, int timeoutMs)
 {
+    // One runtime directory for every run of the test executable, so that the tool's Qt finds its
+    // own instead of warning on stderr about a missing or shared one.
+    static const QTemporaryDir runtime;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process.setProcessEnvironment(env);
@@ -18,7 +23,8 @@ CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvi
     process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), all);
     CliResult result;
     if (!process.waitForFinished(timeoutMs)) {
-        ADD_FAILURE() << "pelvoro-cli did not finish: " << process.errorString().toStdString();
+        ADD_FAILURE() << "pelvoro-cli " << args.join(QLatin1Char(' ')).toStdString()
+                      << " did not finish: " << process.errorString().toStdString();
         process.kill();
         process.waitForFinished();
         return result;

@@ -10,11 +10,12 @@ namespace pelvoro::test {
 struct CliResult {
     int exitCode = -1; // -1 when the tool crashed or did not finish
     QString out;       // stdout, UTF-8, trimmed
-    QByteArray outBytes;
+    QByteArray outBytes; // stdout as it came
     QString err;       // stderr, UTF-8, trimmed
 };
 
-// Runs the built pelvoro-cli (offscreen) with `args`, after "--dir DIR" when a directory is given.
+// Runs the built pelvoro-cli (offscreen) with `args`, after "--dir DIR" when a directory is given;
+// `extra` adds to or overrides the environment.
 CliResult RunCli(const QStringList &args, const QString &dir = {}, const QProcessEnvironment &extra = {},
                  int timeoutMs = 60000);
 

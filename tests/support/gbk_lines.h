@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/gbk.h"
 #include "support/app_dir_fixture.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <initializer_list>
 #include <sys/stat.h>
@@ -16,6 +18,16 @@ inline QByteArray GbkLines(std::initializer_list<const char *> lines)
     for (const char *line : lines)
         out += Gbk(line) + "\r\n";
     return out;
+}
+
+// The other way: a station file's bytes as its lines of text, without their CR LF (a last line
+// without one counts as a line; the end of the file makes none).
+inline QStringList ReadGbkLines(const QByteArray &bytes)
+{
+    QStringList lines = FromGbk(bytes).split(QStringLiteral("\r\n"));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
 // What tells whether a file was rewritten: its inode (a replacement is a new file), its

@@ -1,13 +1,12 @@
 #include "support/app_dir_fixture.h"
 
 #include "support/cli_runner.h"
+#include "support/gbk_lines.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -15,27 +14,9 @@
 namespace pelvoro::test {
 namespace {
 
-QByteArray GbkLines(std::initializer_list<const char *> lines)
-{
-    QByteArray out;
-    for (const char *line : lines)
-        out += Gbk(line) + "\r\n";
-    return out;
-}
-
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
 class CliConfigTest : public AppDirTest {
 protected:
-    CliResult Run(QStringList args)
-    {
-        const test::CliResult result = test::RunCli(args, dir_.path(), {}, 30000);
-        return {result.exitCode, result.outBytes, result.err};
-    }
+    CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path(), {}, 30000); }
 
     // The screens command's answer.
     QJsonObject Screens()
@@ -43,19 +24,11 @@ protected:
         const CliResult result = Run({QStringLiteral("screens")});
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         QJsonParseError error;
-        const QJsonDocument doc = QJsonDocument::fromJson(result.out, &error);
+        const QJsonDocument doc = QJsonDocument::fromJson(result.outBytes, &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out.toStdString();
         return doc.object();
     }
     QJsonObject Screen(int index) { return Screens().value(QStringLiteral("screens")).toArray().at(index).toObject(); }
-
-    ino_t Inode(const QString &name) const
-    {
-        struct stat st {};
-        ::stat(QFile::encodeName(Path(name)).constData(), &st);
-        return st.st_ino;
-    }
-
 };
 
 QJsonArray Strings(std::initializer_list<const char *> texts)
@@ -132,11 +105,11 @@ TEST_F(CliConfigTest, SetWritesOnlyTheChangedKeys)
 
     // Setting what is already there writes nothing at all.
     const QByteArray now = ReadFile("SysConfig.ini");
-    const ino_t inode = Inode("SysConfig.ini");
+    const ino_t inode = IdentityOf(ConfigPath()).inode;
     result = Run({"set", "--screen", "1", "ClockY=-7", "ClockX=3", "Width=256"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile("SysConfig.ini"), now);
-    EXPECT_EQ(Inode("SysConfig.ini"), inode);
+    EXPECT_EQ(IdentityOf(ConfigPath()).inode, inode);
 
     EXPECT_EQ(Screen(0).value("ClockY"), QJsonValue(-7));
 }
@@ -173,7 +146,7 @@ TEST_F(CliConfigTest, SetRefusesBadUsageAndWritesNothing)
         const std::string what = c.args.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(result.exitCode, 64) << what;
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.mentions))) << what << "\n" << result.err.toStdString();
-        EXPECT_TRUE(result.out.isEmpty()) << what;
+        EXPECT_TRUE(result.outBytes.isEmpty()) << what;
         EXPECT_EQ(ReadFile("SysConfig.ini"), before) << what;
     }
 }
@@ -306,12 +279,13 @@ TEST_F(CliConfigTest, EveryCommandHasHelp)
     for (const char *command : {"screens", "set", "area"}) {
         const CliResult result = Run({QString::fromLatin1(command), "--help"});
         EXPECT_EQ(result.exitCode, 0) << command;
-        EXPECT_TRUE(result.out.startsWith(QByteArray("usage: pelvoro-cli [--dir DIR] ").append(command))) << command;
+        EXPECT_TRUE(result.out.startsWith(QStringLiteral("usage: pelvoro-cli [--dir DIR] ") + QLatin1String(command)))
+            << command;
     }
     const CliResult tool = Run({"--help"});
     EXPECT_EQ(tool.exitCode, 0);
     for (const char *command : {"screens", "set", "area"})
-        EXPECT_TRUE(tool.out.contains(QByteArray("\n  ").append(command))) << command;
+        EXPECT_TRUE(tool.outBytes.contains(QByteArray("\n  ").append(command))) << command;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "pages/page_store.h"
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/gbk_lines.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,7 +16,8 @@ protected:
     void SetUp() override
     {
         AppDirTest::SetUp();
-        WriteFile("SysConfig.ini", Gbk("[0号屏参数]\r\n横向点数=64\r\n纵向点数=16\r\n第一区域=主区\r\n主区域高=16\r\n"));
+        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=16", "第一区域=主区",
+                                             "主区域高=16"}));
         table[0] = DefaultScreenInfo();
         table[0].Width = 64;
         table[0].Height = 16;

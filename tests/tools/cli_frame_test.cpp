@@ -1,7 +1,6 @@
 #include "support/app_dir_fixture.h"
-
-#include <QProcess>
-#include <QTemporaryDir>
+#include "support/cli_runner.h"
+#include "support/gbk_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -9,26 +8,11 @@
 namespace pelvoro::test {
 namespace {
 
-QByteArray GbkLines(std::initializer_list<const char *> lines)
-{
-    QByteArray out;
-    for (const char *line : lines)
-        out += Gbk(line) + "\r\n";
-    return out;
-}
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class CliFrameTest : public AppDirTest {
 protected:
     void SetUp() override
     {
         AppDirTest::SetUp();
-        ASSERT_TRUE(runtime_.isValid());
         // Screen 1: 256 x 128 dual colour, a fixed clock band on top, the main area below, a fixed
         // temperature sharing the band; Western clock, centred. Screen 2 with the defaults.
         WriteFile("SysConfig.ini",
@@ -39,28 +23,7 @@ protected:
                             "开始周6=1"}));
     }
 
-    CliResult Run(QStringList args)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
-        process.setProcessEnvironment(env);
-        args.prepend(dir_.path());
-        args.prepend(QStringLiteral("--dir"));
-        process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), args);
-        CliResult result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-            ADD_FAILURE() << "pelvoro-cli did not finish: " << args.join(QLatin1Char(' ')).toStdString();
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.exitCode = process.exitCode();
-        result.out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-        result.err = QString::fromUtf8(process.readAllStandardError()).trimmed();
-        return result;
-    }
+    CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
 
     // A page file of screen 1's main area: 256 x 112 dual colour at row 16.
     QByteArray PageFile(int pages)
@@ -74,8 +37,6 @@ protected:
         f.append(char(0xAA));
         return f;
     }
-
-    QTemporaryDir runtime_;
 };
 
 TEST_F(CliFrameTest, FixedLayoutFramesFromTheScreensSettings)

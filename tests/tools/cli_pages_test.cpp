@@ -1,50 +1,34 @@
 // pelvoro-cli pages, run as the built binary on a temporary application directory.
-#include "base/gbk.h"
 #include "pages/raster.h"
 
 #include "support/cli_runner.h"
+#include "support/gbk_lines.h"
+#include "support/led_colours.h"
 
-#include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace pelvoro {
+namespace pelvoro::test {
 namespace {
 
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kGreen = 0xFF00FF00;
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-class CliPagesTest : public ::testing::Test {
+class CliPagesTest : public AppDirTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
+        AppDirTest::SetUp();
         // Screen 1: 64 x 16 dual colour, all main area. Screen 2: 1024 x 128 on a ZP-KQ/TQ card
         // (14 pages at most).
-        WriteBytes("SysConfig.ini",
-                   ToGbk(QStringLiteral("[全局参数]\r\n显示屏数目=1\r\n"
-                                        "[0号屏参数]\r\n控制卡类型=Normal\r\n单双色=1\r\n横向点数=64\r\n纵向点数=16\r\n"
-                                        "主区域高=16\r\n第一区域=主区\r\n"
-                                        "[1号屏参数]\r\n控制卡类型=ZP-KQ/TQ\r\n单双色=1\r\n横向点数=1024\r\n"
-                                        "纵向点数=128\r\n主区域高=128\r\n第一区域=主区\r\n")));
+        WriteFile("SysConfig.ini",
+                  GbkLines({"[全局参数]", "显示屏数目=1",
+                            "[0号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=64", "纵向点数=16",
+                            "主区域高=16", "第一区域=主区",
+                            "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=1", "横向点数=1024", "纵向点数=128",
+                            "主区域高=128", "第一区域=主区"}));
     }
 
-    QString Path(const QString &name) const { return QDir(dir_.path()).filePath(name); }
-
-    CliResult Run(const QStringList &args) const
-    {
-        const test::CliResult result = test::RunCli(args, dir_.path());
-        return {result.exitCode, result.out, result.err};
-    }
+    CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
     // Runs a command that has to succeed and returns its output.
     QString Ok(const QStringList &args) const
     {
@@ -65,17 +49,6 @@ protected:
         EXPECT_TRUE(image.save(path));
         return path;
     }
-    void WriteBytes(const QString &name, const QByteArray &bytes) const
-    {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QByteArray ReadBytes(const QString &name) const
-    {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     // Adds pages made of 1, 2 and 4 stripes to screen 1.
     void AddThreePages()
     {
@@ -83,14 +56,12 @@ protected:
                       WriteStripes("c.png", 4, kGreen)}),
                   QStringLiteral(R"({"added": 3, "pages": 3})"));
     }
-
-    QTemporaryDir dir_;
 };
 
 TEST_F(CliPagesTest, AddedImagesFillTheMainAreaWithDefaultAttributes)
 {
     AddThreePages();
-    EXPECT_EQ(ReadBytes("Tavrel1.dat").size(), 14 + 3 * (64 * 16 / 4 + 4));
+    EXPECT_EQ(ReadFile("Tavrel1.dat").size(), 14 + 3 * (64 * 16 / 4 + 4));
     EXPECT_EQ(Ok({"pages", "list", "--screen", "1"}),
               QStringLiteral(R"([{"page": 1, "effect": 0, "reserved": 0, "speed": 1, "dwell": 1}, )"
                              R"({"page": 2, "effect": 0, "reserved": 0, "speed": 1, "dwell": 1}, )"
@@ -120,32 +91,32 @@ TEST_F(CliPagesTest, SetRewritesOneOrTheFollowingEntries)
               QStringLiteral(R"([{"page": 1, "effect": 0, "reserved": 0, "speed": 1, "dwell": 1}, )"
                              R"({"page": 2, "effect": 0, "reserved": 0, "speed": 20, "dwell": 1}, )"
                              R"({"page": 3, "effect": 5, "reserved": 0, "speed": 20, "dwell": 1}])"));
-    EXPECT_EQ(ReadBytes("Tavrel1.dat")[13 + 4 + 2], char(40)) << "speed 20 is stored as 40";
+    EXPECT_EQ(ReadFile("Tavrel1.dat")[13 + 4 + 2], char(40)) << "speed 20 is stored as 40";
 }
 
 TEST_F(CliPagesTest, MoveAndDeleteKeepPagesAndSchedulesTogether)
 {
     AddThreePages();
-    const QByteArray three = ReadBytes("Tavrel1.dat");
+    const QByteArray three = ReadFile("Tavrel1.dat");
     Ok({"pages", "move", "--screen", "1", "--page", "1", "up"});
-    EXPECT_EQ(ReadBytes("Tavrel1.dat"), three) << "the first page cannot go higher";
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), three) << "the first page cannot go higher";
     Ok({"pages", "move", "--screen", "1", "--page", "3", "up"});
     Ok({"pages", "export", "--screen", "1", "--page", "2", Path("moved.png")});
     EXPECT_EQ(QImage(Path("moved.png")).pixel(0, 0), kGreen) << "the green-first page is now page 2";
 
-    QByteArray config = ReadBytes("SysConfig.ini");
-    config += ToGbk(QStringLiteral("[0号屏3页定时参数]\r\n开始周3=1\r\n"));
-    WriteBytes("SysConfig.ini", config);
+    QByteArray config = ReadFile("SysConfig.ini");
+    config += GbkLines({"[0号屏3页定时参数]", "开始周3=1"});
+    WriteFile("SysConfig.ini", config);
     Ok({"pages", "delete", "--screen", "1", "--page", "1"});
-    EXPECT_EQ(ReadBytes("Tavrel1.dat").size(), 14 + 2 * (256 + 4));
-    const QString ini = FromGbk(ReadBytes("SysConfig.ini"));
+    EXPECT_EQ(ReadFile("Tavrel1.dat").size(), 14 + 2 * (256 + 4));
+    const QStringList ini = ReadGbkLines(ReadFile("SysConfig.ini"));
     EXPECT_TRUE(ini.contains(QStringLiteral("[0号屏2页定时参数]"))) << "page 3's schedule went with it";
     EXPECT_FALSE(ini.contains(QStringLiteral("[0号屏3页定时参数]")));
 
     Ok({"pages", "delete", "--screen", "1", "--all"});
-    EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
     EXPECT_EQ(Ok({"pages", "list", "--screen", "1"}), QStringLiteral("[]"));
-    EXPECT_FALSE(FromGbk(ReadBytes("SysConfig.ini")).contains(QStringLiteral("页定时参数")));
+    EXPECT_TRUE(ReadGbkLines(ReadFile("SysConfig.ini")).filter(QStringLiteral("页定时参数")).isEmpty());
 }
 
 TEST_F(CliPagesTest, StopsAtThePageLimitKeepingThePagesSoFar)
@@ -157,20 +128,20 @@ TEST_F(CliPagesTest, StopsAtThePageLimitKeepingThePagesSoFar)
     const CliResult result = Run(args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, QStringLiteral("最多可编辑14页内容"));
-    const QByteArray file = ReadBytes("Tavrel2.dat");
+    const QByteArray file = ReadFile("Tavrel2.dat");
     EXPECT_EQ(file.size(), 14 + 14 * (32768 + 4));
     EXPECT_EQ(file[12], 14);
 
     const CliResult again = Run({"pages", "add", "--screen", "2", image});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_EQ(again.err, QStringLiteral("最多可编辑14页内容"));
-    EXPECT_EQ(ReadBytes("Tavrel2.dat"), file);
+    EXPECT_EQ(ReadFile("Tavrel2.dat"), file);
 }
 
 TEST_F(CliPagesTest, RefusesDamagedFilesAndBadRequests)
 {
     AddThreePages();
-    const QByteArray good = ReadBytes("Tavrel1.dat");
+    const QByteArray good = ReadFile("Tavrel1.dat");
     struct Case {
         const char *name;
         QStringList args;
@@ -193,9 +164,9 @@ TEST_F(CliPagesTest, RefusesDamagedFilesAndBadRequests)
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
         EXPECT_TRUE(result.err.contains(QString::fromUtf8(c.message))) << result.err.toStdString();
     }
-    EXPECT_EQ(ReadBytes("Tavrel1.dat"), good);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), good);
 
-    WriteBytes("Tavrel1.dat", good.left(good.size() - 10));
+    WriteFile("Tavrel1.dat", good.left(good.size() - 10));
     for (const QStringList &args : {QStringList{"pages", "list", "--screen", "1"},
                                     QStringList{"pages", "export", "--screen", "1", "--page", "1", Path("x.png")},
                                     QStringList{"pages", "add", "--screen", "1", Path("a.png")},
@@ -214,12 +185,12 @@ TEST_F(CliPagesTest, RefusesDamagedFilesAndBadRequests)
     EXPECT_EQ(single.err, QStringLiteral("只有一页数据,不能移动该数据页!"));
 
     // A file without even a header lists no pages: adding reports it and removes it.
-    WriteBytes("Tavrel1.dat", QByteArray());
+    WriteFile("Tavrel1.dat", QByteArray());
     const CliResult empty = Run({"pages", "add", "--screen", "1", Path("a.png")});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(empty.err.contains(QStringLiteral("文件长度为0"))) << empty.err.toStdString();
-    EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
 }
 
 } // namespace
-} // namespace pelvoro
+} // namespace pelvoro::test

@@ -1,40 +1,20 @@
 // pelvoro-cli pack and unpack, run as the built binary.
 #include "pages/raster.h"
 
+#include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/led_colours.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace pelvoro {
+namespace pelvoro::test {
 namespace {
 
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kGreen = 0xFF00FF00;
-constexpr QRgb kYellow = 0xFFFFFF00;
-constexpr QRgb kBlack = 0xFF000000;
-
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-class CliRasterTest : public ::testing::Test {
+class CliRasterTest : public AppDirTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString Path(const QString &name) const { return QDir(dir_.path()).filePath(name); }
-
-    CliResult Run(const QStringList &args) const
-    {
-        const test::CliResult result = test::RunCli(args, {}, {}, 30000);
-        return {result.exitCode, result.outBytes, result.err.toUtf8()};
-    }
+    CliResult Run(const QStringList &args) const { return RunCli(args, {}, {}, 30000); }
 
     // 12 x 2: row 0 the group red, green, yellow, black, red, red, black, green and four yellow dots
     // past the last whole group; row 1 yellow, then four red dots.
@@ -51,15 +31,6 @@ protected:
         EXPECT_TRUE(image.save(path));
         return path;
     }
-
-    void WriteBytes(const QString &name, const QByteArray &bytes) const
-    {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QTemporaryDir dir_;
 };
 
 TEST_F(CliRasterTest, PackWritesTheRasterOfTheWholeImage)
@@ -79,7 +50,7 @@ TEST_F(CliRasterTest, PackWritesTheRasterOfTheWholeImage)
         SCOPED_TRACE(c.options.join(' ').toStdString());
         const CliResult result = Run(QStringList{"pack"} + c.options + QStringList{image});
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(result.out.toHex(), c.hex);
+        EXPECT_EQ(result.outBytes.toHex(), c.hex);
     }
 }
 
@@ -90,7 +61,7 @@ TEST_F(CliRasterTest, UnpackDecodesWhatPackProduced)
         SCOPED_TRACE(module);
         const CliResult packed = Run({"pack", "--colour", "dual", "--module", module, image});
         ASSERT_EQ(packed.exitCode, 0) << packed.err.toStdString();
-        WriteBytes("raster.bin", packed.out);
+        WriteFile("raster.bin", packed.outBytes);
         const CliResult unpacked = Run({"unpack", "--colour", "dual", "--module", module, "--width", "12", "--height",
                                         "2", Path("raster.bin"), Path("out.png")});
         ASSERT_EQ(unpacked.exitCode, 0) << unpacked.err.toStdString();
@@ -103,7 +74,7 @@ TEST_F(CliRasterTest, UnpackDecodesWhatPackProduced)
         }
     }
     // Single colour: the red plane only, so yellow comes back red and green black.
-    WriteBytes("single.bin", QByteArray::fromHex("53"));
+    WriteFile("single.bin", QByteArray::fromHex("53"));
     ASSERT_EQ(Run({"unpack", "--colour", "single", "--width", "8", "--height", "1", Path("single.bin"),
                    Path("single.png")})
                   .exitCode,
@@ -115,8 +86,8 @@ TEST_F(CliRasterTest, UnpackDecodesWhatPackProduced)
 TEST_F(CliRasterTest, RefusesBadUsageAndDamagedInput)
 {
     const QString image = WriteExampleImage();
-    WriteBytes("short.bin", QByteArray(5, '\0')); // 12 x 2 dual needs 4 bytes, 16 x 2 needs 8
-    WriteBytes("garbage.png", "not an image");
+    WriteFile("short.bin", QByteArray(5, '\0')); // 12 x 2 dual needs 4 bytes, 16 x 2 needs 8
+    WriteFile("garbage.png", "not an image");
     struct Case {
         const char *name;
         QStringList args;
@@ -143,10 +114,10 @@ TEST_F(CliRasterTest, RefusesBadUsageAndDamagedInput)
         SCOPED_TRACE(c.name);
         const CliResult result = Run(c.args);
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
-        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_TRUE(result.outBytes.isEmpty());
         EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
     }
-    EXPECT_FALSE(QFile::exists(Path("out.png")));
+    EXPECT_FALSE(Exists("out.png"));
     // A raster longer than the size needs is read from its start.
     EXPECT_EQ(Run({"unpack", "--colour", "dual", "--width", "12", "--height", "2", Path("short.bin"), Path("out.png")})
                   .exitCode,
@@ -160,9 +131,10 @@ TEST_F(CliRasterTest, EachCommandHasHelp)
         SCOPED_TRACE(command);
         const CliResult result = Run({command, "--help"});
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_TRUE(result.out.startsWith(QByteArray("usage: pelvoro-cli ").append(command))) << result.out.toStdString();
+        EXPECT_TRUE(result.out.startsWith(QStringLiteral("usage: pelvoro-cli ") + QLatin1String(command)))
+            << result.out.toStdString();
     }
 }
 
 } // namespace
-} // namespace pelvoro
+} // namespace pelvoro::test

@@ -1,23 +1,19 @@
 // pelvoro-cli subtitle, run as the built binary on a temporary application directory.
 #include "base/gbk.h"
 
-#include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/gbk_lines.h"
+#include "support/led_colours.h"
 #include "support/subtitle_fixtures.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-namespace pelvoro {
+namespace pelvoro::test {
 namespace {
 
-using test::Chinese;
-
-constexpr QRgb kGreen = 0xFF00FF00;
-constexpr QRgb kBlack = 0xFF000000;
-
-class CliSubtitleTest : public test::AppDirTest {
+class CliSubtitleTest : public AppDirTest {
 protected:
     void SetUp() override
     {
@@ -26,19 +22,19 @@ protected:
         // Screen 2: 256 x 48 dual colour, main area over a small subtitle.
         // Screen 3: 2048 x 32 dual colour, big subtitle (7 pages at most).
         WriteFile("SysConfig.ini",
-                   ToGbk(QStringLiteral("[全局参数]\r\n显示屏数目=2\r\n"
-                                        "[0号屏参数]\r\n控制卡类型=Normal\r\n单双色=0\r\n横向点数=256\r\n纵向点数=16\r\n"
-                                        "字幕区域高=16\r\n第一区域=小字幕\r\n"
-                                        "[1号屏参数]\r\n控制卡类型=Normal\r\n单双色=1\r\n横向点数=256\r\n纵向点数=48\r\n"
-                                        "主区域高=32\r\n字幕区域高=16\r\n第一区域=主区\r\n第二区域=小字幕\r\n"
-                                        "[2号屏参数]\r\n控制卡类型=Normal\r\n单双色=1\r\n横向点数=2048\r\n"
-                                        "纵向点数=32\r\n字幕区域高=32\r\n第一区域=大字幕\r\n")));
+                  GbkLines({"[全局参数]", "显示屏数目=2",
+                            "[0号屏参数]", "控制卡类型=Normal", "单双色=0", "横向点数=256", "纵向点数=16",
+                            "字幕区域高=16", "第一区域=小字幕",
+                            "[1号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=256", "纵向点数=48",
+                            "主区域高=32", "字幕区域高=16", "第一区域=主区", "第二区域=小字幕",
+                            "[2号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=2048", "纵向点数=32",
+                            "字幕区域高=32", "第一区域=大字幕"}));
     }
 
-    test::CliResult Run(const QStringList &args) const { return test::RunCli(args, dir_.path()); }
+    CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
     QString Ok(const QStringList &args) const
     {
-        const test::CliResult result = Run(args);
+        const CliResult result = Run(args);
         EXPECT_EQ(result.exitCode, 0) << args.join(' ').toStdString() << ": " << result.err.toStdString();
         return result.out;
     }
@@ -95,19 +91,19 @@ TEST_F(CliSubtitleTest, ExportShowsThePageInItsColour)
     }
     EXPECT_GT(green, 0);
 
-    const test::CliResult missing = Run({"subtitle", "export", "--screen", "2", "--page", "3", Path("p3.png")});
+    const CliResult missing = Run({"subtitle", "export", "--screen", "2", "--page", "3", Path("p3.png")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, QStringLiteral("没有第3页字幕（共2页）"));
 }
 
 TEST_F(CliSubtitleTest, StopsWithTheSystemsMessages)
 {
-    const test::CliResult full = Run({"subtitle", "set", "--screen", "3", QString(10 * 128, QLatin1Char('x'))});
+    const CliResult full = Run({"subtitle", "set", "--screen", "3", QString(10 * 128, QLatin1Char('x'))});
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_EQ(full.err, QStringLiteral("最多可编辑7页内容"));
     EXPECT_EQ(full.out, QStringLiteral(R"({"pages": 7})"));
 
-    const test::CliResult blank = Run({"subtitle", "set", "--screen", "3", QStringLiteral("  ")});
+    const CliResult blank = Run({"subtitle", "set", "--screen", "3", QStringLiteral("  ")});
     EXPECT_EQ(blank.exitCode, 1);
     EXPECT_EQ(blank.err, QStringLiteral("编辑框没有信息,不能转换字幕页!"));
     EXPECT_FALSE(Exists("TavrelTitle3.dat"));
@@ -117,7 +113,7 @@ TEST_F(CliSubtitleTest, StopsWithTheSystemsMessages)
     WriteFile("TavrelTitle1.dat", QByteArray("\x01\xD2\x08\x00\x00\x00\x00\x00\xFF\x00\x0F\x00\x09\x00", 14));
     for (const QStringList &args : {QStringList{"subtitle", "list", "--screen", "1"},
                                     QStringList{"subtitle", "export", "--screen", "1", "--page", "1", Path("x.png")}}) {
-        const test::CliResult damaged = Run(args);
+        const CliResult damaged = Run(args);
         EXPECT_EQ(damaged.exitCode, 1) << args.join(' ').toStdString();
         EXPECT_TRUE(damaged.err.startsWith(QStringLiteral("字幕文件TavrelTitle1.dat已损坏：")))
             << damaged.err.toStdString();
@@ -139,11 +135,11 @@ TEST_F(CliSubtitleTest, BadUsage)
     for (const QStringList &args : cases)
         EXPECT_EQ(Run(args).exitCode, 64) << args.join(' ').toStdString();
     for (const char *sub : {"set", "list", "export", "delete"}) {
-        const test::CliResult help = Run({"subtitle", sub, "--help"});
+        const CliResult help = Run({"subtitle", sub, "--help"});
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.contains(QStringLiteral("subtitle %1 --screen K").arg(QLatin1String(sub)))) << sub;
     }
 }
 
 } // namespace
-} // namespace pelvoro
+} // namespace pelvoro::test
