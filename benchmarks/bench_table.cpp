@@ -77,7 +77,11 @@ void BM_SaveLargeTableToBytes(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * table.bytes.size());
 }
-BENCHMARK(BM_SaveLargeTableToBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveLargeTableToBytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Written atomically: a temporary file flushed to disk, then renamed.
 void BM_SaveLargeTableToFile(benchmark::State &state)
@@ -92,7 +96,11 @@ void BM_SaveLargeTableToFile(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * table.bytes.size());
 }
-BENCHMARK(BM_SaveLargeTableToFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveLargeTableToFile)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_LoadLargeTableFromFile(benchmark::State &state)
 {
@@ -106,7 +114,11 @@ void BM_LoadLargeTableFromFile(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * table.bytes.size());
 }
-BENCHMARK(BM_LoadLargeTableFromFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadLargeTableFromFile)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_LoadLargeTableFromBytes(benchmark::State &state)
 {
@@ -120,7 +132,11 @@ void BM_LoadLargeTableFromBytes(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * table.bytes.size());
 }
-BENCHMARK(BM_LoadLargeTableFromBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadLargeTableFromBytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // One row above row 1 of the large table, again and again (it grows by a row each time).
 void BM_InsertRowAtTopOfLargeTable(benchmark::State &state)

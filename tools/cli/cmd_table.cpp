@@ -337,10 +337,10 @@ int RunMergeOrSplit(CliArgs &args, bool merge)
     CheckInside(table.grid, range);
     const bool done = merge ? table.grid.MergeCells(range, false) : table.grid.SplitCells(range);
     if (!done) {
-        Err(merge ? QStringLiteral("%1 was not merged: it is a single cell, lies in a title row or column, cuts a "
-                                   "merged block or crosses the fixed cells' edge")
-                        .arg(RangeName(range))
-                  : QStringLiteral("%1 was not split: it is a single cell or cuts a merged block").arg(RangeName(range)));
+        const QString why = merge ? QStringLiteral("%1 was not merged: it is a single cell, lies in a title row or "
+                                                   "column, cuts a merged block or crosses the fixed cells' edge")
+                                  : QStringLiteral("%1 was not split: it is a single cell or cuts a merged block");
+        Err(why.arg(RangeName(range)));
         return kRefused;
     }
     if (const int saved = Save(table.grid, path); saved != kOk)

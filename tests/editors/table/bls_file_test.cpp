@@ -150,9 +150,9 @@ TEST_F(TableFileTest, EveryGridTheWriterMakesReadsBackAndSavesTheSameBytes)
     }
     // Every field of the fixed part differs from a new cell somewhere.
     int value = 2;
-    for (int prop = int(CellProp::AlignMode); prop <= int(CellProp::FontName); ++prop)
-        styles.SetCellProp({6, 1, 6, 4}, CellProp(prop), prop == int(CellProp::FontName) ? QVariant(QStringLiteral("Arial"))
-                                                                                          : QVariant(value++));
+    for (int prop = int(CellProp::AlignMode); prop < int(CellProp::FontName); ++prop)
+        styles.SetCellProp({6, 1, 6, 4}, CellProp(prop), value++);
+    styles.SetCellProp({6, 1, 6, 4}, CellProp::FontName, QStringLiteral("Arial"));
     styles.SetCellProp({6, 2, 6, 2}, CellProp::Color, int(0x20000000));
     ExpectRoundTrip(styles, "data styles and formats");
 

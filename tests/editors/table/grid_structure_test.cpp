@@ -17,7 +17,12 @@ protected:
     {
         auto record = [this](const char *name) {
             return [this, name](TCustomEasyGrid &, const GridRect &r) {
-                fired << QStringLiteral("%1 %2,%3-%4,%5").arg(QLatin1String(name)).arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom);
+                fired << QStringLiteral("%1 %2,%3-%4,%5")
+                             .arg(QLatin1String(name))
+                             .arg(r.Left)
+                             .arg(r.Top)
+                             .arg(r.Right)
+                             .arg(r.Bottom);
             };
         };
         grid.events.OnInsertCol = record("InsertCol");
@@ -142,7 +147,8 @@ TEST_F(GridStructureTest, ShiftingCellsKeepsDataAndAsksBeforeTearingBlocks)
     EXPECT_TRUE(grid.DeleteCellsUp({1, 1, 1, 1}));
     EXPECT_EQ(Texts({1, 1, 1, 6}), QStringLiteral("1,2/1,3/1,4/1,5//"));
     EXPECT_EQ(fired, (QStringList{QStringLiteral("InsertCellRight 2,2-2,3"), QStringLiteral("InsertCellDown 3,2-4,2"),
-                                  QStringLiteral("DeleteCellRight 1,1-2,1"), QStringLiteral("DeleteCellDown 1,1-1,1")}));
+                                  QStringLiteral("DeleteCellRight 1,1-2,1"),
+                                  QStringLiteral("DeleteCellDown 1,1-1,1")}));
     ExpectSoundBlocks();
 }
 

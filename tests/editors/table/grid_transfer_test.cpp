@@ -39,7 +39,9 @@ TEST_F(GridTransferTest, BlockBufferHoldsTheRectangleColumnByColumn)
 TEST_F(GridTransferTest, CopyCutAndPasteGoThroughTheClipboard)
 {
     QStringList fired;
-    grid.events.OnCutCells = [&](TCustomEasyGrid &, const GridRect &r) { fired << QStringLiteral("cut %1").arg(r.Left); };
+    grid.events.OnCutCells = [&](TCustomEasyGrid &, const GridRect &r) {
+        fired << QStringLiteral("cut %1").arg(r.Left);
+    };
     grid.events.OnPasteCells = [&](TCustomEasyGrid &, QPoint from, QSize size, const GridRect &dest) {
         fired << QStringLiteral("paste %1,%2 %3x%4 at %5,%6")
                      .arg(from.x()).arg(from.y()).arg(size.width()).arg(size.height()).arg(dest.Left).arg(dest.Top);
