@@ -1,0 +1,326 @@
+#include "editors/table/table_pages.h"
+
+#include "grid_fixture.h"
+
+#include <QPainter>
+
+#include <functional>
+#include <vector>
+
+namespace pelvoro::test {
+namespace {
+
+// One page's layout in a line: the page, its bands, each visible region as "CR x,y wxh cells"
+// (C and R the column and row part: T title, F fixed, B band) and the conjunction boxes.
+QString Describe(const PageLayout &layout)
+{
+    static const char kParts[] = "TFB";
+    QStringList parts{QStringLiteral("p%1 t%2 o%3").arg(layout.Page).arg(layout.ColBand).arg(layout.RowBand)};
+    if (layout.Top.Visible)
+        parts << QStringLiteral("top %1,%2 %3x%4").arg(layout.Top.X).arg(layout.Top.Y).arg(layout.Top.Width)
+                     .arg(layout.Top.Height);
+    for (int i = 0; i < 9; ++i) {
+        const PageRegion &r = layout.Regions[i];
+        if (!r.Visible)
+            continue;
+        parts << QStringLiteral("%1%2 %3,%4 %5x%6 %7,%8-%9,%10")
+                     .arg(QChar(kParts[i % 3]))
+                     .arg(QChar(kParts[i / 3]))
+                     .arg(r.X)
+                     .arg(r.Y)
+                     .arg(r.Width)
+                     .arg(r.Height)
+                     .arg(r.Cells.Left)
+                     .arg(r.Cells.Top)
+                     .arg(r.Cells.Right)
+                     .arg(r.Cells.Bottom);
+    }
+    if (layout.Bottom.Visible)
+        parts << QStringLiteral("bottom %1,%2 %3x%4").arg(layout.Bottom.X).arg(layout.Bottom.Y)
+                     .arg(layout.Bottom.Width).arg(layout.Bottom.Height);
+    return parts.join(QStringLiteral(" | "));
+}
+
+class TablePagesTest : public GridTest {
+protected:
+    // Sizes of the title column (row) first, then the others; page options reset to a plain page.
+    void Shape(const std::vector<int> &widths, const std::vector<int> &heights, int fixedCols = 0, int fixedRows = 0)
+    {
+        grid.SetColCount(int(widths.size()));
+        grid.SetRowCount(int(heights.size()));
+        grid.SetDefaultRowHeight(5); // the conjunction boxes' height
+
+        for (int i = 0; i < int(widths.size()); ++i)
+            grid.SetColWidth(i, widths[i]);
+        for (int i = 0; i < int(heights.size()); ++i)
+            grid.SetRowHeight(i, heights[i]);
+        grid.SetFixedCols(fixedCols);
+        grid.SetFixedRows(fixedRows);
+        TEasyGridPageInfo &info = grid.PageInfo();
+        info.HorzCenter = info.VertCenter = info.PrintColTitle = info.PrintRowTitle = false;
+        info.PrintFixedCols = info.PrintConjunction = false;
+        info.HorzSplit = info.PrintGridLine = info.PrintFixedRows = true;
+        info.Common.Scale = 100;
+        info.Common.TitleExtent = info.Common.TitleOffset = 0;
+    }
+    QStringList Layouts(int width, int height)
+    {
+        pager.SetPageFrame(width, height, {});
+        const int count = pager.GetPageCount();
+        QStringList described;
+        for (const PageLayout &layout : pager.Layouts())
+            described << Describe(layout);
+        EXPECT_EQ(count, described.size());
+        return described;
+    }
+    QImage Draw(int page, int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        pager.SetPageFrame(width, height, {});
+        pager.DrawPage(painter, QRect(0, 0, width, height), page);
+        return image;
+    }
+
+    TablePager pager{grid};
+};
+
+struct LayoutCase {
+    const char *name;
+    std::vector<int> widths;
+    std::vector<int> heights;
+    int fixedCols;
+    int fixedRows;
+    std::function<void(TEasyGridPageInfo &)> options;
+    int width;
+    int height;
+    QStringList expected;
+};
+
+TEST_F(TablePagesTest, LayoutsOfSmallGrids)
+{
+    const auto none = [](TEasyGridPageInfo &) {};
+    const std::vector<LayoutCase> cases = {
+        {"client columns summing to the width fit one band", {20, 10, 20, 30}, {20, 10}, 0, 0, none, 60, 20,
+         {"p0 t0 o0 | BB 0,0 62x10 1,1-3,1"}},
+        {"one pixel less gives two bands", {20, 10, 20, 30}, {20, 10}, 0, 0, none, 59, 20,
+         {"p0 t0 o0 | BB 0,0 31x10 1,1-2,1", "p1 t1 o0 | BB 0,0 30x10 3,1-3,1"}},
+        {"a column wider than the page is a band of its own", {20, 10, 100, 10}, {20, 10}, 0, 0, none, 50, 20,
+         {"p0 t0 o0 | BB 0,0 10x10 1,1-1,1", "p1 t1 o0 | BB 0,0 100x10 2,1-2,1",
+          "p2 t2 o0 | BB 0,0 10x10 3,1-3,1"}},
+        {"down first: page 1 is column band 0, row band 1", {20, 30, 30}, {20, 10, 10, 10}, 0, 0,
+         [](TEasyGridPageInfo &info) { info.HorzSplit = false; }, 30, 10,
+         {"p0 t0 o0 | BB 0,0 30x10 1,1-1,1", "p3 t1 o0 | BB 0,0 30x10 2,1-2,1", "p1 t0 o1 | BB 0,0 30x10 1,2-1,2",
+          "p4 t1 o1 | BB 0,0 30x10 2,2-2,2", "p2 t0 o2 | BB 0,0 30x10 1,3-1,3",
+          "p5 t1 o2 | BB 0,0 30x10 2,3-2,3"}},
+        // The fixed row is repeated but not counted in the bands: the last page overflows the
+        // page and an empty page follows.
+        {"titles and fixed parts", {15, 12, 20, 20}, {8, 9, 10, 10}, 1, 1,
+         [](TEasyGridPageInfo &info) { info.PrintColTitle = info.PrintRowTitle = true; }, 40, 30,
+         {"p0 t0 o0 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | BT 29,0 20x8 2,0-2,0 | TF 0,9 15x9 0,1-0,1"
+          " | FF 16,9 12x9 1,1-1,1 | BF 29,9 20x9 2,1-2,1 | TB 0,19 15x21 0,2-0,3 | FB 16,19 12x21 1,2-1,3"
+          " | BB 29,19 20x21 2,2-2,3",
+          "p1 t1 o0 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 3,0-3,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 3,1-3,1"
+          " | TB 0,19 15x21 0,2-0,3 | BB 16,19 20x21 3,2-3,3",
+          "p2 t1 o0"}},
+        {"fixed rows only on the first row band unless printed", {5, 20}, {5, 4, 10, 10}, 0, 1,
+         [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; }, 20, 16,
+         {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
+        {"conjunction boxes: none above the first band, none below the last page", {5, 20}, {5, 10, 10, 10}, 0,
+         0,
+         [](TEasyGridPageInfo &info) { info.PrintConjunction = true; }, 20, 28,
+         {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2 | bottom 0,22 20x5", "p1 t0 o1 | top 0,0 20x5 | BB 0,6 20x10 1,3-1,3"}},
+        {"centred both ways", {5, 20}, {5, 10}, 0, 0,
+         [](TEasyGridPageInfo &info) { info.HorzCenter = info.VertCenter = true; }, 40, 30,
+         {"p0 t0 o0 | BB 10,10 20x10 1,1-1,1"}},
+        {"centring at half scale", {5, 20}, {5, 10}, 0, 0,
+         [](TEasyGridPageInfo &info) {
+             info.HorzCenter = true;
+             info.Common.Scale = 50;
+         },
+         40, 30, {"p0 t0 o0 | BB 30,0 20x10 1,1-1,1"}},
+        {"a single band taller than the end of the page adds an empty page", {5, 20}, {5, 10, 10}, 0, 0,
+         [](TEasyGridPageInfo &info) { info.Common.TitleExtent = 10; }, 20, 25,
+         {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2", "p1 t0 o0"}},
+    };
+    for (const LayoutCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shape(c.widths, c.heights, c.fixedCols, c.fixedRows);
+        c.options(grid.PageInfo());
+        EXPECT_EQ(Layouts(c.width, c.height), c.expected);
+    }
+}
+
+TEST_F(TablePagesTest, ATitleThatFillsThePageIsAnError)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TEasyGridPageInfo &)> options;
+    };
+    for (const Case &c : {Case{"row title", [](TEasyGridPageInfo &info) { info.PrintColTitle = true; }},
+                          Case{"column title", [](TEasyGridPageInfo &info) { info.PrintRowTitle = true; }}}) {
+        SCOPED_TRACE(c.name);
+        Shape({19, 10}, {19, 10});
+        c.options(grid.PageInfo());
+        pager.SetPageFrame(20, 20, {});
+        try {
+            pager.GetPageCount();
+            ADD_FAILURE() << "no error";
+        } catch (const ETablePageError &error) {
+            EXPECT_EQ(error.Message(), kTitleTooLarge);
+        }
+        // Nothing is painted when the page cannot be made.
+        QImage image(20, 20, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        EXPECT_THROW(pager.DrawPage(painter, image.rect(), 1), ETablePageError);
+        painter.end();
+        EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
+    }
+    // One pixel more and it fits.
+    Shape({18, 10}, {18, 10});
+    grid.PageInfo().PrintColTitle = grid.PageInfo().PrintRowTitle = true;
+    pager.SetPageFrame(20, 20, {});
+    EXPECT_EQ(pager.GetPageCount(), 2); // the title row and a 10-dot row overflow: an empty page follows
+}
+
+TEST_F(TablePagesTest, MarginsComeFromTheFramesRectangle)
+{
+    Shape({5, 10, 10, 10}, {5, 10});
+    pager.SetPageFrame(40, 20, {5, 1, 10, 2});
+    EXPECT_EQ(pager.GetPageCount(), 2); // 25 dots wide: columns 1-2, then 3
+    EXPECT_EQ(grid.PageInfo().Common.LeftMargin, 5);
+    EXPECT_EQ(grid.PageInfo().Common.BottomMargin, 2);
+}
+
+// Pixels of `image` in `colour` within the rectangle.
+int Count(const QImage &image, const QRect &rect, QRgb colour)
+{
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            count += image.pixel(x, y) == colour;
+    }
+    return count;
+}
+
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kGreen = 0xFF00FF00;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+TEST_F(TablePagesTest, TheFirstPageSitsOneDotRightAndThreeLower)
+{
+    // Three column bands in the first row band.
+    Shape({5, 10, 10, 10}, {5, 10});
+    grid.SetClientLineColor(kColorRed);
+    grid.SetCellColor(0x00FF00); // green cells
+    const std::array<QImage, 3> pages = {Draw(1, 12, 20), Draw(2, 12, 20), Draw(3, 12, 20)};
+    // Page 1: the cell covers x 0..9, y 2..11, its frame line lies above it at y 1, and the frame's
+    // left line covers the cell's first column.
+    EXPECT_EQ(Count(pages[0], QRect(1, 2, 9, 10), kGreen), 90);
+    EXPECT_EQ(pages[0].pixel(0, 5), kRed);
+    EXPECT_EQ(pages[0].pixel(0, 1), kRed);
+    EXPECT_EQ(pages[0].pixel(0, 12), kRed); // closing frame line below the band
+    EXPECT_EQ(pages[0].pixel(10, 5), kRed);  // and right of it
+    // Pages 2 and 3: the same cell one dot left and three up: x -1..8, y -1..8.
+    for (int p = 1; p < 3; ++p) {
+        SCOPED_TRACE(p + 1);
+        EXPECT_EQ(Count(pages[p], QRect(0, 0, 9, 9), kGreen), 81);
+        EXPECT_EQ(pages[p].pixel(9, 4), kRed);
+        EXPECT_EQ(pages[p].pixel(4, 9), kRed);
+        EXPECT_EQ(pages[p].pixel(11, 15), kBlack); // the page's background
+    }
+}
+
+TEST_F(TablePagesTest, MergedBlockAcrossBandsIsDrawnOnBothPagesWithoutLinesInside)
+{
+    Shape({5, 10, 10, 10, 10}, {5, 10, 10});
+    grid.SetClientLineColor(kColorRed);
+    grid.SetCellColor(kColorBlack);
+    grid.SetCellProp({2, 1, 3, 2}, CellProp::Color, 0x00FF00);
+    ASSERT_TRUE(grid.MergeCells({2, 1, 3, 2}, false));
+    pager.SetPageFrame(21, 30, {});
+    ASSERT_EQ(pager.GetPageCount(), 2); // columns 1-2 and 3-4
+    const QImage first = Draw(1, 21, 30);
+    const QImage second = Draw(2, 21, 30);
+    // Page 1, origin (0, 2): the block from x 11 to the region's edge at 21, rows y 2..22, no line
+    // between its rows (y 12).
+    EXPECT_EQ(Count(first, QRect(11, 2, 10, 21), kGreen), 210);
+    EXPECT_EQ(first.pixel(5, 12), kRed); // a line between rows left of the block
+    // Page 2, origin (-1, -1): the block's last column at x -1..8, still green across y 9.
+    EXPECT_EQ(Count(second, QRect(0, 0, 9, 20), kGreen), 180);
+    EXPECT_EQ(second.pixel(9, 5), kRed); // the line after the block
+    EXPECT_EQ(second.pixel(15, 9), kRed); // a line between rows right of it
+}
+
+TEST_F(TablePagesTest, TextsAlignInTheirCellsAndBordersAreBlack)
+{
+    Shape({5, 60, 60, 60}, {5, 30});
+    grid.PageInfo().PrintGridLine = false;
+    grid.SetCellColor(kColorBlack);
+    grid.SetCellFontColor(kColorRed);
+    grid.SetCellFontSize(9);
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::AlignMode, int(taTopLeft));
+    grid.SetCellProp({2, 1, 2, 1}, CellProp::AlignMode, int(taCenter));
+    grid.SetCellProp({3, 1, 3, 1}, CellProp::AlignMode, int(taBottomRight));
+    for (int col = 1; col <= 3; ++col)
+        grid.SetForeText(col, 1, QStringLiteral("88"));
+    const QImage page = Draw(1, 200, 40);
+    // Cells at x 0, 61, 122 and y 2, each 60 × 30; text inside the 2-dot inset.
+    const auto litBox = [&](int left) {
+        QRect box;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = left; x < left + 60; ++x) {
+                if (page.pixel(x, y) == kRed)
+                    box = box.united(QRect(x, y, 1, 1));
+            }
+        }
+        return box;
+    };
+    const QRect topLeft = litBox(0);
+    const QRect centre = litBox(61);
+    const QRect bottomRight = litBox(122);
+    ASSERT_FALSE(topLeft.isEmpty());
+    EXPECT_LE(topLeft.left(), 4);
+    EXPECT_LE(topLeft.top(), 8);
+    EXPECT_NEAR(centre.center().x(), 61 + 30, 2);
+    EXPECT_NEAR(centre.center().y(), 2 + 15, 3);
+    EXPECT_GE(bottomRight.right(), 122 + 55);
+    EXPECT_GE(bottomRight.bottom(), 2 + 24);
+    // Only pure red and black: no smoothing.
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x)
+            ASSERT_TRUE(page.pixel(x, y) == kRed || page.pixel(x, y) == kBlack) << x << "," << y;
+    }
+
+    // A 3-dot top border runs black over the first two rows of a white cell.
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::Color, int(kColorWhite));
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::LineWidth, 3);
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::DrawTop, true);
+    const QImage bordered = Draw(1, 200, 40);
+    EXPECT_EQ(bordered.pixel(30, 2), kBlack);
+    EXPECT_EQ(bordered.pixel(30, 3), kBlack);
+    EXPECT_EQ(bordered.pixel(30, 4), kWhite);
+}
+
+TEST_F(TablePagesTest, ConjunctionTextsOnWhite)
+{
+    Shape({5, 60}, {5, 20, 20, 20});
+    grid.SetDefaultRowHeight(14);
+    for (int row = 1; row <= 3; ++row)
+        grid.SetRowHeight(row, 20);
+    grid.SetCellColor(kColorBlack);
+    grid.PageInfo().PrintConjunction = true;
+    pager.SetPageFrame(60, 40, {});
+    ASSERT_EQ(pager.GetPageCount(), 3);
+    const QImage middle = Draw(2, 60, 40);
+    // Top box at y 0..13 of the page (origin -1, +1): white text background somewhere inside.
+    EXPECT_GT(Count(middle, QRect(0, 1, 60, 13), kWhite), 0);
+    const QImage last = Draw(3, 60, 40);
+    EXPECT_EQ(Count(last, QRect(0, 37, 60, 3), kWhite), 0); // no bottom box on the last page
+}
+
+} // namespace
+} // namespace pelvoro::test
