@@ -1,5 +1,7 @@
 #include "pages/page_conversion.h"
 
+#include "base/prompt.h"
+#include "editors/table/table_engine.h"
 #include "pages/rich_layout.h"
 #include "pages/word_to_rtf.h"
 
@@ -131,6 +133,27 @@ void LineLoop::Run()
     }
 }
 
+// The table engine's messages (a damaged table file) go to the conversion's message boxes; it asks
+// nothing while it loads and draws.
+class ObserverPrompt : public Prompt {
+public:
+    explicit ObserverPrompt(ConversionObserver &observer) : observer_(observer) {}
+    void Message(const QString &text, const QString &, PromptIcon icon) override
+    {
+        observer_.Message(text, icon == PromptIcon::Warning);
+    }
+    PromptButton Ask(const QString &, const QString &, PromptButtons, PromptIcon) override
+    {
+        return PromptButton::Cancel;
+    }
+    QStringList OpenFiles(FileDialogRequest &) override { return {}; }
+    QString OpenFile(FileDialogRequest &) override { return {}; }
+    QString SaveFile(FileDialogRequest &) override { return {}; }
+
+private:
+    ConversionObserver &observer_;
+};
+
 ConversionResult Fail(PageResult result)
 {
     ConversionResult failed;
@@ -253,9 +276,47 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
         result.limitReached = appender.PageCount() >= appender.Limit();
         break;
     }
-    case DocumentKind::Table:
-        observer.HideProgress();
-        return Fail({PageStatus::Refused, QStringLiteral("表格文件的导入功能尚未提供。")});
+    case DocumentKind::Table: {
+        // The table editor's engine, set to the whole area: one page per table page.
+        const int w = screen.Width;
+        const int h = screen.MainHeight;
+        ObserverPrompt prompt(observer);
+        TableEngine engine(prompt);
+        engine.SetPageArea(w, h, {0, 0, w, h}, screen.ColorMode + 1);
+        const TableFileResult loaded = engine.LoadTable(path);
+        if (!loaded.Ok()) {
+            observer.HideProgress();
+            return Fail({PageStatus::IoError, loaded.message});
+        }
+        int pages = 0;
+        try {
+            pages = engine.TablePageCount();
+        } catch (const ETablePageError &error) {
+            observer.Message(error.Message(), false);
+            result.stopped = true;
+            break;
+        }
+        observer.ProgressRange(pages);
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int p = 1; p <= pages; ++p) {
+            observer.Progress(p);
+            image.fill(Qt::black);
+            QPainter painter(&image);
+            engine.DrawTablePage(painter, QRect(0, 0, w, h), p);
+            painter.end();
+            ReduceToPalette(image);
+            const bool full = appender.Append(image, attributes);
+            if (appender.Appended() > result.appended) {
+                result.appended = appender.Appended();
+                observer.PageAppended(appender.PageCount(), image);
+            }
+            if (full) {
+                result.limitReached = true;
+                break;
+            }
+        }
+        break;
+    }
     }
     if (result.limitReached)
         observer.Message(appender.LimitMessage(), false);

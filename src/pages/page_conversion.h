@@ -9,7 +9,8 @@
 #include <functional>
 
 // Documents become main-area pages: rich text laid out line by line, Word documents through rich
-// text, bitmaps scaled to the area. The pages are appended to the screen's page file in one write.
+// text, bitmaps scaled to the area, tables cut into pages by the table editor's engine. The pages
+// are appended to the screen's page file in one write.
 namespace pelvoro {
 
 class RichLayout;

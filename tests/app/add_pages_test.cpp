@@ -3,6 +3,7 @@
 
 #include "app/main_area_panel.h"
 #include "app/screen_panel.h"
+#include "editors/table/grid_model.h"
 #include "pages/font_substitution.h"
 #include "pages/page_store.h"
 #include "pages/ui/preview_window.h"
@@ -68,6 +69,30 @@ TEST_F(AddPagesTest, BitmapsOfTheBitmapFilterBecomeOnePageEach)
     ASSERT_EQ(window->Panelmain()->PageCount(), 2);
     EXPECT_EQ(ReadPage(table, 0, 1).image.pixel(63, 31), 0xFF00FF00u); // in the dialog's order
     EXPECT_EQ(ReadPage(table, 0, 2).image.pixel(0, 0), 0xFFFF0000u);
+}
+
+TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
+{
+    // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 15-dot rows.
+    {
+        ScriptedPrompt gridPrompt;
+        TEasyGrid grid(gridPrompt, ScreenResolution{96, 96});
+        grid.SetColCount(3);
+        grid.SetRowCount(3);
+        for (int i = 1; i <= 2; ++i) {
+            grid.SetColWidth(i, 30);
+            grid.SetRowHeight(i, 15);
+        }
+        grid.SetCellColor(0x00FF00);
+        ASSERT_TRUE(grid.SaveToFile(Path("t.bls")).Ok());
+    }
+    Choose({"t.bls"}, 3);
+    window->Panelmain()->AddButton()->click();
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    ASSERT_EQ(window->Panelmain()->PageCount(), 1);
+    const QImage page = ReadPage(table, 0, 1).image;
+    EXPECT_EQ(page.pixel(10, 10), 0xFF00FF00u);
+    EXPECT_EQ(preview.Edit().Page(), page);
 }
 
 TEST_F(AddPagesTest, CancelledDialogChangesNothing)

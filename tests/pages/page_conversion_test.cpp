@@ -1,9 +1,13 @@
 #include "base/gbk.h"
+#include "editors/table/grid_model.h"
+#include "editors/table/table_pages.h"
 #include "pages/font_substitution.h"
 #include "pages/page_conversion.h"
 #include "pages/page_store.h"
 #include "pages/rich_layout.h"
 #include "support/app_dir_fixture.h"
+#include "support/led_colours.h"
+#include "support/scripted_prompt.h"
 
 #include <QPainter>
 
@@ -136,7 +140,7 @@ TEST_F(PageConversionTest, AlignmentColoursAndPalette)
     }
 }
 
-TEST_F(PageConversionTest, BitmapFillsTheWholeAreaAndTablesAreNotAvailableYet)
+TEST_F(PageConversionTest, BitmapFillsTheWholeArea)
 {
     Screen(64, 16);
     QImage bitmap(10, 40, QImage::Format_RGB32);
@@ -148,10 +152,195 @@ TEST_F(PageConversionTest, BitmapFillsTheWholeAreaAndTablesAreNotAvailableYet)
     const QImage page = Page(1);
     EXPECT_EQ(page.pixel(31, 15), 0xFF00FF00u);
     EXPECT_EQ(page.pixel(32, 0), 0xFF000000u);
+}
 
-    const ConversionResult table = Convert(Path("x.bls"), DocumentKind::Table);
-    EXPECT_TRUE(table.written.IsError());
-    EXPECT_EQ(table.written.message, "表格文件的导入功能尚未提供。");
+// A table of `cols` client columns of `width` dots and `rows` client rows of `height` dots, every
+// client cell green, red grid lines, saved under `name`.
+QString SaveTable(const QString &name, int cols, int width, int rows, int height)
+{
+    ScriptedPrompt prompt;
+    TEasyGrid grid(prompt, ScreenResolution{96, 96});
+    grid.SetColCount(cols + 1);
+    grid.SetRowCount(rows + 1);
+    for (int col = 1; col <= cols; ++col)
+        grid.SetColWidth(col, width);
+    for (int row = 1; row <= rows; ++row)
+        grid.SetRowHeight(row, height);
+    grid.SetCellColor(0x00FF00);
+    grid.SetClientLineColor(kColorRed);
+    grid.PageInfo().HorzCenter = false;
+    EXPECT_TRUE(grid.SaveToFile(name).Ok());
+    return name;
+}
+
+TEST_F(PageConversionTest, TablePagesAreAddedWithTheFirstPageOffset)
+{
+    Screen(16, 16);
+    // Three 10-dot columns on a 16-dot area: three pages in the first row band.
+    const QString path = SaveTable(Path("t.bls"), 3, 10, 1, 10);
+    const AddDocumentsResult added = AddDocuments(table, 0, DocumentKind::Table, {path}, layout, observer);
+    EXPECT_EQ(added.pagesAdded, 3);
+    EXPECT_TRUE(observer.messages.isEmpty());
+    ASSERT_EQ(Pages(), 3);
+    EXPECT_EQ(observer.range, 3);
+    // Page 1: the cell's dots x 1..9, y 2..11 (its first column under the frame); pages 2 and 3 one
+    // dot left and three up.
+    const struct {
+        int page;
+        QPoint green;
+        QPoint red;
+        QPoint black;
+    } cases[] = {{1, {1, 2}, {10, 5}, {5, 0}}, {2, {0, 0}, {9, 4}, {12, 12}}, {3, {8, 8}, {4, 9}, {15, 15}}};
+    for (const auto &c : cases) {
+        const QImage page = Page(c.page);
+        EXPECT_EQ(page.pixel(c.green), kGreen) << "page " << c.page;
+        EXPECT_EQ(page.pixel(c.red), kRed) << "page " << c.page;
+        EXPECT_EQ(page.pixel(c.black), kBlack) << "page " << c.page;
+    }
+    EXPECT_EQ(Page(1).pixel(1, 1), kRed); // the frame's top line
+}
+
+TEST_F(PageConversionTest, TableErrorsAndTheCapacityStop)
+{
+    Screen(16, 16);
+    WriteFile("bad.bls", "not a table");
+    const ConversionResult damaged = Convert(Path("bad.bls"), DocumentKind::Table);
+    EXPECT_TRUE(damaged.written.IsError());
+    EXPECT_FALSE(damaged.written.message.isEmpty());
+    EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
+    observer.messages.clear();
+
+    // A title row shown on every page that is as high as the area.
+    {
+        ScriptedPrompt prompt;
+        TEasyGrid grid(prompt, ScreenResolution{96, 96});
+        grid.SetRowHeight(0, 16);
+        grid.PageInfo().PrintColTitle = true;
+        ASSERT_TRUE(grid.SaveToFile(Path("title.bls")).Ok());
+    }
+    const ConversionResult title = Convert(Path("title.bls"), DocumentKind::Table);
+    EXPECT_TRUE(title.stopped);
+    EXPECT_EQ(title.appended, 0);
+    ASSERT_EQ(observer.messages.size(), 1);
+    EXPECT_EQ(observer.messages[0].first, kTitleTooLarge);
+    EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
+
+    // 1024 × 352 dual colour holds 16 pages: a table of 20 column bands stops after the 16th.
+    observer.messages.clear();
+    Screen(1024, 352);
+    const ConversionResult full = Convert(SaveTable(Path("wide.bls"), 20, 1000, 1, 20), DocumentKind::Table);
+    EXPECT_TRUE(full.limitReached);
+    EXPECT_EQ(full.appended, 16);
+    EXPECT_EQ(Pages(), 16);
+    ASSERT_EQ(observer.messages.size(), 1);
+    EXPECT_EQ(observer.messages[0].first, PageLimitMessage(table[0]));
+}
+
+// A bus timetable as an operator builds it for a small screen: a merged title row and a header row
+// (the two fixed rows, on the first page only), twelve routes with right-aligned numbers, 宋体 and
+// 黑体 texts, red, green and yellow texts and backgrounds, red grid lines.
+QString SaveBusTimetable(const QString &name)
+{
+    ScriptedPrompt prompt;
+    TEasyGrid grid(prompt, ScreenResolution{96, 96});
+    grid.SetColCount(5);
+    grid.SetRowCount(15);
+    grid.SetCellColor(kColorDefault);
+    grid.SetCellFontColor(kColorRed);
+    grid.SetCellFontSize(9);
+    grid.SetCellAutoWordBreak(false);
+    grid.SetClientLineColor(kColorRed);
+    const int widths[] = {28, 35, 32, 30};
+    for (int col = 1; col <= 4; ++col)
+        grid.SetColWidth(col, widths[col - 1]);
+    grid.SetRowHeight(1, 16);
+    for (int row = 2; row <= 14; ++row)
+        grid.SetRowHeight(row, 15);
+    grid.SetFixedRows(2);
+    grid.PageInfo().PrintFixedRows = false;
+
+    constexpr TColor kYellowText = 0x00FFFF;
+    constexpr TColor kGreenText = 0x00FF00;
+    EXPECT_TRUE(grid.MergeCells({1, 1, 4, 1}, false));
+    grid.SetForeText(1, 1, QStringLiteral("公交时刻表"));
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::FontName, QStringLiteral("黑体"));
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::FontSize, 10);
+    grid.SetCellProp({1, 1, 1, 1}, CellProp::FontColor, int(kYellowText));
+    const QStringList header = {QStringLiteral("线路"), QStringLiteral("终点"), QStringLiteral("首班"),
+                                QStringLiteral("票价")};
+    for (int col = 1; col <= 4; ++col)
+        grid.SetForeText(col, 2, header[col - 1]);
+    grid.SetCellProp({1, 2, 4, 2}, CellProp::FontName, QStringLiteral("黑体"));
+    grid.SetCellProp({1, 2, 4, 2}, CellProp::Color, int(kGreenText));
+    grid.SetCellProp({1, 2, 4, 2}, CellProp::FontColor, int(kColorBlack));
+
+    const char *routes[] = {"1", "2", "5", "8", "12", "15", "21", "33", "46", "58", "105", "211"};
+    const char *stops[] = {"东站", "西站", "南湖", "北门", "机场", "港口", "大学", "医院", "公园", "新区", "码头", "老街"};
+    const char *times[] = {"5:30", "6:00", "6:15", "5:45", "6:30", "7:00", "6:10", "5:50", "6:40", "7:15", "6:05", "8:00"};
+    const char *fares[] = {"1", "2", "1.5", "2", "10", "3", "2", "1", "1.5", "2", "4", "5"};
+    for (int i = 0; i < 12; ++i) {
+        const int row = 3 + i;
+        grid.SetForeText(1, row, QString::fromUtf8(routes[i]));
+        grid.SetForeText(2, row, QString::fromUtf8(stops[i]));
+        grid.SetForeText(3, row, QString::fromUtf8(times[i]));
+        grid.SetForeText(4, row, QString::fromUtf8(fares[i]));
+    }
+    grid.SetCellProp({1, 3, 1, 14}, CellProp::AlignMode, int(taRight));
+    grid.SetCellProp({4, 3, 4, 14}, CellProp::AlignMode, int(taRight));
+    grid.SetCellProp({2, 3, 2, 14}, CellProp::FontColor, int(kYellowText));
+    grid.SetCellProp({3, 3, 3, 14}, CellProp::FontColor, int(kGreenText));
+    // Route 21 does not run today: red across the row, its texts yellow.
+    grid.SetCellProp({1, 9, 4, 9}, CellProp::Color, int(kColorRed));
+    grid.SetCellProp({1, 9, 4, 9}, CellProp::FontColor, int(kYellowText));
+    EXPECT_TRUE(grid.SaveToFile(name).Ok());
+    return name;
+}
+
+// Lit dots of a page by colour plane: red where red is 128 or more, green likewise.
+std::pair<int, int> LitDots(const QImage &page)
+{
+    int red = 0;
+    int green = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            red += qRed(page.pixel(x, y)) >= 128;
+            green += qGreen(page.pixel(x, y)) >= 128;
+        }
+    }
+    return {red, green};
+}
+
+// The lit dots of the timetable's pages on two dual-colour screens. The expected counts were taken
+// once from the pages exported with `pelvoro-cli table export` and looked at dot by dot (title and
+// header on the first page, one dot right and three lower than the others, the rows cut into pages,
+// the red row, the alignments); a change in pagination, drawing or fonts moves them.
+TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
+{
+    const struct {
+        int width;
+        int height;
+        QList<std::pair<int, int>> pages; // (red, green) per page
+    } screens[] = {
+        // Six pages: title and header alone (the first band's two rows lie below the page), then
+        // two routes per page, the red row on the fourth.
+        {128, 32, {{545, 1446}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
+        // Three pages, the table centred: title, header and two routes, then four routes each.
+        {256, 64, {{1232, 2001}, {3103, 619}, {1421, 569}}},
+    };
+    for (const auto &screen : screens) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(screen.width).arg(screen.height).toStdString());
+        QFile::remove(Path("Tavrel1.dat"));
+        Screen(screen.width, screen.height);
+        const ConversionResult result = Convert(SaveBusTimetable(Path("bus.bls")), DocumentKind::Table);
+        ASSERT_TRUE(result.written.Ok()) << result.written.message.toStdString();
+        QList<std::pair<int, int>> lit;
+        for (int page = 1; page <= Pages(); ++page)
+            lit << LitDots(Page(page));
+        QStringList shown;
+        for (const auto &[red, green] : lit)
+            shown << QStringLiteral("{%1, %2}").arg(red).arg(green);
+        EXPECT_EQ(lit, screen.pages) << shown.join(QStringLiteral(", ")).toStdString();
+    }
 }
 
 TEST_F(PageConversionTest, AddCommandStopsAtAnEmptyFileAndAtTheLimit)

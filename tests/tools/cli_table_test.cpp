@@ -5,6 +5,7 @@
 #include "support/cli_runner.h"
 #include "support/scripted_prompt.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -102,6 +103,38 @@ TEST_F(CliTableTest, MergeAndSplitFollowTheGridsRules)
     EXPECT_EQ(ReadFile(QStringLiteral("t.bls")), before);
     ASSERT_EQ(Run({"split", "t.bls", "2,1:3,2"}).exitCode, 0);
     EXPECT_TRUE(ShownCell(Show(QStringLiteral("t.bls")), QStringLiteral("B1"))[QStringLiteral("merged")].isNull());
+}
+
+TEST_F(CliTableTest, ExportDrawsOnePageAsThePageConversionDoes)
+{
+    // A new table: four 80-dot columns and four 30-dot rows make 4 x 4 pages of 64 x 32.
+    ASSERT_EQ(Run({"new", "t.bls"}).exitCode, 0);
+    const CliResult exported = Run({"export", "t.bls", "--width", "64", "--height", "32", "--page", "2", "p.png"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QJsonObject shown = QJsonDocument::fromJson(exported.out.toUtf8()).object();
+    EXPECT_EQ(shown[QStringLiteral("pages")].toInt(), 16);
+    EXPECT_EQ(shown[QStringLiteral("page")].toInt(), 2);
+    const QImage page(Path("p.png"));
+    ASSERT_EQ(page.size(), QSize(64, 32));
+    int red = 0;
+    int green = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            red += qRed(page.pixel(x, y)) >= 128;
+            green += qGreen(page.pixel(x, y)) >= 128;
+        }
+    }
+    EXPECT_EQ(shown[QStringLiteral("red")].toInt(), red);
+    EXPECT_EQ(shown[QStringLiteral("green")].toInt(), green);
+    // White cells, black text and silver lines: both planes alike.
+    EXPECT_GT(red, 64 * 16);
+    EXPECT_EQ(red, green);
+
+    for (const QStringList &args : {QStringList{"export", "t.bls", "--width", "64", "--height", "32", "--page", "17",
+                                                "p.png"},
+                                    QStringList{"export", "t.bls", "--height", "32", "p.png"},
+                                    QStringList{"export", "t.bls", "--width", "64", "--height", "32"}})
+        EXPECT_EQ(Run(args).exitCode, 64) << args.join(' ').toStdString();
 }
 
 TEST_F(CliTableTest, DamagedFilesAndBadArgumentsAreReported)

@@ -4,10 +4,15 @@
 #include "base/prompt.h"
 #include "editors/table/column_names.h"
 #include "editors/table/grid_model.h"
+#include "editors/table/table_engine.h"
+#include "pages/font_substitution.h"
+#include "pages/page_conversion.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QRegularExpression>
 
 // table: table files (.bls) made, shown and edited through the station's grid, so that the
@@ -349,13 +354,73 @@ int RunMergeOrSplit(CliArgs &args, bool merge)
     return kOk;
 }
 
+// One page drawn as the page conversion draws it for a W x H main area, reduced to the drawing
+// palette; the lit dots are counted by the LED rule (red from 128 red, green from 128 green).
+int RunExport(CliArgs &args)
+{
+    const auto width = args.TakeIntOption(QStringLiteral("--width"));
+    const auto height = args.TakeIntOption(QStringLiteral("--height"));
+    const int page = args.TakeIntOption(QStringLiteral("--page")).value_or(1);
+    if (!width || !height || *width < 1 || *height < 1)
+        throw UsageError{QStringLiteral("give the page size with --width W --height H (dots, 1 or more)")};
+    QStringList rest = args.Positional();
+    const QString path = TakeFile(rest);
+    if (rest.size() != 1)
+        throw UsageError{QStringLiteral("give one OUT.png after the table file")};
+    const QString out = rest.first();
+
+    InstallFontSubstitutions();
+    EnterAppDir();
+    TablePrompt prompt;
+    TableEngine engine(prompt);
+    engine.SetPageArea(*width, *height, {0, 0, *width, *height}, 2);
+    if (const TableFileResult loaded = engine.LoadTable(path); !loaded.Ok()) {
+        Err(loaded.message);
+        return kRefused;
+    }
+    int pages = 0;
+    try {
+        pages = engine.TablePageCount();
+    } catch (const ETablePageError &error) {
+        Err(error.Message());
+        return kRefused;
+    }
+    if (page < 1 || page > pages)
+        throw UsageError{QStringLiteral("--page takes 1 to %1").arg(pages)};
+    QImage image(*width, *height, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    engine.DrawTablePage(painter, image.rect(), page);
+    painter.end();
+    ReduceToPalette(image);
+    if (!image.save(out, "PNG")) {
+        Err(QStringLiteral("cannot write %1").arg(out));
+        return kRefused;
+    }
+    int red = 0;
+    int green = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb dot = image.pixel(x, y);
+            red += qRed(dot) >= 128;
+            green += qGreen(dot) >= 128;
+        }
+    }
+    OutJson(QJsonObject{{QStringLiteral("pages"), pages},
+                        {QStringLiteral("page"), page},
+                        {QStringLiteral("red"), red},
+                        {QStringLiteral("green"), green}});
+    return kOk;
+}
+
 int RunTable(CliArgs &args)
 {
     return RunSubCommand(args, {{"new", RunNew},
                                 {"show", RunShow},
                                 {"set", RunSet},
                                 {"merge", [](CliArgs &a) { return RunMergeOrSplit(a, true); }},
-                                {"split", [](CliArgs &a) { return RunMergeOrSplit(a, false); }}});
+                                {"split", [](CliArgs &a) { return RunMergeOrSplit(a, false); }},
+                                {"export", RunExport}});
 }
 
 } // namespace
@@ -378,7 +443,10 @@ PELVORO_CLI_COMMAND(CliCommand{
         "  table merge FILE.bls RANGE\n"
         "  table split FILE.bls RANGE\n"
         "      merge a range into one block (keeping the first text), or dissolve the blocks in it;\n"
-        "      a range the grid refuses exits 1 with the reason.\n\n"
+        "      a range the grid refuses exits 1 with the reason.\n"
+        "  table export FILE.bls --width W --height H [--page P] OUT.png\n"
+        "      draws page P (default 1) as 添加数据页 draws it for a W x H main area and writes it\n"
+        "      as a PNG. Prints {\"pages\": n, \"page\": P, \"red\": lit red dots, \"green\": lit green dots}.\n\n"
         "CELL is B3 (column letters, row number) or 2,3 (column, row; 0 is the title); RANGE is\n"
         "B2:C3 or 2,2:3,3. FILE is relative to the application's directory. A damaged file is\n"
         "reported with the table editor's message and exits 1.\n"),
