@@ -7,6 +7,7 @@
 
 #include <QPainter>
 
+#include <array>
 #include <cmath>
 
 namespace pelvoro {
@@ -215,29 +216,38 @@ void ReduceToPalette(QImage &image)
 {
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(QImage::Format_RGB32);
-    QRgb lastIn = 0xFF000000;
-    QRgb lastOut = 0xFF000000;
+    const QList<QRgb> &palette = DrawingPalette();
+    const auto nearest = [&palette](QRgb in) {
+        int best = 0;
+        int bestDistance = INT_MAX;
+        for (QRgb candidate : palette) {
+            const int dr = qRed(in) - qRed(candidate);
+            const int dg = qGreen(in) - qGreen(candidate);
+            const int db = qBlue(in) - qBlue(candidate);
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = int(candidate);
+            }
+        }
+        return QRgb(best);
+    };
+    // A drawn page has few colours, alternating along text: the answers are kept in a small table.
+    constexpr int kCacheBits = 6;
+    std::array<QRgb, 1 << kCacheBits> cacheIn;
+    std::array<QRgb, 1 << kCacheBits> cacheOut;
+    cacheIn.fill(0); // never a colour asked for: every input has its alpha set
+    const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb in = line[x] | 0xFF000000;
-            if (in != lastIn) {
-                lastIn = in;
-                int best = 0;
-                int bestDistance = INT_MAX;
-                for (QRgb candidate : DrawingPalette()) {
-                    const int dr = qRed(in) - qRed(candidate);
-                    const int dg = qGreen(in) - qGreen(candidate);
-                    const int db = qBlue(in) - qBlue(candidate);
-                    const int distance = dr * dr + dg * dg + db * db;
-                    if (distance < bestDistance) {
-                        bestDistance = distance;
-                        best = int(candidate);
-                    }
-                }
-                lastOut = QRgb(best);
+            const size_t slot = (in * 2654435761u) >> (32 - kCacheBits);
+            if (cacheIn[slot] != in) {
+                cacheIn[slot] = in;
+                cacheOut[slot] = nearest(in);
             }
-            line[x] = lastOut;
+            line[x] = cacheOut[slot];
         }
     }
 }

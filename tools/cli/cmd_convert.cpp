@@ -60,9 +60,11 @@ int RunConvert(CliArgs &args)
 PELVORO_CLI_COMMAND({QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
                      QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] FILE...\n\n"
                                     "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
-                                    "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file.\n"
+                                    "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file;\n"
+                                    "a table file (.bls) gives one page per table page of the main area.\n"
                                     "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
-                                    "A stop (empty file, text taller than the area, full page store, file error)\n"
+                                    "A stop (empty file, text taller than the area, a table title that fills\n"
+                                    "the area, full page store, file error)\n"
                                     "prints the station's message on stderr and exits 1; pages written so far stay."),
                      RunConvert});
 

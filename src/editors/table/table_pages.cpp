@@ -146,18 +146,9 @@ QColor TableColor(TColor color)
 struct TablePager::Axis {
     int count = 0;
     int fixed = 0;
-    std::function<int(int)> size;
+    const std::vector<qint32> &sizes; // one entry per index
 
-    // The extent of indices a … b: each with its line, less the last line.
-    int Extent(int a, int b, int lineWidth) const
-    {
-        if (b < a)
-            return 0;
-        int sum = 0;
-        for (int i = a; i <= b; ++i)
-            sum += size(i) + lineWidth;
-        return sum - lineWidth;
-    }
+    int size(int i) const { return sizes[size_t(i)]; }
 
     // The last index of every band of the scrolling indices. `reserve` is the room of the
     // conjunction boxes: once on the first band, twice on every later one.
@@ -204,8 +195,9 @@ void TablePager::PaginateBands()
     const int lw = grid_.Props().GridLineWidth;
     const int scale = ScaleOf(common);
 
-    Axis cols{grid_.ColCount(), grid_.FixedCols(), [this](int i) { return grid_.ColWidth(i); }};
-    Axis rows{grid_.RowCount(), grid_.FixedRows(), [this](int i) { return grid_.RowHeight(i); }};
+    const GridArrays &arrays = grid_.Content().Arrays;
+    const Axis cols{grid_.ColCount(), grid_.FixedCols(), arrays.ColWidths};
+    const Axis rows{grid_.RowCount(), grid_.FixedRows(), arrays.RowHeights};
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
     const int reserve =
