@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <functional>
 
 namespace pelvoro {
 namespace {
