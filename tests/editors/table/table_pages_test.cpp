@@ -234,6 +234,24 @@ TEST_F(TablePagesTest, TheFirstPageSitsOneDotRightAndThreeLower)
     }
 }
 
+TEST_F(TablePagesTest, DrawnPagesFollowThePageOrder)
+{
+    // Two column bands (green, red) × three row bands.
+    Shape({5, 30, 30}, {5, 10, 10, 10});
+    grid.SetCellProp({1, 1, 1, 3}, CellProp::Color, 0x00FF00);
+    grid.SetCellProp({2, 1, 2, 3}, CellProp::Color, int(kColorRed));
+    const struct {
+        bool across;
+        int page;
+        QRgb colour;
+    } cases[] = {{false, 2, kGreen}, {false, 3, kGreen}, {false, 4, kRed}, {true, 2, kRed}, {true, 3, kGreen}};
+    for (const auto &c : cases) {
+        grid.PageInfo().HorzSplit = c.across;
+        EXPECT_EQ(Draw(c.page, 30, 10).pixel(10, 5), c.colour) << (c.across ? "across " : "down ") << c.page;
+    }
+    EXPECT_EQ(Count(Draw(7, 30, 10), QRect(0, 0, 30, 10), kBlack), 300); // no such page: background only
+}
+
 TEST_F(TablePagesTest, MergedBlockAcrossBandsIsDrawnOnBothPagesWithoutLinesInside)
 {
     Shape({5, 10, 10, 10, 10}, {5, 10, 10});
