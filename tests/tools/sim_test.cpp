@@ -286,6 +286,37 @@ TEST(PelvoroSim, FaultOptions)
     }
 }
 
+// Over the pseudo-terminal only silence marks the end of an exchange the station gave up on: after
+// a cut-off frame and a preamble nobody followed, the next exchange is still answered, and each
+// abandoned one has its line.
+TEST(PelvoroSim, SerialExchangesEndAfterAGap)
+{
+    Sim sim({"--serial"});
+    const QString device = sim.Device();
+    ASSERT_FALSE(device.isEmpty()) << sim.Output().toStdString();
+    Pty pty(device);
+    ASSERT_TRUE(pty.Ok()) << device.toStdString();
+    const QByteArray frame = BuildTestFrame(0, 4);
+    pty.Write(Hex("0101") + frame.first(3));
+    EXPECT_EQ(pty.Read(kAnswerMs), Hex("01"));
+    EXPECT_TRUE(sim.WaitForLine(QStringLiteral("serial: screen 1: .*3 of 5 bytes, rejected \\(incomplete, nothing came "
+                                               "for 2000 ms\\)"), 4000)
+                    .hasMatch())
+        << sim.Output().toStdString();
+    pty.Write(Hex("0101"));
+    EXPECT_EQ(pty.Read(kAnswerMs), Hex("01"));
+    EXPECT_TRUE(
+        sim.WaitForLine(QStringLiteral("serial: screen 1: preamble answered, no frame followed"), 4000).hasMatch())
+        << sim.Output().toStdString();
+    pty.Write(Hex("0101"));
+    EXPECT_EQ(pty.Read(kAnswerMs), Hex("01"));
+    pty.Write(frame);
+    EXPECT_EQ(pty.Read(kAnswerMs), Hex("01"));
+    EXPECT_TRUE(
+        sim.WaitForLine(QStringLiteral("serial: screen 1: test pattern \\(0xed\\), 5 bytes, acknowledged")).hasMatch())
+        << sim.Output().toStdString();
+}
+
 TEST(PelvoroSim, DelayHoldsEveryAnswerBack)
 {
     Sim sim({"--tcp", "0", "--delay", "400"});

@@ -3,6 +3,7 @@
 #include "comm/bcd.h"
 #include "comm/frame_layout.h"
 #include "comm/frames.h"
+#include "comm/serial_link.h"
 #include "config/screen_info.h"
 
 #include <QRandomGenerator>
@@ -450,6 +451,23 @@ void ControllerCard::RejectFrame(const QString &why, Output &out)
 
 ControllerCard::Output ControllerCard::Reset()
 {
+    return Abandon(QStringLiteral("incomplete when the link ended"));
+}
+
+ControllerCard::Output ControllerCard::EndAfterGap(int gapMs)
+{
+    return Abandon(QStringLiteral("incomplete, nothing came for %1 ms").arg(gapMs));
+}
+
+bool ControllerCard::ExpectsSendPauses() const
+{
+    // Only frames of 0x20000 bytes and more (or of a length not known yet) go in two phases.
+    return state_ == State::InFrame && options_.family == CardFamily::Normal &&
+           (frameLength_ <= 0 || frameLength_ >= kSerialTwoPhaseBytes);
+}
+
+ControllerCard::Output ControllerCard::Abandon(const QString &why)
+{
     Output out;
     switch (state_) {
     case State::Idle:
@@ -463,7 +481,7 @@ ControllerCard::Output ControllerCard::Reset()
     case State::InFrame:
         if (!dropped_) {
             CardExchange ex = Exchange(CardExchange::Outcome::Rejected);
-            ex.detail = QStringLiteral("incomplete when the link ended");
+            ex.detail = why;
             out.exchanges.push_back(ex);
         }
         break;

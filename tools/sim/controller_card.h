@@ -138,6 +138,13 @@ public:
     Output Feed(QByteArrayView bytes);
     // Forgets a half-received exchange (a new connection starts clean).
     Output Reset();
+    // Nothing came for `gapMs` in the middle of an exchange: the station gave up on it. A partial
+    // frame is reported as rejected and a preamble that no frame followed as such; the card then
+    // waits for a preamble again. A serial transport has no other way to find its place.
+    Output EndAfterGap(int gapMs);
+    // A frame is coming that the station sends with pauses of its own (3 s after every 128 KB of a
+    // large frame to a "Normal" card): a gap must be longer than those before it ends the frame.
+    bool ExpectsSendPauses() const;
 
     const CardOptions &Options() const { return options_; }
     CardMemory &Memory() { return *memory_; }
@@ -157,6 +164,7 @@ private:
     QByteArray Answer(quint8 address) const;
     int ColourModeFor(int address) const;
     CardExchange Exchange(CardExchange::Outcome outcome) const;
+    Output Abandon(const QString &why);
 
     CardOptions options_;
     CardMemory ownMemory_;

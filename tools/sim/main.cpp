@@ -24,7 +24,10 @@ Links (at least one; both at once are allowed):
                       give the station as PELVORO_COM<n>. Parity does not travel over a
                       pseudo-terminal: the card tells the preamble (two equal screen-number bytes,
                       or 0xBB 0xBB) from a frame (screen number, then a command code >= 0xC1) by
-                      the bytes themselves and by where they stand in the exchange.
+                      the bytes themselves and by where they stand in the exchange. An exchange that
+                      gets no byte for 2 s is over (5 s inside a frame of 128 KB or more to a Normal
+                      card, which the station sends with pauses): a partial frame is reported as
+                      rejected, and the next bytes are read as a new preamble.
 
 The card:
   --card TYPE         Normal (2-byte preamble, default) or ZP-KQ/TQ (6-byte preamble on the

@@ -38,6 +38,7 @@ Simulator::Simulator(SimOptions options) : options_(std::move(options)) {}
 Simulator::~Simulator()
 {
     delete notifier_;
+    delete serialGap_;
 }
 
 bool Simulator::Start(QString *error)
@@ -113,6 +114,14 @@ bool Simulator::StartSerial(QString *error)
     serialCard_ = std::make_unique<ControllerCard>(options_.card, &memory_);
     notifier_ = new QSocketNotifier(pty_.CardEnd(), QSocketNotifier::Read);
     QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [this] { OnSerialReadable(); });
+    // Parity does not travel, so after a frame the station cut off (or one sized for another colour
+    // depth) only silence tells the card that the next bytes open a new exchange.
+    serialGap_ = new QTimer();
+    serialGap_->setSingleShot(true);
+    QObject::connect(serialGap_, &QTimer::timeout, serialGap_, [this] {
+        Handle(QStringLiteral("serial"), serialCard_->EndAfterGap(serialGap_->interval()),
+               [this](const QByteArray &answer) { pty_.WriteAll(answer); });
+    });
     Print(QStringLiteral("serial device %1").arg(pty_.Device()));
     return true;
 }
@@ -123,6 +132,9 @@ void Simulator::OnSerialReadable()
     if (bytes.isEmpty())
         return;
     Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [this](const QByteArray &answer) { pty_.WriteAll(answer); });
+    // The station's own pauses inside a large frame are no sign that it gave up.
+    constexpr int kStationPauseMs = 3000;
+    serialGap_->start(options_.serialGapMs + (serialCard_->ExpectsSendPauses() ? kStationPauseMs : 0));
 }
 
 void Simulator::Handle(const QString &link, const ControllerCard::Output &out,

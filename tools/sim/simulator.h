@@ -10,6 +10,7 @@
 #include <vector>
 
 class QTcpServer;
+class QTimer;
 class QSocketNotifier;
 
 // pelvoro-sim: one simulated controller card behind a TCP port and/or a pseudo-terminal. Every
@@ -24,6 +25,8 @@ struct SimOptions {
     bool snapshot = false;
     int moduleType = 0;
     int delayMs = 0;
+    // A serial exchange that gets no byte for this long is over (the station gave up on it).
+    int serialGapMs = 2000;
 };
 
 class Simulator {
@@ -49,6 +52,7 @@ private:
     int connections_ = 0;
     PseudoTerminal pty_;
     QSocketNotifier *notifier_ = nullptr;
+    QTimer *serialGap_ = nullptr;
     std::unique_ptr<ControllerCard> serialCard_;
 };
 

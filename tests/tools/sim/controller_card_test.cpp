@@ -264,18 +264,43 @@ TEST(ControllerCard, AFrameNotEndingIn0xAAIsNeitherKeptNorAnswered)
     EXPECT_FALSE(card.Memory().Screen(1).PoweredOff());
 }
 
-TEST(ControllerCard, ResetForgetsAHalfReceivedFrame)
+// A new connection, or a gap on the serial line, ends what was half received: the card reports it
+// and reads the next bytes as a new preamble instead of as the rest of the frame.
+TEST(ControllerCard, ResetAndAGapForgetAHalfReceivedExchange)
 {
-    ControllerCard card(CardOptions{});
     const QByteArray frame = PageFile(1, 2);
-    FeedInSteps(card, Hex("0101") + frame.first(40));
-    const ControllerCard::Output reset = card.Reset();
-    ASSERT_EQ(reset.exchanges.size(), 1u);
-    EXPECT_EQ(reset.exchanges[0].outcome, Outcome::Rejected);
-    EXPECT_EQ(reset.exchanges[0].frameBytes, 40);
-    const Fed fed = FeedInSteps(card, Hex("0101") + frame);
-    EXPECT_EQ(fed.exchanges.at(0).outcome, Outcome::Acknowledged);
-    EXPECT_EQ(card.Memory().Screen(1)[CardSlot::Pages], frame);
+    // A single-colour page file that a card still at its dual-colour default waits on for ever.
+    QByteArray single = frame.first(21 + 32);
+    single.append(char(0xAA));
+    struct Case {
+        const char *name;
+        QByteArray sent;
+        bool gap; // else Reset
+        Outcome outcome;
+        qint64 frameBytes;
+    };
+    const Case cases[] = {
+        {"reset, frame cut off", Hex("0101") + frame.first(40), false, Outcome::Rejected, 40},
+        {"gap, frame cut off", Hex("0101") + frame.first(40), true, Outcome::Rejected, 40},
+        {"gap, frame of another colour depth", Hex("0101") + single, true, Outcome::Rejected, single.size()},
+        {"gap, preamble answered only", Hex("0101"), true, Outcome::PreambleOnly, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ControllerCard card(CardOptions{});
+        FeedInSteps(card, c.sent);
+        EXPECT_FALSE(card.ExpectsSendPauses()) << "a small frame";
+        const ControllerCard::Output ended = c.gap ? card.EndAfterGap(2000) : card.Reset();
+        ASSERT_EQ(ended.exchanges.size(), 1u);
+        EXPECT_EQ(ended.exchanges[0].outcome, c.outcome);
+        EXPECT_EQ(ended.exchanges[0].frameBytes, c.frameBytes);
+        EXPECT_TRUE(ended.answers.empty());
+        const Fed fed = FeedInSteps(card, Hex("0101") + frame);
+        ASSERT_EQ(fed.exchanges.size(), 1u);
+        EXPECT_EQ(fed.exchanges[0].outcome, Outcome::Acknowledged);
+        EXPECT_EQ(card.Memory().Screen(1)[CardSlot::Pages], frame);
+        EXPECT_TRUE(card.EndAfterGap(2000).exchanges.empty()) << "nothing was in progress";
+    }
 }
 
 TEST(ControllerCard, KeepsTheClockAndDropsTimedPlayListsOnCancel)
