@@ -280,6 +280,7 @@ void NetLink::OnReadyRead()
     if (followUp_) {
         busy_ = true;
         followUpTimer_.start(timings_.followUpMs);
+        Q_EMIT Pausing(timings_.followUpMs);
     }
     Q_EMIT Acknowledged(replyKind_);
 }
@@ -313,6 +314,7 @@ void NetLink::SendNextBlock()
     Q_EMIT BlockSent(sent_, sending_.size());
     if (nextBlock_ < blocks_.size()) {
         blockTimer_.start(timings_.blockPauseMs);
+        Q_EMIT Pausing(timings_.blockPauseMs);
         return;
     }
     const bool wasBusy = busy_;

@@ -94,6 +94,9 @@ Q_SIGNALS:
     void Acknowledged(pelvoro::ReplyKind kind);
     // followUpMs after an acknowledgement: send this part of the full send now.
     void FollowUpDue(pelvoro::SendPart part);
+    // The link now waits `ms` of its own (between the blocks of a large frame, before a follow-up):
+    // time in which nobody waits on the controller.
+    void Pausing(int ms);
 
 private:
     enum class State { Idle, AwaitingEcho, FrameSent };

@@ -38,7 +38,13 @@ FileSend PrepareFileSend(int screenIndex, const QString &name, bool hasArea, qin
         send.status = missing;
         return send;
     }
-    const FrameResult frame = load(file, colourMode);
+    FrameResult frame = load(file, colourMode);
+    if (!frame) {
+        // The file goes out byte for byte: one laid out for the other colour mode still agrees with
+        // its own header, and only a file that agrees with neither is damaged.
+        if (FrameResult other = load(file, colourMode == 0 ? 1 : 0))
+            frame = std::move(other);
+    }
     if (!frame) {
         send.status = name + QStringLiteral("已损坏：") + frame.error;
         return send;

@@ -32,7 +32,8 @@ struct FileSend {
 };
 // "发送主区": "Tavrel<n>.dat" in the application's directory; refused ("没有找到Tavrel<n>.dat文件！")
 // when the screen's main area and the file's existence disagree, when it cannot be read or is
-// shorter than 13 bytes; a file that does not match its own layout is refused as damaged.
+// shorter than 13 bytes; a file that does not match its own layout (in either colour mode: a size
+// that disagrees only with the screen's current mode is sent as it is) is refused as damaged.
 FileSend PrepareMainAreaSend(int screenIndex, const ScreenInfo &screen);
 // "发送字幕": the same with "TavrelTitle<n>.dat", the subtitle area and 14 bytes; the move style
 // byte is sent as the controller wants it (LoadSubtitleFrame).

@@ -7,13 +7,17 @@
 #include "pages/data_files.h"
 
 #include <QDateTime>
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <climits>
 
 namespace pelvoro {
 
 SendRunner::SendRunner(ScreenTable &table, SerialLink &serial, NetLink &net, CompletionTimings timings,
                        SendRunnerHooks hooks, QObject *parent)
     : QObject(parent), table_(table), serial_(serial), net_(net), netAlive_(&net), completion_(serial, timings),
-      hooks_(std::move(hooks))
+      hooks_(std::move(hooks)), completionTimings_(timings)
 {
     qRegisterMetaType<FullSendReport>();
     connect(&serial_, &SerialLink::StatusText, this, &SendRunner::StatusText);
@@ -29,6 +33,44 @@ SendRunner::SendRunner(ScreenTable &table, SerialLink &serial, NetLink &net, Com
     net_.SetSequence(&sequence_);
     connect(&net_, &NetLink::Acknowledged, this, &SendRunner::OnAcknowledged);
     connect(&net_, &NetLink::FollowUpDue, this, &SendRunner::OnFollowUpDue);
+
+    stallTimer_.setSingleShot(true);
+    connect(&stallTimer_, &QTimer::timeout, this, &SendRunner::Stalled);
+    connect(&serial_, &SerialLink::StatusText, this, &SendRunner::Stepped);
+    connect(&serial_, &SerialLink::Progress, this, &SendRunner::Stepped);
+    connect(&serial_, &SerialLink::Pausing, this, &SendRunner::Paused);
+    connect(&serial_, &SerialLink::TransferEnded, this,
+            [this] { Paused(completionTimings_.closeDelayMs + completionTimings_.continueDelayMs); });
+    connect(net_.ClientSocket(), &QAbstractSocket::connected, this, &SendRunner::Stepped);
+    connect(&net_, &NetLink::BlockSent, this, &SendRunner::Stepped);
+    connect(&net_, &NetLink::Acknowledged, this, &SendRunner::Stepped);
+    connect(&net_, &NetLink::Pausing, this, &SendRunner::Paused);
+}
+
+void SendRunner::WatchForStall(int ms)
+{
+    stallMs_ = ms;
+    stallClock_.start();
+    pauseEndMs_ = 0;
+    Stepped();
+}
+
+void SendRunner::Stepped()
+{
+    if (stallMs_ <= 0)
+        return;
+    // A step inside a pause (the success text of a transfer whose closing wait runs) must not cut
+    // the pause short.
+    const qint64 pauseLeft = std::max<qint64>(0, pauseEndMs_ - stallClock_.elapsed());
+    stallTimer_.start(int(std::min<qint64>(pauseLeft + stallMs_, INT_MAX)));
+}
+
+void SendRunner::Paused(int ms)
+{
+    if (stallMs_ <= 0)
+        return;
+    pauseEndMs_ = std::max(pauseEndMs_, stallClock_.elapsed() + ms);
+    Stepped();
 }
 
 SendRunner::~SendRunner()
@@ -183,6 +225,11 @@ bool SendRunner::ContinueSerial()
 
 void SendRunner::OnSerialContinuation()
 {
+    // The buttons come back when a transfer closes, so the operator may have started one during
+    // the wait. The chain's next part (or the walk's next screen) then waits for that transfer's
+    // own completion notice instead of being dropped by the busy link.
+    if (serial_.HasTransfer())
+        return;
     const bool walking = sequence_.MultiScreenWalk();
     if (walking)
         sequence_.WalkTo(table_.CurrentScreen);

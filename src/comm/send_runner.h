@@ -5,9 +5,11 @@
 #include "comm/send_sequence.h"
 #include "config/screen_info.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -84,6 +86,11 @@ public:
 
     const SendSequence &Sequence() const { return sequence_; }
 
+    // From now on, Stalled comes once the links have waited `ms` on the controller without a step
+    // forward (an answer, a chunk or block taken, a transfer starting). The links' own pauses and
+    // the wait between a serial transfer and the next part do not count.
+    void WatchForStall(int ms);
+
 Q_SIGNALS:
     // Status bar panel 1: the links' texts and the runner's own.
     void StatusText(const QString &text);
@@ -99,6 +106,8 @@ Q_SIGNALS:
     void PartRefused(pelvoro::SendPart part, const QString &reason);
     // A full send (or the clock panel's "发送") has nothing left to send.
     void FullSendEnded(const pelvoro::FullSendReport &report);
+    // See WatchForStall.
+    void Stalled();
 
 private:
     // The request of a part, or why it cannot start.
@@ -122,6 +131,9 @@ private:
     void ShowScreen(int screen);
     void BeginRun();
     void EndRun();
+    // The stall watch: a step forward restarts it; a pause of the links' own moves it past the pause.
+    void Stepped();
+    void Paused(int ms);
 
     ScreenTable &table_;
     SerialLink &serial_;
@@ -136,6 +148,11 @@ private:
     int followUpScreen_ = -1;
     ReplyKind followUpKind_ = ReplyKind::Params;
     std::optional<FullSendReport> run_; // the full send under way
+    CompletionTimings completionTimings_;
+    int stallMs_ = 0; // 0: not watched
+    QTimer stallTimer_;
+    QElapsedTimer stallClock_;
+    qint64 pauseEndMs_ = 0; // on stallClock_
 };
 
 } // namespace pelvoro

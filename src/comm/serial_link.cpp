@@ -145,6 +145,9 @@ public:
         port.setDataBits(QSerialPort::Data8);
         port.setStopBits(QSerialPort::OneStop);
         port.setParity(QSerialPort::NoParity);
+        // A late answer to the previous transfer may be waiting in the line: it must not
+        // acknowledge this transfer's preamble.
+        port.clear(QSerialPort::AllDirections);
 
         Exchange();
         request_.frame.clear(); // the frame copy is released whatever the outcome
@@ -170,6 +173,12 @@ private:
     void Status(SerialPhase phase)
     {
         Post([id = id_, phase](SerialLink *link) { link->OnStatus(id, phase); });
+    }
+    // Idle for a pause of the exchange's own, announced first.
+    bool Pause(int ms)
+    {
+        Post([id = id_, ms](SerialLink *link) { link->OnPausing(id, ms); });
+        return Idle(ms);
     }
 
     bool Stopped()
@@ -274,7 +283,7 @@ private:
             written += chunk.bytes;
             Post([id = id_, written](SerialLink *link) { link->OnProgress(id, written); });
             HandOverBursts();
-            if (chunk.pauseAfter && !Idle(timings_.phasePauseMs))
+            if (chunk.pauseAfter && !Pause(timings_.phasePauseMs))
                 return false;
         }
         return true;
@@ -332,7 +341,7 @@ private:
             return;
         }
 
-        if (!Idle(timings_.successWaitMs))
+        if (!Pause(timings_.successWaitMs))
             return;
         Status(SerialPhase::Succeeded);
         const bool cancel = request_.Code() == kCodeCancelSchedule;
@@ -342,7 +351,7 @@ private:
             link->OnProgressHidden(id);
             link->OnSettingsLabel(id, SerialPhase::Succeeded);
         });
-        if (!Idle(timings_.successWaitMs))
+        if (!Pause(timings_.successWaitMs))
             return;
         SetAck(false);
         Post([id = id_](SerialLink *link) { link->OnEnded(id, SerialOutcome::Succeeded); });
@@ -428,6 +437,12 @@ void SerialLink::OnProgressHidden(quint64 id)
 {
     if (IsCurrent(id))
         Q_EMIT ProgressHidden();
+}
+
+void SerialLink::OnPausing(quint64 id, int ms)
+{
+    if (IsCurrent(id))
+        Q_EMIT Pausing(ms);
 }
 
 void SerialLink::OnSettingsLabel(quint64 id, SerialPhase phase)

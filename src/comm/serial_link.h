@@ -133,6 +133,9 @@ Q_SIGNALS:
     void TransferEnded(pelvoro::SerialOutcome outcome);
     // CloseTransfer ran: the five send buttons may be enabled again.
     void TransferClosed();
+    // The transfer now waits `ms` of its own (the pause between the phases of a large frame, the
+    // waits around the success report): time in which nobody waits on the controller.
+    void Pausing(int ms);
 
 private:
     friend class SerialPortJob;
@@ -141,6 +144,7 @@ private:
     void OnStatus(quint64 id, SerialPhase phase);
     void OnProgress(quint64 id, qint64 written);
     void OnProgressHidden(quint64 id);
+    void OnPausing(quint64 id, int ms);
     void OnSettingsLabel(quint64 id, SerialPhase phase);
     void OnSchedulesCancelled(quint64 id);
     void OnBurst(quint64 id, quint64 sequence, const QByteArray &burst);

@@ -236,6 +236,28 @@ TEST_F(SendTest, ClockPanelSendSendsTheClockThenTheTemperature)
     }
 }
 
+// The buttons come back when the time synchronisation's transfer closes; "发送时钟" pressed then
+// goes out, and the full send's own clock and temperature still follow it.
+TEST_F(SendTest, ButtonPressedDuringAFullSendsWaitCostsTheChainNothing)
+{
+    timings.completion.continueDelayMs = 1; // the wait ends before the operator's transfer does
+    PtyCard card;
+    UseCard(card);
+    AddScreen(Screen({"固定时钟", "固定温度"}));
+    StartStation();
+    bool pressed = false;
+    QObject::connect(window->Serial(), &SerialLink::TransferClosed, [&] {
+        if (!pressed && ButtonsEnabled(true)) {
+            pressed = true;
+            window->Panelother()->SendClockButton()->click();
+        }
+    });
+    window->Panelface()->SendAllButton()->click();
+    WaitSerial(card, 4);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(Kept(card.exchanges), (Sent{{1, 0xCE}, {1, 0xC2}, {1, 0xC2}, {1, 0xC3}}));
+}
+
 TEST_F(SendTest, SendButtonsSayWhatIsMissingAndSendNothing)
 {
     PtyCard card;

@@ -78,7 +78,7 @@ protected:
         serial_ = std::make_unique<SerialLink>(prompt_, serialTimings_);
         net_ = std::make_unique<NetLink>(table_, prompt_, netTimings_);
         runner_ = std::make_unique<SendRunner>(table_, *serial_, *net_,
-                                               CompletionTimings{.closeDelayMs = 1, .continueDelayMs = 40},
+                                               completionTimings_,
                                                std::move(hooks));
         QObject::connect(runner_.get(), &SendRunner::StatusText, [this](const QString &text) { status_ << text; });
         QObject::connect(runner_.get(), &SendRunner::FullSendEnded,
@@ -103,6 +103,7 @@ protected:
 
     SerialTimings serialTimings_;
     NetTimings netTimings_;
+    CompletionTimings completionTimings_{.closeDelayMs = 1, .continueDelayMs = 40};
     ScreenTable table_{.LastIndex = -1};
     ScriptedPrompt prompt_;
     std::unique_ptr<SerialLink> serial_;
@@ -121,6 +122,9 @@ TEST_F(SendRunnerTest, FullSendOrderOnBothLinksAndAPartThatCannotStart)
         Link link;
         const char *damaged; // a file that cannot be sent, or none
         KeptFrames expected;
+        // The screen was switched to single colour after its dual-colour files were written: they
+        // still agree with their own headers and go out as they are.
+        bool singleColour = false;
     };
     const Case cases[] = {
         {"serial", Link::Serial, nullptr, {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}},
@@ -128,6 +132,8 @@ TEST_F(SendRunnerTest, FullSendOrderOnBothLinksAndAPartThatCannotStart)
         // Each drops a part that has another after it.
         {"serial, subtitle damaged", Link::Serial, "TavrelTitle1.dat", {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD1}}},
         {"network, main area damaged", Link::Network, "Tavrel1.dat", {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}}},
+        {"serial, files of the other colour mode", Link::Serial, nullptr,
+         {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,6 +143,8 @@ TEST_F(SendRunnerTest, FullSendOrderOnBothLinksAndAPartThatCannotStart)
         table_ = ScreenTable{.LastIndex = -1};
         AddScreen(kAllAreas, c.link, netCard.Port());
         WriteFiles(0);
+        if (c.singleColour)
+            table_[0].ColorMode = 0;
         if (c.damaged) // the page count stays, so the part is pending; the rasters are cut short
             WriteFile(QString::fromLatin1(c.damaged), ReadFile(QString::fromLatin1(c.damaged)).left(40));
         status_.clear();
@@ -195,6 +203,97 @@ TEST_F(SendRunnerTest, FailedTransfersGoOnAndAreReported)
     EXPECT_TRUE(reports_[0].failed);
     EXPECT_FALSE(reports_[0].refused);
     EXPECT_FALSE(reports_[0].AllAcknowledged());
+}
+
+// The buttons come back when a transfer closes: an operator's request started in the wait before
+// the chain's next part holds the link, and the chain's part (or the walk's next screen) goes
+// after it instead of being dropped.
+TEST_F(SendRunnerTest, OperatorRequestDuringTheWaitDelaysTheChain)
+{
+    struct Case {
+        const char *name;
+        int screens;
+        QStringList areas;
+        int pressAtClose; // the operator presses "发送时钟" of screen 1 when this transfer closes
+        KeptFrames expected;
+    };
+    const Case cases[] = {
+        {"full send", 1, {"固定时钟", "固定温度"}, 1, {{1, 0xCE}, {1, 0xC2}, {1, 0xC2}, {1, 0xC3}}},
+        {"serial walk", 2, {"固定时钟"}, 2, {{1, 0xCE}, {1, 0xC2}, {1, 0xC2}, {2, 0xCE}, {2, 0xC2}}},
+    };
+    // The wait ends long before the operator's transfer does.
+    completionTimings_.continueDelayMs = 1;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PtyCard card;
+        UseCard(card);
+        table_ = ScreenTable{.LastIndex = -1};
+        for (int k = 0; k < c.screens; ++k)
+            AddScreen(c.areas);
+        reports_.clear();
+        Start();
+        int closed = 0;
+        QObject::connect(serial_.get(), &SerialLink::TransferClosed, [&] {
+            if (++closed == c.pressAtClose) {
+                EXPECT_TRUE(runner_->Send(SendPart::Clock));
+            }
+        });
+        if (c.screens > 1)
+            runner_->StartSerialWalk(false);
+        else
+            runner_->SendAll();
+        ASSERT_TRUE(WaitForReports(size_t(c.screens)));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !runner_->Sequence().MultiScreenWalk(); }, 5000));
+        EXPECT_EQ(Kept(card.exchanges), c.expected);
+        for (const FullSendReport &report : reports_)
+            EXPECT_TRUE(report.AllAcknowledged());
+        runner_.reset();
+    }
+}
+
+// The stall watch (pelvoro-cli send --timeout) counts only the waits on the controller: a frame
+// whose pauses are each longer than the watch goes through, a card that never answers stalls.
+TEST_F(SendRunnerTest, StallWatchLeavesOutTheLinksOwnPauses)
+{
+    struct Case {
+        const char *name;
+        Link link;
+        QByteArray frame;
+        bool silent;
+    };
+    const Case cases[] = {
+        {"network, two blocks", Link::Network, MainAreaFile(1, 1024, 290, 2, QByteArray::fromHex("01")), false},
+        {"serial, two phases", Link::Serial, MainAreaFile(1, 512, 232, 10, QByteArray::fromHex("a5")), false},
+        {"serial, no answer", Link::Serial, BuildPowerFrame(0, true), true},
+    };
+    constexpr int kStallMs = 300;
+    netTimings_.blockPauseMs = 3 * kStallMs;
+    serialTimings_.phasePauseMs = 3 * kStallMs;
+    serialTimings_.normalAnswerMs = 10 * kStallMs; // the link's own limit must not end it first
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PtyCard serialCard(CardOptions{.silent = c.silent});
+        UseCard(serialCard);
+        TcpCard netCard;
+        table_ = ScreenTable{.LastIndex = -1};
+        AddScreen({"主区"}, c.link, netCard.Port());
+        Start();
+        if (c.link == Link::Network)
+            ConnectTo(0);
+        bool stalled = false;
+        QObject::connect(runner_.get(), &SendRunner::Stalled, [&] { stalled = true; });
+        runner_->WatchForStall(kStallMs);
+        runner_->Send(Request(0, c.frame));
+        const auto &exchanges = c.link == Link::Serial ? serialCard.exchanges : netCard.exchanges;
+        if (c.silent) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return stalled; }, 5 * kStallMs));
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !Kept(exchanges).empty(); }, 30000));
+            EXPECT_FALSE(stalled);
+            EXPECT_EQ(Kept(exchanges), (KeptFrames{{1, 0xD1}}));
+        }
+        runner_.reset();
+    }
 }
 
 // The follow-up belongs to the screen that acknowledged: selecting another screen during the

@@ -412,6 +412,23 @@ TEST_F(SerialLinkTest, RequestsDuringATransferAreDropped)
     EXPECT_TRUE(prompt_.messages.isEmpty());
 }
 
+// An answer that arrived after its transfer gave up waits in the line: the next transfer's port
+// drops it, so it cannot acknowledge that transfer's preamble for a card that says nothing.
+TEST_F(SerialLinkTest, StaleAnswerDoesNotAcknowledgeTheNextPreamble)
+{
+    PtyCard card(CardOptions{.silent = true});
+    ASSERT_TRUE(card.Ok());
+    UseDevice(card.Device());
+    const SendRequest request = Request(0, BuildPowerFrame(0, true));
+    ControllerCard answering{CardOptions{}};
+    const std::vector<QByteArray> late = answering.Feed(SerialPreamble(CardFamily::Normal, request, false)).answers;
+    ASSERT_EQ(late.size(), 1u);
+    card.WriteEarly(late[0]);
+    const Reports reports = Transfer(request, SerialTarget::Of(Screen(kCardNormal), false));
+    EXPECT_EQ(reports.outcome, SerialOutcome::NoAnswer);
+    EXPECT_EQ(card.received, SerialPreamble(CardFamily::Normal, request, false)) << "the frame went out";
+}
+
 // A large frame to a "Normal" card: the page file's header and entries first, then the rest in
 // 128-byte chunks with a pause after every 131072 bytes; the card gets it whole.
 TEST_F(SerialLinkTest, LargeNormalFrameGoesInTwoPhasesWithPauses)

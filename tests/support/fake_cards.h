@@ -115,6 +115,9 @@ public:
     std::vector<CardExchange> exchanges;
     ControllerCard &Card() { return card_; }
 
+    // Bytes the card wrote before the link opened its port (a late answer to an earlier transfer).
+    void WriteEarly(QByteArrayView bytes) { pty_.WriteAll(bytes); }
+
     void CloseMaster()
     {
         notifier_.reset();

@@ -136,7 +136,8 @@ TEST_F(CliSendTest, ExitCodes)
               0);
     CliResult result = Send({"param", "--screen", "1", "--timeout", "2"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("no acknowledgement within 2 s"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("the controller did not answer within 2 s")))
+        << result.err.toStdString();
 
     ASSERT_EQ(RunCli({"set", "--screen", "1", QStringLiteral("IpPort=%1").arg(deadPort)}, dir_.path()).exitCode, 0);
     result = Send({"param", "--screen", "1", "--timeout", "20"});

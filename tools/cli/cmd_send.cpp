@@ -12,7 +12,6 @@
 
 #include <QEventLoop>
 #include <QTcpSocket>
-#include <QTimer>
 
 // send: a frame, or the full send of a screen, over the screen's configured link with the
 // station's own link code.
@@ -51,12 +50,14 @@ public:
             if (!EraseSchedules(store, screen, StoredPageCount(screen)))
                 Err(store.SaveFailureMessage());
         });
-        deadline_.setSingleShot(true);
-        deadline_.setInterval(timeoutS * 1000);
-        QObject::connect(&deadline_, &QTimer::timeout, &loop_, [this, timeoutS] {
-            Err(QStringLiteral("pelvoro-cli send: no acknowledgement within %1 s").arg(timeoutS));
+        // Bounds each wait on the controller, not the run: a large frame's pauses can take minutes.
+        QObject::connect(&runner_, &SendRunner::Stalled, &loop_, [this, timeoutS] {
+            if (finished_)
+                return;
+            Err(QStringLiteral("pelvoro-cli send: the controller did not answer within %1 s").arg(timeoutS));
             Finish(kLinkFailure);
         });
+        runner_.WatchForStall(timeoutS * 1000);
     }
 
     // A single request.
@@ -99,10 +100,8 @@ public:
 private:
     int Exec()
     {
-        if (!finished_) {
-            deadline_.start();
+        if (!finished_)
             loop_.exec();
-        }
         return exitCode_;
     }
 
@@ -113,7 +112,6 @@ private:
             return;
         finished_ = true;
         exitCode_ = code;
-        deadline_.stop();
         QMetaObject::invokeMethod(&loop_, [this] { loop_.exit(exitCode_); }, Qt::QueuedConnection);
     }
 
@@ -138,7 +136,6 @@ private:
     const ScreenInfo &screen_;
     CliPrompt prompt_;
     QEventLoop loop_;
-    QTimer deadline_;
     SerialLink serial_;
     NetLink net_;
     SendRunner runner_;
@@ -220,8 +217,11 @@ PELVORO_CLI_COMMAND(CliCommand{
             "                           file is missing, empty or damaged is reported and the next one\n"
             "                           is sent\n"
             "main and subtitle are read as 发送主区 and 发送字幕 read them (the area must exist).\n\n"
-            "  --timeout S              give up after S seconds (default 30); the network link has no\n"
-            "                           timeout of its own\n\n"
+            "  --timeout S              give up when the controller has kept the link waiting S seconds\n"
+            "                           (default 30): for an answer, or for a write that does not\n"
+            "                           complete. The wait restarts at every chunk, block and part; the\n"
+            "                           pauses the protocol itself makes (15 s between network blocks,\n"
+            "                           3 s per 128 KB on serial, 1.5 s between parts) do not count\n\n"
             "Exit codes: 0 the controller acknowledged (for all: every part); 1 refused (a missing,\n"
             "empty or damaged file; for all, once the other parts were sent); 2 no answer, a port that\n"
             "cannot be opened or fails, a connection that cannot be made, or --timeout ran out (for all,\n"
