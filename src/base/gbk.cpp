@@ -10,11 +10,7 @@ QString FromGbk(const QByteArray &bytes)
     QStringDecoder decoder("GBK");
     Q_ASSERT(decoder.isValid());
     QString text = decoder.decode(bytes);
-    // The converter drops a lead byte cut off at the end of the input; show it as damage instead.
-    qsizetype i = 0;
-    while (i < bytes.size())
-        i += IsGbkLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    if (i > bytes.size())
+    if (EndsInCutOffLeadByte(bytes))
         text += QChar(QChar::ReplacementCharacter);
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Every persisted text of the station is GBK. Files are handled as bytes; these two functions are the
@@ -19,6 +20,16 @@ int GbkLength(const QString &text);
 inline bool IsGbkLeadByte(unsigned char c)
 {
     return c >= 0x81 && c <= 0xFE;
+}
+
+// Whether the bytes end in the first half of a two-byte character. The converter drops such a
+// byte silently; the readers show it as damage instead.
+inline bool EndsInCutOffLeadByte(QByteArrayView bytes)
+{
+    qsizetype i = 0;
+    while (i < bytes.size())
+        i += IsGbkLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    return i > bytes.size();
 }
 
 } // namespace pelvoro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/prompt.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -69,6 +71,21 @@ const QList<CliCommand> &CliCommands();
 void Out(const QString &text);       // with a line end
 void Err(const QString &text);       // with a line end
 void OutBytes(const QByteArray &bytes);
+
+// The station's message boxes become lines on stderr; the tool asks no questions (every question
+// is answered Cancel) and opens no file dialogs.
+class CliPrompt : public Prompt {
+public:
+    void Message(const QString &text, const QString &, PromptIcon) override { Err(text); }
+    PromptButton Ask(const QString &text, const QString &, PromptButtons, PromptIcon) override
+    {
+        Err(text);
+        return PromptButton::Cancel;
+    }
+    QStringList OpenFiles(FileDialogRequest &) override { return {}; }
+    QString OpenFile(FileDialogRequest &) override { return {}; }
+    QString SaveFile(FileDialogRequest &) override { return {}; }
+};
 
 #define PELVORO_CLI_CONCAT2(a, b) a##b
 #define PELVORO_CLI_CONCAT(a, b) PELVORO_CLI_CONCAT2(a, b)

@@ -19,19 +19,6 @@ namespace pelvoro::cli {
 
 namespace {
 
-// The links' message boxes become lines on stderr; nothing here asks questions.
-class CliPrompt : public Prompt {
-public:
-    void Message(const QString &text, const QString &, PromptIcon) override { Err(text); }
-    PromptButton Ask(const QString &text, const QString &, PromptButtons, PromptIcon) override
-    {
-        Err(text);
-        return PromptButton::Cancel;
-    }
-    QStringList OpenFiles(FileDialogRequest &) override { return {}; }
-    QString OpenFile(FileDialogRequest &) override { return {}; }
-    QString SaveFile(FileDialogRequest &) override { return {}; }
-};
 
 // One run of the command: the links, the send runner and the outcome.
 class SendRun {

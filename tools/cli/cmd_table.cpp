@@ -21,23 +21,10 @@ namespace pelvoro::cli {
 
 namespace {
 
-// The grid's message boxes become lines on stderr; nothing here asks questions.
-class TablePrompt : public Prompt {
-public:
-    void Message(const QString &text, const QString &, PromptIcon) override { Err(text); }
-    PromptButton Ask(const QString &text, const QString &, PromptButtons, PromptIcon) override
-    {
-        Err(text);
-        return PromptButton::Cancel;
-    }
-    QStringList OpenFiles(FileDialogRequest &) override { return {}; }
-    QString OpenFile(FileDialogRequest &) override { return {}; }
-    QString SaveFile(FileDialogRequest &) override { return {}; }
-};
 
 // A table file opened into a grid; bare names refer to the application's directory.
 struct OpenTable {
-    TablePrompt prompt;
+    CliPrompt prompt;
     TEasyGrid grid{prompt};
     QString path;
 };
@@ -274,7 +261,7 @@ int RunNew(CliArgs &args)
     const QString path = TakeFile(rest);
     if (!rest.isEmpty())
         throw UsageError{QStringLiteral("unexpected argument %1").arg(rest.first())};
-    TablePrompt prompt;
+    CliPrompt prompt;
     TEasyGrid grid(prompt);
     grid.SetColCount(cols);
     grid.SetRowCount(rows);
@@ -371,7 +358,7 @@ int RunExport(CliArgs &args)
 
     InstallFontSubstitutions();
     EnterAppDir();
-    TablePrompt prompt;
+    CliPrompt prompt;
     TableEngine engine(prompt);
     engine.SetPageArea(*width, *height, {0, 0, *width, *height}, 2);
     if (const TableFileResult loaded = engine.LoadTable(path); !loaded.Ok()) {

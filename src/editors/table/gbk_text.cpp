@@ -35,10 +35,7 @@ QString GbkTextCodec::Decode(QByteArrayView bytes)
     decoder_.resetState();
     QString text = decoder_.decode(bytes);
     // As FromGbk: a lead byte cut off at the end shows as damage instead of vanishing.
-    qsizetype i = 0;
-    while (i < bytes.size())
-        i += IsGbkLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
-    if (i > bytes.size())
+    if (EndsInCutOffLeadByte(bytes))
         text += QChar(QChar::ReplacementCharacter);
     return text;
 }
