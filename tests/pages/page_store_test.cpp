@@ -4,22 +4,16 @@
 #include "config/config_store.h"
 #include "pages/raster.h"
 #include "support/app_dir_fixture.h"
+#include "support/file_size_limit.h"
+#include "support/led_colours.h"
 
 #include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace pelvoro::test {
 namespace {
-
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kGreen = 0xFF00FF00;
-constexpr QRgb kYellow = 0xFFFFFF00;
-constexpr QRgb kBlack = 0xFF000000;
 
 ScreenInfo MainScreen(int width, int mainHeight, int colorMode, const QString &card = kCardNormal)
 {
@@ -36,13 +30,7 @@ ScreenInfo MainScreen(int width, int mainHeight, int colorMode, const QString &c
 // A page that differs from every other: stripes whose colours depend on `seed`.
 QImage PageImage(int width, int height, int seed)
 {
-    static const QRgb colours[] = {kRed, kGreen, kYellow, kBlack};
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, colours[(x / 3 + y + seed) % 4]);
-    }
-    return image;
+    return StripedPicture(width, height, seed);
 }
 
 QByteArray Slice(const QByteArray &bytes, qsizetype from, qsizetype length)
@@ -80,11 +68,6 @@ protected:
         return Slice(file, 13 + 4 * count + Bytes() * (page - 1), Bytes());
     }
     QByteArray Entry(int page, const QByteArray &file) const { return Slice(file, 13 + 4 * (page - 1), 4); }
-    QStringList DirEntries() const
-    {
-        return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
     ScreenTable table;
     ConfigStore config{ConfigPath()};
 };
@@ -435,17 +418,13 @@ TEST_F(PageStoreTest, FailedRewriteLeavesTheOldFile)
 {
     AddPages(3);
     const QByteArray before = File();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const PageResult entry = WritePageEntry(table, 0, 1, PageEntry{5, 0, 5, 5});
-    const PageResult image = SavePageImage(table, 0, 1, PageImage(256, 16, 8));
-    const PageResult removed = DeletePage(table, 0, 2, config);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    PageResult entry, image, removed;
+    {
+        const FileSizeLimit limit(1000);
+        entry = WritePageEntry(table, 0, 1, PageEntry{5, 0, 5, 5});
+        image = SavePageImage(table, 0, 1, PageImage(256, 16, 8));
+        removed = DeletePage(table, 0, 2, config);
+    }
 
     for (const PageResult *result : {&entry, &image, &removed}) {
         EXPECT_EQ(result->status, PageStatus::IoError);

@@ -7,6 +7,8 @@
 #include "pages/raster.h"
 #include "pages/rich_layout.h"
 #include "pages/subtitle_conversion.h"
+#include "support/file_size_limit.h"
+#include "support/led_colours.h"
 #include "support/app_dir_fixture.h"
 #include "support/subtitle_fixtures.h"
 
@@ -18,15 +20,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace pelvoro::test {
 namespace {
 
-constexpr QRgb kRed = 0xFFFF0000;
-constexpr QRgb kYellow = 0xFFFFFF00;
-constexpr QRgb kBlack = 0xFF000000;
 
 QByteArray Repeat(const char *utf8, int times)
 {
@@ -82,10 +79,6 @@ protected:
     }
 
     QByteArray File(int screen = 0) const { return ReadFile(QStringLiteral("TavrelTitle%1.dat").arg(screen + 1)); }
-    QStringList DirEntries() const
-    {
-        return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
     QImage Page(int page, int screen = 0) const
     {
         const SubtitleRead read = ReadSubtitlePage(table, screen, page);
@@ -526,19 +519,16 @@ TEST_F(SubtitleStoreTest, FailedRewriteLeavesTheOldFile)
     ASSERT_TRUE(Convert(Repeat("字", 40)).Ok());
     ASSERT_TRUE(SaveSubtitleText(0, QStringLiteral("old")).Ok());
     const QByteArray before = File();
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const PageResult entry = WriteSubtitleEntry(table, 0, SubtitleEntry{1, 0, 5, 5});
-    const SubtitleConversion appended = Convert("abc");
-    const PageResult text = SaveSubtitleText(0, QString(2000, QLatin1Char('t')));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    PageResult entry, text;
+    SubtitleConversion appended;
+    {
+        const FileSizeLimit limit(1000);
+        entry = WriteSubtitleEntry(table, 0, SubtitleEntry{1, 0, 5, 5});
+        appended = Convert("abc");
+        text = SaveSubtitleText(0, QString(2000, QLatin1Char('t')));
+    }
 
-    for (const PageResult *result : {&entry, static_cast<const PageResult *>(&appended)}) {
+    for (const PageResult *result : std::initializer_list<const PageResult *>{&entry, &appended}) {
         EXPECT_EQ(result->status, PageStatus::IoError);
         EXPECT_TRUE(result->message.startsWith(QStringLiteral("读写文件出错：TavrelTitle1.dat")))
             << result->message.toStdString();
