@@ -54,8 +54,8 @@ void BM_StationConvertsToPages(benchmark::State &state)
     Quiet observer;
     for (auto _ : state) {
         QFile::remove(dir.filePath(QStringLiteral("Tavrel1.dat")));
-        const auto result = pelvoro::ConvertPages(table, 0, {0, 0, 1, 1}, pelvoro::DocumentKind::RichText, path,
-                                                  layout, observer);
+        const auto result = pelvoro::ConvertPages(table, 0, {0, 0, 1, 1}, pelvoro::DocumentKind::RichText, path, layout,
+                                                  observer);
         if (result.appended != kPages)
             state.SkipWithError("unexpected page count");
     }
@@ -75,7 +75,8 @@ void BM_OfficeSuiteConvertsToPdf(benchmark::State &state)
     // A first run creates the profile, so that the measured runs do not pay for it.
     QProcess::execute(office, {profile, "--headless", "--convert-to", "pdf", "--outdir", dir.path(), path});
     for (auto _ : state) {
-        if (QProcess::execute(office, {profile, "--headless", "--convert-to", "pdf", "--outdir", dir.path(), path}) != 0)
+        if (QProcess::execute(office, {profile, "--headless", "--convert-to", "pdf", "--outdir", dir.path(), path})
+            != 0)
             state.SkipWithError("soffice failed");
     }
 }

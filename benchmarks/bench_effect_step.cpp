@@ -83,7 +83,8 @@ void BM_EffectStepPercentiles(benchmark::State &state)
         for (int i = 0; i < 2000; ++i) {
             const auto start = std::chrono::steady_clock::now();
             benchmark::DoNotOptimize(player.Step(1, 1, shown).finished);
-            steps.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            steps.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
     }
     std::sort(steps.begin(), steps.end());

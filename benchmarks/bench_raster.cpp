@@ -29,7 +29,7 @@ QImage TestImage()
 void SetRate(benchmark::State &state)
 {
     state.counters["Mpixels"] = benchmark::Counter(double(state.iterations()) * kWidth * kHeight / 1e6,
-                                                      benchmark::Counter::kIsRate);
+                                                   benchmark::Counter::kIsRate);
 }
 
 void BM_PackRasterDual(benchmark::State &state)

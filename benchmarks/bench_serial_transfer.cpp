@@ -5,11 +5,11 @@
 // over the runs as counters. The two 500 ms waits the link keeps around its success report are
 // set to 0: they are deliberate pauses, not transfer time. Every other wait is the real one.
 #include "base/prompt.h"
-#include "sim/controller_card.h"
 #include "comm/frames.h"
-#include "sim/pseudo_terminal.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"
+#include "sim/controller_card.h"
+#include "sim/pseudo_terminal.h"
 
 #include <QEventLoop>
 #include <QSocketNotifier>
@@ -85,7 +85,11 @@ private:
 QByteArray LargestFrame()
 {
     const int pages = 56;
-    QByteArray f = QByteArray::fromHex("01d10400" "0000" "0000" "ff00" "7f00");
+    QByteArray f = QByteArray::fromHex("01d10400"
+                                       "0000"
+                                       "0000"
+                                       "ff00"
+                                       "7f00");
     f.append(char(pages));
     for (int k = 0; k < pages; ++k)
         f.append(QByteArray::fromHex("00000101"));

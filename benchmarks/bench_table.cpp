@@ -52,8 +52,8 @@ struct LargeTable {
         grid->SetRowCount(kRows + 1);
         for (int col = 1; col <= kCols; ++col) {
             for (int row = 1; row <= kRows; ++row) {
-                grid->SetForeText(col, row, col % 5 == 0 ? QStringLiteral("第%1行").arg(row)
-                                                         : QString::number(row * 37 + col));
+                grid->SetForeText(col, row,
+                                  col % 5 == 0 ? QStringLiteral("第%1行").arg(row) : QString::number(row * 37 + col));
             }
         }
         bytes = grid->SaveToBytes();

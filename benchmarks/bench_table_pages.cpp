@@ -105,8 +105,8 @@ void BM_StationTablePages(benchmark::State &state)
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["pages"] = pages;
-    state.counters["pages_per_second"] =
-        benchmark::Counter(double(pages), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pages_per_second"] = benchmark::Counter(double(pages),
+                                                            benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_StationTablePages)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
 
@@ -124,7 +124,7 @@ void BM_OfficeSuiteTableToPdf(benchmark::State &state)
     // The spreadsheet's CSV import where it is installed; without it the word processor reads the
     // CSV as UTF-8 text. The first run also creates the profile, so that the measured runs do not
     // pay for it.
-    QStringList arguments = {profile, "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", "pdf", "--outdir",
+    QStringList arguments = {profile,    "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", "pdf", "--outdir",
                              dir.path(), path};
     QProcess::execute(office, arguments);
     state.SetLabel("spreadsheet CSV import");

@@ -43,7 +43,7 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     auto *parts = new QHBoxLayout;
     const char *partNames[] = {"CheckBoxyear", "CheckBoxmon", "CheckBoxdata", "CheckBoxweek",
                                "CheckBoxhour", "CheckBoxmin", "CheckBoxsec"};
-    const QStringList partTexts = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"),
+    const QStringList partTexts = {QStringLiteral("年"),   QStringLiteral("月"), QStringLiteral("日"),
                                    QStringLiteral("星期"), QStringLiteral("时"), QStringLiteral("分"),
                                    QStringLiteral("秒")};
     for (int i = 0; i < 7; ++i) {

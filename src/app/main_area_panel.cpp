@@ -149,7 +149,8 @@ void MainAreaPanel::RefreshPageList(int screenIndex)
         for (const PageListNode &node : nodes) {
             auto *item = new QTreeWidgetItem(pageList_, {node.text});
             item->setData(0, kNodeImageRole, node.scheduled ? 1 : 0);
-            item->setIcon(0, style()->standardIcon(node.scheduled ? QStyle::SP_FileDialogInfoView : QStyle::SP_FileIcon));
+            item->setIcon(0,
+                          style()->standardIcon(node.scheduled ? QStyle::SP_FileDialogInfoView : QStyle::SP_FileIcon));
         }
     }
     if (!sameScreen || currentPage_ > count) {
@@ -345,7 +346,8 @@ void MainAreaPanel::Move(MoveDirection direction)
 void MainAreaPanel::Send()
 {
     if (PageCount() == 0) {
-        prompt_.Message(QStringLiteral("没有添加文件页,请添加文件页!"), QStringLiteral("提示"), PromptIcon::Information);
+        prompt_.Message(QStringLiteral("没有添加文件页,请添加文件页!"), QStringLiteral("提示"),
+                        PromptIcon::Information);
         return;
     }
     Q_EMIT SendRequested();

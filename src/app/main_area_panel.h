@@ -116,8 +116,8 @@ private:
     int screen_ = -1;
     int currentPage_ = 0;
     PageEntry entry_;
-    bool loading_ = false;          // controls are being set from a page: their changes are not edits
-    bool pressOnCurrent_ = false;   // a press on the node that already is the current one
+    bool loading_ = false;        // controls are being set from a page: their changes are not edits
+    bool pressOnCurrent_ = false; // a press on the node that already is the current one
 };
 
 } // namespace pelvoro

@@ -43,8 +43,7 @@ constexpr int kSummaryPanelWidth = 174;
 } // namespace
 
 Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimings timings)
-    : QMainWindow(parent), table_(table), prompt_(prompt), timings_(timings),
-      layout_(std::make_unique<RichLayout>())
+    : QMainWindow(parent), table_(table), prompt_(prompt), timings_(timings), layout_(std::make_unique<RichLayout>())
 {
     setObjectName(QStringLiteral("Tfrmmain"));
     resize(800, 560);

@@ -14,8 +14,7 @@ namespace pelvoro {
 
 void Tfrmmain::NotAvailableYet(const QString &caption)
 {
-    prompt_.Message(QStringLiteral("“%1”功能尚未提供。").arg(caption), QStringLiteral("提示"),
-                    PromptIcon::Information);
+    prompt_.Message(QStringLiteral("“%1”功能尚未提供。").arg(caption), QStringLiteral("提示"), PromptIcon::Information);
 }
 
 void Tfrmmain::BuildCommands()
@@ -38,7 +37,9 @@ void Tfrmmain::BuildCommands()
     toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), notYet(QStringLiteral("打开")));
     toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), notYet(QStringLiteral("保存")));
     toolbar_->addSeparator();
-    toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), [this] { ToggleEffectPreview(); })->setEnabled(false);
+    toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), [this] {
+        ToggleEffectPreview();
+    })->setEnabled(false);
     toolbar_->addSeparator();
     QAction *decorate = toolButton(QStringLiteral("修饰"), QStringLiteral("修饰"), [] {});
     auto *decorations = new QMenu(this);
@@ -83,7 +84,9 @@ void Tfrmmain::BuildCommands()
         commands_.insert(m->title() + QLatin1Char('/') + caption, action);
         return action;
     };
-    auto same = [this](const QString &toolCaption) { return [this, toolCaption] { commands_.value(toolCaption)->trigger(); }; };
+    auto same = [this](const QString &toolCaption) {
+        return [this, toolCaption] { commands_.value(toolCaption)->trigger(); };
+    };
 
     QMenu *file = menu(QStringLiteral("文件"));
     item(file, QStringLiteral("打开..."), same(QStringLiteral("打开")));
@@ -113,10 +116,9 @@ void Tfrmmain::BuildCommands()
     item(user, QStringLiteral("用户退出"), [this] { Initialise(); });
 
     QMenu *test = menu(QStringLiteral("测试"));
-    for (const QString &caption :
-         {QStringLiteral("全屏黑"), QStringLiteral("全屏黄"), QStringLiteral("全屏红"), QStringLiteral("全屏绿"),
-          QStringLiteral("正斜线"), QStringLiteral("负斜线"), QStringLiteral("网格线"), QStringLiteral("交叉线"),
-          QStringLiteral("退出测试")})
+    for (const QString &caption : {QStringLiteral("全屏黑"), QStringLiteral("全屏黄"), QStringLiteral("全屏红"),
+                                   QStringLiteral("全屏绿"), QStringLiteral("正斜线"), QStringLiteral("负斜线"),
+                                   QStringLiteral("网格线"), QStringLiteral("交叉线"), QStringLiteral("退出测试")})
         item(test, caption, notYet(caption));
 
     QMenu *help = menu(QStringLiteral("帮助"));

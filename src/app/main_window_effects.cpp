@@ -75,8 +75,7 @@ void Tfrmmain::OnEffectTimer()
     QAction *previewAction = commands_.value(QStringLiteral("预览"));
     previewAction->setText(QStringLiteral("停止"));
     const int page = mainPanel_->CurrentPage();
-    const EffectPlayer::Tick tick =
-        player_->Step(page, mainPanel_->CurrentEntry().effect, preview_->MainAreaImage());
+    const EffectPlayer::Tick tick = player_->Step(page, mainPanel_->CurrentEntry().effect, preview_->MainAreaImage());
     preview_->RefreshMainArea();
     if (!tick.read.Ok()) {
         // The file went away or is damaged: stop rather than play nothing forever.

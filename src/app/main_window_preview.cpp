@@ -47,7 +47,8 @@ void Tfrmmain::SetPreview(TFrmdisplay *preview)
     for (const auto &[name, decoration] : decorations) {
         QAction *action = commands_.value(QString::fromUtf16(name));
         action->disconnect(this);
-        connect(action, &QAction::triggered, preview, [this, decoration = decoration] { preview_->Decorate(decoration); });
+        connect(action, &QAction::triggered, preview,
+                [this, decoration = decoration] { preview_->Decorate(decoration); });
     }
     preview_->RedrawPreview(table_.CurrentScreen);
     ShowClockText();

@@ -153,7 +153,8 @@ void Tfrmmain::SendSelection()
 
 SendSelectionDialog *Tfrmmain::OpenSendSelection()
 {
-    auto *dialog = new SendSelectionDialog(table_, store_, prompt_, [this] { SendSelection(); }, this);
+    auto *dialog = new SendSelectionDialog(
+        table_, store_, prompt_, [this] { SendSelection(); }, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
     return dialog;

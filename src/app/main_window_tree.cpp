@@ -30,8 +30,8 @@ constexpr int kIsAreaRole = Qt::UserRole + 1; // true on area nodes
 // Node pictures: 0 the screen, 1 main, 2 temperature, 3 clock, 4 subtitle.
 QIcon TreeImage(int image)
 {
-    static const QColor colours[] = {QColor(40, 40, 40), QColor(220, 0, 0), QColor(0, 150, 0),
-                                     QColor(230, 160, 0), QColor(0, 90, 200)};
+    static const QColor colours[] = {QColor(40, 40, 40), QColor(220, 0, 0), QColor(0, 150, 0), QColor(230, 160, 0),
+                                     QColor(0, 90, 200)};
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -151,7 +151,8 @@ void Tfrmmain::BuildTree(int n, int s)
     tree_->clear();
     areaNodes_.fill(nullptr);
     for (int i = 0; i <= n; ++i) {
-        auto *screenNode = new QTreeWidgetItem(tree_, {QString::number(i + 1) + QStringLiteral("号") + table_[i].ScreenName});
+        auto *screenNode = new QTreeWidgetItem(tree_,
+                                               {QString::number(i + 1) + QStringLiteral("号") + table_[i].ScreenName});
         screenNode->setIcon(0, TreeImage(0));
         screenNode->setData(0, kScreenRole, i);
         screenNode->setData(0, kIsAreaRole, false);

@@ -17,8 +17,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace pelvoro {
 namespace {

@@ -120,7 +120,7 @@ private:
 
     int screen_ = -1;
     SubtitleEntry entry_;
-    bool loading_ = false; // controls are being set from the file: their changes are not edits
+    bool loading_ = false;        // controls are being set from the file: their changes are not edits
     bool pressOnCurrent_ = false; // a press on the node that already is the current one
 };
 

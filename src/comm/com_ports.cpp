@@ -20,10 +20,14 @@ QString ComPortDevice(int n)
 int BaudRateOf(int baudIndex)
 {
     switch (baudIndex) {
-    case 1: return 28800;
-    case 2: return 57600;
-    case 3: return 115200;
-    default: return 9600;
+    case 1:
+        return 28800;
+    case 2:
+        return 57600;
+    case 3:
+        return 115200;
+    default:
+        return 9600;
     }
 }
 

@@ -68,7 +68,7 @@ struct CommandSpec {
     // download (byte 2: 0 FPGA image, 1 outdoor configuration). -1 when the code has one form.
     int variantOffset = -1;
     int variantValue = 0;
-    const char *name = "";      // English name for tools and logs
+    const char *name = "";         // English name for tools and logs
     const char16_t *caption = u""; // shown by the serial link while sending
     PageCountRule pageCount = PageCountRule::Zero;
     ReplyKind replyKind = ReplyKind::Params;

@@ -49,8 +49,8 @@ inline constexpr quint8 kColourCodeYellow = 3;
 
 // ---- 0xC1 screen parameters (one-byte count) ------------------------------------------------------
 
-inline constexpr int kParamFrameWidth = 3;  // high byte first
-inline constexpr int kParamFrameHeight = 5; // high byte first
+inline constexpr int kParamFrameWidth = 3;   // high byte first
+inline constexpr int kParamFrameHeight = 5;  // high byte first
 inline constexpr int kParamFrameColours = 7; // ColorMode + 1
 inline constexpr int kParamFrameSignals = 8; // mirror, data flow, data polarity and OE polarity packed
 inline constexpr int kParamFrameLineOrder = 9;
@@ -150,7 +150,7 @@ inline constexpr qint64 kMinFileFrame = FileFrameBytes(1);
 
 inline constexpr int kGlyphFrameCells = 2; // the cells of the whole set, always kGlyphCells
 inline constexpr quint8 kGlyphCells = 81;
-inline constexpr int kGlyphFrameWidth = 3;  // of one cell, in dots
+inline constexpr int kGlyphFrameWidth = 3; // of one cell, in dots
 inline constexpr int kGlyphFrameHeight = 4;
 inline constexpr int kGlyphFrameData = 5;
 constexpr qint64 GlyphFrameBytes(qint64 glyphBytes)

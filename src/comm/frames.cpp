@@ -103,8 +103,7 @@ FrameResult CheckAreaFile(QByteArrayView file, quint8 code, int colourMode)
     if (file.isEmpty())
         return Refused(QStringLiteral("文件长度为0"));
     if (file.size() < kPageHeaderBytes) {
-        return Refused(
-            QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(file.size()).arg(kPageHeaderBytes));
+        return Refused(QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(file.size()).arg(kPageHeaderBytes));
     }
     if (quint8(file[kFrameCode]) != code) {
         return Refused(QStringLiteral("第2字节应为0x%1，实际为0x%2")
@@ -322,8 +321,8 @@ FrameResult LoadSubtitleFrame(QByteArrayView file, int colourMode)
 {
     FrameResult result = CheckAreaFile(file, kCodeSubtitlePages, colourMode);
     if (result)
-        result.frame[kSubtitleFrameStyle] =
-            char(result.frame[kSubtitleFrameStyle] == kScrollLeft ? kSentScrollLeft : kSentOtherStyle);
+        result.frame[kSubtitleFrameStyle] = char(result.frame[kSubtitleFrameStyle] == kScrollLeft ? kSentScrollLeft
+                                                                                                  : kSentOtherStyle);
     return result;
 }
 

@@ -93,10 +93,10 @@ qsizetype GlyphBytes(int width, int height);
 // rasters are sized by the screen's colour depth.
 struct FrameExtent {
     enum Status {
-        NeedMore,    // `length` bytes of the frame's start are needed to decide
-        Known,       // the frame is `length` bytes long
+        NeedMore,     // `length` bytes of the frame's start are needed to decide
+        Known,        // the frame is `length` bytes long
         EndsWithTail, // file download: it ends with kFileDownloadTail, at least kMinFileFrame bytes
-        Invalid,     // the start names no frame that could be received; `error` says why
+        Invalid,      // the start names no frame that could be received; `error` says why
     };
     Status status = NeedMore;
     qint64 length = 2;

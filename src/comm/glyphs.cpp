@@ -11,18 +11,17 @@ namespace pelvoro {
 namespace {
 
 constexpr std::array<GlyphString, 46> kGlyphSet = {{
-    {u"-", 1}, {u":", 1}, {u".", 1}, {u"*", 1}, {u"/", 1}, {u"%", 1}, {u"R", 1}, {u"H", 1},
-    {u"0", 1}, {u"1", 1}, {u"2", 1}, {u"3", 1}, {u"4", 1}, {u"5", 1}, {u"6", 1}, {u"7", 1}, {u"8", 1}, {u"9", 1},
-    {u"Mon", 3}, {u"Tue", 3}, {u"Wed", 3}, {u"Thu", 3}, {u"Fri", 3}, {u"Sat", 3}, {u"Sun", 3},
-    {u"一", 2}, {u"二", 2}, {u"三", 2}, {u"四", 2}, {u"五", 2}, {u"六", 2}, {u"日", 2},
-    {u"年", 2}, {u"月", 2}, {u"日", 2}, {u"星", 2}, {u"期", 2}, {u"时", 2}, {u"分", 2}, {u"秒", 2},
-    {u"天", 2}, {u"周", 2}, {u"温", 2}, {u"湿", 2}, {u"度", 2}, {u"℃", 2},
+    {u"-", 1},   {u":", 1},  {u".", 1},   {u"*", 1},   {u"/", 1},   {u"%", 1},   {u"R", 1},   {u"H", 1},
+    {u"0", 1},   {u"1", 1},  {u"2", 1},   {u"3", 1},   {u"4", 1},   {u"5", 1},   {u"6", 1},   {u"7", 1},
+    {u"8", 1},   {u"9", 1},  {u"Mon", 3}, {u"Tue", 3}, {u"Wed", 3}, {u"Thu", 3}, {u"Fri", 3}, {u"Sat", 3},
+    {u"Sun", 3}, {u"一", 2}, {u"二", 2},  {u"三", 2},  {u"四", 2},  {u"五", 2},  {u"六", 2},  {u"日", 2},
+    {u"年", 2},  {u"月", 2}, {u"日", 2},  {u"星", 2},  {u"期", 2},  {u"时", 2},  {u"分", 2},  {u"秒", 2},
+    {u"天", 2},  {u"周", 2}, {u"温", 2},  {u"湿", 2},  {u"度", 2},  {u"℃", 2},
 }};
 
 constexpr bool SameText(const char16_t *a, const char16_t *b)
 {
-    for (; *a && *a == *b; ++a, ++b) {
-    }
+    for (; *a && *a == *b; ++a, ++b) {}
     return *a == *b;
 }
 
@@ -38,7 +37,8 @@ constexpr int CellsOfSet()
 static_assert(CellsOfSet() == kGlyphCells);
 static_assert(SameText(kGlyphSet[kGlyphEnglishWeekdays].text, u"Mon")
               && SameText(kGlyphSet[kGlyphEnglishWeekdays + 6].text, u"Sun"));
-static_assert(SameText(kGlyphSet[kGlyphDayOfMonth].text, u"日") && SameText(kGlyphSet[kGlyphDayOfMonth - 1].text, u"月"));
+static_assert(SameText(kGlyphSet[kGlyphDayOfMonth].text, u"日")
+              && SameText(kGlyphSet[kGlyphDayOfMonth - 1].text, u"月"));
 
 constexpr std::array<int, 16> kPointSizes = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 50};
 

@@ -53,16 +53,26 @@ constexpr SocketErrorText kSocketErrorTexts[] = {
 QString NetSuccessText(ReplyKind kind)
 {
     switch (kind) {
-    case ReplyKind::Params: return QStringLiteral("加载屏参数成功！");
-    case ReplyKind::MainArea: return QStringLiteral("发送主区域数据成功！");
-    case ReplyKind::Clock: return QStringLiteral("发送时钟区域数据成功！");
-    case ReplyKind::Temperature: return QStringLiteral("发送温度区域数据成功！");
-    case ReplyKind::Subtitle: return QStringLiteral("发送字幕区域数据成功！");
-    case ReplyKind::PowerOn: return QStringLiteral("强制开机成功！");
-    case ReplyKind::PowerOff: return QStringLiteral("强制关机成功！");
-    case ReplyKind::Fpga: return QStringLiteral("下载FPGA程序成功！");
-    case ReplyKind::TimeSync: return QStringLiteral("发送校时数据成功！");
-    case ReplyKind::Outdoor: return QStringLiteral("加载户外配置程序成功！");
+    case ReplyKind::Params:
+        return QStringLiteral("加载屏参数成功！");
+    case ReplyKind::MainArea:
+        return QStringLiteral("发送主区域数据成功！");
+    case ReplyKind::Clock:
+        return QStringLiteral("发送时钟区域数据成功！");
+    case ReplyKind::Temperature:
+        return QStringLiteral("发送温度区域数据成功！");
+    case ReplyKind::Subtitle:
+        return QStringLiteral("发送字幕区域数据成功！");
+    case ReplyKind::PowerOn:
+        return QStringLiteral("强制开机成功！");
+    case ReplyKind::PowerOff:
+        return QStringLiteral("强制关机成功！");
+    case ReplyKind::Fpga:
+        return QStringLiteral("下载FPGA程序成功！");
+    case ReplyKind::TimeSync:
+        return QStringLiteral("发送校时数据成功！");
+    case ReplyKind::Outdoor:
+        return QStringLiteral("加载户外配置程序成功！");
     }
     return QString();
 }
@@ -111,21 +121,36 @@ std::vector<qint64> PlanNetBlocks(qint64 length, int networkPageCount)
 int SocketErrorCode(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QAbstractSocket::RemoteHostClosedError: return 10054;
-    case QAbstractSocket::SocketAccessError: return 10013;
-    case QAbstractSocket::SocketResourceError: return 10024;
-    case QAbstractSocket::DatagramTooLargeError: return 10040;
-    case QAbstractSocket::NetworkError: return 10051;
-    case QAbstractSocket::AddressInUseError: return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError: return 10047;
-    case QAbstractSocket::UnfinishedSocketOperationError: return 10036;
-    case QAbstractSocket::TemporaryError: return 10035;
-    case QAbstractSocket::ConnectionRefusedError: return 10061;
-    case QAbstractSocket::SocketTimeoutError: return 10060;
-    case QAbstractSocket::HostNotFoundError: return 11001;
-    case QAbstractSocket::OperationError: return 10057;
-    default: return 0;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10024;
+    case QAbstractSocket::DatagramTooLargeError:
+        return 10040;
+    case QAbstractSocket::NetworkError:
+        return 10051;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10047;
+    case QAbstractSocket::UnfinishedSocketOperationError:
+        return 10036;
+    case QAbstractSocket::TemporaryError:
+        return 10035;
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::OperationError:
+        return 10057;
+    default:
+        return 0;
     }
 }
 
@@ -252,8 +277,8 @@ void NetLink::OnWatch()
     if (!IsNetworkScreen(screen))
         return;
     if (host_.trimmed() == screen.IpAddress.trimmed() && socket_->state() == QAbstractSocket::ConnectedState) {
-        Q_EMIT StatusText(QStringLiteral("状态:已与") + QString::number(current + 1) +
-                          QStringLiteral("号显示屏建立一个网络连接！"));
+        Q_EMIT StatusText(QStringLiteral("状态:已与") + QString::number(current + 1)
+                          + QStringLiteral("号显示屏建立一个网络连接！"));
         watch_.stop();
         return;
     }
@@ -273,8 +298,8 @@ void NetLink::OnReadyRead()
     }
     // The second echo: the frame was taken.
     state_ = State::Idle;
-    Q_EMIT StatusText(QStringLiteral("状态:向") + QString::number(CurrentAddress()) + QStringLiteral("号显示屏") +
-                      NetSuccessText(replyKind_));
+    Q_EMIT StatusText(QStringLiteral("状态:向") + QString::number(CurrentAddress()) + QStringLiteral("号显示屏")
+                      + NetSuccessText(replyKind_));
     if (sequence_)
         followUp_ = sequence_->FollowUp(replyKind_);
     if (followUp_) {
@@ -305,8 +330,8 @@ void NetLink::SendNextBlock()
     if (nextBlock_ >= blocks_.size())
         return;
     const qint64 bytes = blocks_[nextBlock_++];
-    if (socket_->state() != QAbstractSocket::ConnectedState ||
-        socket_->write(sending_.constData() + sent_, bytes) != bytes) {
+    if (socket_->state() != QAbstractSocket::ConnectedState
+        || socket_->write(sending_.constData() + sent_, bytes) != bytes) {
         StopBlocks();
         return;
     }

@@ -25,9 +25,9 @@ struct ScreenTable;
 
 // The link's waits, in milliseconds. Tests shorten them; the defaults are the controllers' own.
 struct NetTimings {
-    int watchMs = 700;       // Timerlink
+    int watchMs = 700;        // Timerlink
     int blockPauseMs = 15000; // between the blocks of a large frame
-    int followUpMs = 3500;   // between an acknowledgement and the next part of a full send
+    int followUpMs = 3500;    // between an acknowledgement and the next part of a full send
 };
 
 // "加载屏参数成功！", "发送主区域数据成功！", ... by reply kind.
@@ -76,8 +76,8 @@ public:
     void SetSequence(SendSequence *sequence) { sequence_ = sequence; }
 
     // The link is sending the blocks of a large frame, waiting to hand over a follow-up, or letting
-    // a frame's last bytes leave before a connect closes the socket. Nothing else is sent meanwhile: ConnectScreen and NetSend made then run in order when it is over,
-    // and answers are read then.
+    // a frame's last bytes leave before a connect closes the socket. Nothing else is sent meanwhile: ConnectScreen and
+    // NetSend made then run in order when it is over, and answers are read then.
     bool Busy() const { return busy_; }
     bool AwaitingEcho() const { return state_ == State::AwaitingEcho; }
     int NetworkPageCount() const { return networkPageCount_; }

@@ -121,7 +121,8 @@ SendRunner::PartRequest SendRunner::BuildPart(SendPart part, int screen) const
     case SendPart::Subtitle: {
         const bool main = part == SendPart::Main;
         if (!(main ? HasMainPages(screen) : HasSubtitlePages(screen))) {
-            built.refusal = main ? QStringLiteral("没有添加文件页,请添加文件页!") : QStringLiteral("没有添加字幕页,请添加字幕页!");
+            built.refusal = main ? QStringLiteral("没有添加文件页,请添加文件页!")
+                                 : QStringLiteral("没有添加字幕页,请添加字幕页!");
             break;
         }
         const FileSend file = main ? PrepareMainAreaSend(screen, info) : PrepareSubtitleSend(screen, info);
@@ -279,8 +280,8 @@ void SendRunner::OnAcknowledged(ReplyKind kind)
     Q_EMIT ProgressHidden();
     followUpScreen_ = table_.CurrentScreen;
     followUpKind_ = kind;
-    if (run_ && run_->screen == table_.CurrentScreen && IsNetworkScreen(table_[run_->screen]) &&
-        !net_.FollowUpScheduled())
+    if (run_ && run_->screen == table_.CurrentScreen && IsNetworkScreen(table_[run_->screen])
+        && !net_.FollowUpScheduled())
         EndRun();
 }
 

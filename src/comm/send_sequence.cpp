@@ -7,10 +7,14 @@ namespace pelvoro {
 bool &PendingParts::Flag(SendPart part)
 {
     switch (part) {
-    case SendPart::Clock: return clock;
-    case SendPart::Temperature: return temperature;
-    case SendPart::Main: return main;
-    case SendPart::Subtitle: return subtitle;
+    case SendPart::Clock:
+        return clock;
+    case SendPart::Temperature:
+        return temperature;
+    case SendPart::Main:
+        return main;
+    case SendPart::Subtitle:
+        return subtitle;
     }
     return clock;
 }

@@ -18,9 +18,9 @@ namespace pelvoro {
 struct SerialTransferShared {
     std::mutex mutex;
     std::condition_variable changed;
-    bool ack = false;     // the acknowledgement event
-    bool stop = false;    // the stop flag
-    quint64 judged = 0;   // bursts judged so far
+    bool ack = false;   // the acknowledgement event
+    bool stop = false;  // the stop flag
+    quint64 judged = 0; // bursts judged so far
 };
 
 namespace {
@@ -41,21 +41,27 @@ QString SerialStatusText(SerialPhase phase, const SendRequest &request)
     const QString caption = request.caption;
     if (request.Code() == kCodeFileDownload) {
         switch (phase) {
-        case SerialPhase::Connecting: return QStringLiteral("状态：正在连接控制器...");
-        case SerialPhase::Sending: return QStringLiteral("状态：向控制器") + caption + QStringLiteral("...");
+        case SerialPhase::Connecting:
+            return QStringLiteral("状态：正在连接控制器...");
+        case SerialPhase::Sending:
+            return QStringLiteral("状态：向控制器") + caption + QStringLiteral("...");
         case SerialPhase::NoAnswer:
             return QStringLiteral("状态：向控制器") + caption + QStringLiteral("没有应答，请检查通讯线！");
-        case SerialPhase::Succeeded: return QStringLiteral("状态：向控制器") + caption + QStringLiteral("成功！");
+        case SerialPhase::Succeeded:
+            return QStringLiteral("状态：向控制器") + caption + QStringLiteral("成功！");
         case SerialPhase::NoFinalAnswer:
-            return QStringLiteral("状态：发送控制器") + caption + QStringLiteral("数据过程中错误，请检查上下位机设置！");
+            return QStringLiteral("状态：发送控制器") + caption
+                   + QStringLiteral("数据过程中错误，请检查上下位机设置！");
         }
     }
     const QString n = Decimal(request.Address());
     switch (phase) {
-    case SerialPhase::Connecting: return QStringLiteral("状态：正在连接") + n + QStringLiteral("号显示屏...");
+    case SerialPhase::Connecting:
+        return QStringLiteral("状态：正在连接") + n + QStringLiteral("号显示屏...");
     case SerialPhase::Sending:
         return QStringLiteral("状态：正在向") + n + QStringLiteral("号显示屏") + caption + QStringLiteral("...");
-    case SerialPhase::NoAnswer: return QStringLiteral("状态：") + n + QStringLiteral("号显示屏没有应答，请检查通讯线！");
+    case SerialPhase::NoAnswer:
+        return QStringLiteral("状态：") + n + QStringLiteral("号显示屏没有应答，请检查通讯线！");
     case SerialPhase::Succeeded:
         return QStringLiteral("状态：向") + n + QStringLiteral("号显示屏") + caption + QStringLiteral("成功！");
     case SerialPhase::NoFinalAnswer:
@@ -84,8 +90,8 @@ int PreambleWaitMs(const SerialTarget &target, const SendRequest &request, const
     if (request.Code() != kCodeMainPages)
         return timings.zpKqAnswerMs;
     // The size of the rasters being sent: the card needs time to make room for them.
-    const qint64 rasterBytes =
-        qint64(target.width) * target.mainHeight * (target.colorMode + 1) * request.pageCount / 8;
+    const qint64 rasterBytes = qint64(target.width) * target.mainHeight * (target.colorMode + 1) * request.pageCount
+                               / 8;
     const qint64 blocks = std::max<qint64>(1, rasterBytes / 4096);
     return int(std::min<qint64>(timings.zpKqAnswerMs + timings.zpKqPerBlockMs * blocks, INT_MAX));
 }
@@ -137,8 +143,8 @@ public:
             return;
         }
         QObject::connect(&port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
-            if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-                error == QSerialPort::WriteError)
+            if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+                || error == QSerialPort::WriteError)
                 portFailed_ = true;
         });
         port.setBaudRate(BaudRateOf(target_.baudIndex));
@@ -168,7 +174,8 @@ private:
     void Post(F f)
     {
         SerialLink *link = link_;
-        QMetaObject::invokeMethod(link, [link, f = std::move(f)] { f(link); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            link, [link, f = std::move(f)] { f(link); }, Qt::QueuedConnection);
     }
     void Status(SerialPhase phase)
     {
@@ -316,7 +323,8 @@ private:
         if (answer == Wait::Stopped)
             return;
         if (answer != Wait::Ack) {
-            Fail(SerialPhase::NoAnswer, answer == Wait::PortFailed ? SerialOutcome::PortFailed : SerialOutcome::NoAnswer);
+            Fail(SerialPhase::NoAnswer,
+                 answer == Wait::PortFailed ? SerialOutcome::PortFailed : SerialOutcome::NoAnswer);
             return;
         }
 
@@ -404,7 +412,8 @@ bool SerialLink::Send(const SendRequest &request, const SerialTarget &target)
     auto job = std::make_shared<SerialPortJob>(this, transfer_->id, request, target, timings_, transfer_->shared,
                                                ComPortDevice(target.comPort));
     // Queued behind the previous transfer's job, which lets go of its port first.
-    QMetaObject::invokeMethod(workerContext_, [job] { job->Run(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        workerContext_, [job] { job->Run(); }, Qt::QueuedConnection);
     return true;
 }
 
@@ -450,10 +459,17 @@ void SerialLink::OnSettingsLabel(quint64 id, SerialPhase phase)
     if (!IsCurrent(id))
         return;
     switch (phase) {
-    case SerialPhase::Succeeded: Q_EMIT SettingsLabel(QStringLiteral("加载参数成功!"), QColor(0, 128, 0)); break;
-    case SerialPhase::NoAnswer: Q_EMIT SettingsLabel(QStringLiteral("下位机无应答,请检查连接!"), QColor(Qt::red)); break;
-    case SerialPhase::NoFinalAnswer: Q_EMIT SettingsLabel(QStringLiteral("加载参数失败,请重试!"), QColor(Qt::red)); break;
-    default: break;
+    case SerialPhase::Succeeded:
+        Q_EMIT SettingsLabel(QStringLiteral("加载参数成功!"), QColor(0, 128, 0));
+        break;
+    case SerialPhase::NoAnswer:
+        Q_EMIT SettingsLabel(QStringLiteral("下位机无应答,请检查连接!"), QColor(Qt::red));
+        break;
+    case SerialPhase::NoFinalAnswer:
+        Q_EMIT SettingsLabel(QStringLiteral("加载参数失败,请重试!"), QColor(Qt::red));
+        break;
+    default:
+        break;
     }
 }
 
@@ -482,8 +498,8 @@ void SerialLink::OnOpenFailed(quint64 id)
 {
     if (!IsCurrent(id))
         return;
-    prompt_.Message(QStringLiteral("当前串口") + Decimal(transfer_->comPort) +
-                        QStringLiteral("可能不存在或被占用,打开串口失败！请选择正确的串口号"),
+    prompt_.Message(QStringLiteral("当前串口") + Decimal(transfer_->comPort)
+                        + QStringLiteral("可能不存在或被占用,打开串口失败！请选择正确的串口号"),
                     QStringLiteral("提示"), PromptIcon::Warning);
     OnEnded(id, SerialOutcome::OpenFailed);
 }

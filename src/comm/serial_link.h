@@ -49,7 +49,7 @@ inline constexpr qint64 kSerialChunksPerPause = 1024;
 enum class SerialPhase {
     Connecting = 0,
     Sending = 1,
-    NoAnswer = 2,      // no answer to the preamble
+    NoAnswer = 2, // no answer to the preamble
     Succeeded = 3,
     NoFinalAnswer = 4, // no answer to the frame, or the port failed while sending it
 };
@@ -61,7 +61,7 @@ struct SerialTarget {
     int comPort = 1;
     int baudIndex = 0;
     CardFamily family = CardFamily::Normal;
-    int width = 0;      // for the preamble wait of main-area frames on "ZP-KQ/TQ" cards
+    int width = 0; // for the preamble wait of main-area frames on "ZP-KQ/TQ" cards
     int mainHeight = 0;
     int colorMode = 0;
     bool broadcast = false; // the main window's "广播" toggle

@@ -47,10 +47,14 @@ QString TooLowMessage(AreaKind kind)
 bool HasCategory(const ScreenInfo &s, AreaCategory category)
 {
     switch (category) {
-    case AreaCategory::Main: return HasMain(s);
-    case AreaCategory::Clock: return HasClock(s);
-    case AreaCategory::Temperature: return HasTemperature(s);
-    case AreaCategory::Title: return HasTitle(s);
+    case AreaCategory::Main:
+        return HasMain(s);
+    case AreaCategory::Clock:
+        return HasClock(s);
+    case AreaCategory::Temperature:
+        return HasTemperature(s);
+    case AreaCategory::Title:
+        return HasTitle(s);
     }
     return false;
 }
@@ -108,8 +112,7 @@ bool HasFixedBand(const ScreenInfo &s)
 
 quint8 AreaFlags(const ScreenInfo &s)
 {
-    return quint8((HasClock(s) ? 1 : 0) | (HasTemperature(s) ? 2 : 0) | (HasMain(s) ? 4 : 0)
-                  | (HasTitle(s) ? 8 : 0));
+    return quint8((HasClock(s) ? 1 : 0) | (HasTemperature(s) ? 2 : 0) | (HasMain(s) ? 4 : 0) | (HasTitle(s) ? 8 : 0));
 }
 
 std::optional<AreaRefusal> CheckAreaHeight(const ScreenInfo &s, AreaKind kind)
@@ -297,9 +300,14 @@ void AddAreaMenuState::OnMenuOf(AreaKind kind, const ScreenInfo &s)
 {
     switch (CategoryOf(kind)) {
     case AreaCategory::Clock:
-    case AreaCategory::Temperature: OnClockOrTemperatureMenu(s); break;
-    case AreaCategory::Title: OnTitleMenu(s); break;
-    case AreaCategory::Main: break;
+    case AreaCategory::Temperature:
+        OnClockOrTemperatureMenu(s);
+        break;
+    case AreaCategory::Title:
+        OnTitleMenu(s);
+        break;
+    case AreaCategory::Main:
+        break;
     }
 }
 
@@ -307,12 +315,17 @@ bool AddAreaMenuState::Enabled(AreaKind kind) const
 {
     switch (kind) {
     case AreaKind::FixedClock:
-    case AreaKind::FixedTemperature: return fixedEnabled;
+    case AreaKind::FixedTemperature:
+        return fixedEnabled;
     case AreaKind::PictureClock:
-    case AreaKind::PictureTemperature: return pictureEnabled;
-    case AreaKind::SmallTitle: return smallTitleEnabled;
-    case AreaKind::BigTitle: return bigTitleEnabled;
-    case AreaKind::Main: return true;
+    case AreaKind::PictureTemperature:
+        return pictureEnabled;
+    case AreaKind::SmallTitle:
+        return smallTitleEnabled;
+    case AreaKind::BigTitle:
+        return bigTitleEnabled;
+    case AreaKind::Main:
+        return true;
     }
     return false;
 }

@@ -7,8 +7,7 @@ namespace pelvoro {
 
 QString ScheduleSectionName(int screenIndex, int page)
 {
-    return QString::number(screenIndex) + QStringLiteral("号屏") + QString::number(page)
-           + QStringLiteral("页定时参数");
+    return QString::number(screenIndex) + QStringLiteral("号屏") + QString::number(page) + QStringLiteral("页定时参数");
 }
 
 bool EraseSchedules(ConfigStore &store, int screenIndex, int count)

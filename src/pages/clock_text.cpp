@@ -155,9 +155,12 @@ ClockPlacement PlaceClockAndTemperature(const ScreenInfo &screen, int cw)
 QColor SampleColour(int colourIndex)
 {
     switch (colourIndex) {
-    case 0: return QColor(255, 0, 0);
-    case 1: return QColor(0, 255, 0);
-    default: return QColor(255, 255, 0);
+    case 0:
+        return QColor(255, 0, 0);
+    case 1:
+        return QColor(0, 255, 0);
+    default:
+        return QColor(255, 255, 0);
     }
 }
 

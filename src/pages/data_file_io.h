@@ -66,11 +66,9 @@ inline PageResult CheckDataFileSize(const QString &prefix, qsizetype size, qsize
                               prefix + QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(size).arg(headerBytes));
     }
     if (size < needed) {
-        return DataFileResult(PageStatus::Damaged, prefix
-                                                       + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节")
-                                                             .arg(count)
-                                                             .arg(needed)
-                                                             .arg(size));
+        return DataFileResult(
+            PageStatus::Damaged,
+            prefix + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节").arg(count).arg(needed).arg(size));
     }
     return {};
 }

@@ -50,8 +50,8 @@ int StoredSubtitlePageCount(int screenIndex)
 bool DeleteScreenDataFiles(int screenIndex)
 {
     bool ok = true;
-    for (const QString &name : {PageFileName(screenIndex), SubtitleFileName(screenIndex),
-                                SubtitleTextFileName(screenIndex)}) {
+    for (const QString &name :
+         {PageFileName(screenIndex), SubtitleFileName(screenIndex), SubtitleTextFileName(screenIndex)}) {
         const QString path = AppFile(name);
         if (QFile::exists(path) && !QFile::remove(path))
             ok = false;

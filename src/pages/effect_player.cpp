@@ -6,8 +6,8 @@ namespace pelvoro {
 
 EffectPlayer::EffectPlayer(const ScreenTable &table, int screenIndex, unsigned seed)
     : table_(table), screen_(screenIndex),
-      timing_(EffectTimingFor(table[screenIndex].Width, table[screenIndex].MainHeight)),
-      stepper_(timing_.stepBonus), rng_(seed), random_(RandomEffect(rng_))
+      timing_(EffectTimingFor(table[screenIndex].Width, table[screenIndex].MainHeight)), stepper_(timing_.stepBonus),
+      rng_(seed), random_(RandomEffect(rng_))
 {
 }
 

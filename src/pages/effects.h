@@ -30,7 +30,7 @@ enum class Effect {
     BlindsRightLeft,
     BlindsTopBottom, // "垂直百叶(上下)"
     BlindsBottomTop,
-    OpenLeftRight,  // "左右对开": opening from the centre
+    OpenLeftRight, // "左右对开": opening from the centre
     OpenTopBottom,
     CloseLeftRight, // "左右闭合": closing from both sides
     CloseTopBottom,

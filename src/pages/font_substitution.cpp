@@ -26,10 +26,8 @@ const QList<Substitution> &Table()
           QStringLiteral("Microsoft YaHei")},
          hei},
         {{QStringLiteral("楷体"), QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi")}, kai},
-        {{QStringLiteral("Arial")},
-         {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}},
-        {{QStringLiteral("Times New Roman")},
-         {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")}},
+        {{QStringLiteral("Arial")}, {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}},
+        {{QStringLiteral("Times New Roman")}, {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")}},
     };
     return table;
 }

@@ -179,14 +179,20 @@ QImage BitmapPage(const QImage &bitmap, int width, int height)
 int SpacingFactor(const ParagraphFormat &format)
 {
     switch (format.spacingRule) {
-    case LineSpacingRule::Single: return 15;
-    case LineSpacingRule::OneAndHalf: return 30;
-    case LineSpacingRule::Double: return 30;
-    case LineSpacingRule::AtLeast: return 40;
+    case LineSpacingRule::Single:
+        return 15;
+    case LineSpacingRule::OneAndHalf:
+        return 30;
+    case LineSpacingRule::Double:
+        return 30;
+    case LineSpacingRule::AtLeast:
+        return 40;
     // Not one of the control's four rules: exact spacing lays out like single spacing, a multiple
     // of single spacing scales it (20 twentieths are one line).
-    case LineSpacingRule::Exactly: return 15;
-    case LineSpacingRule::Multiple: return std::max(1, 15 * format.spacingValue / 20);
+    case LineSpacingRule::Exactly:
+        return 15;
+    case LineSpacingRule::Multiple:
+        return std::max(1, 15 * format.spacingValue / 20);
     }
     return 15;
 }
@@ -252,9 +258,8 @@ void ReduceToPalette(QImage &image)
     }
 }
 
-ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes,
-                              DocumentKind kind, const QString &path, RichLayout &layout,
-                              ConversionObserver &observer)
+ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes, DocumentKind kind,
+                              const QString &path, RichLayout &layout, ConversionObserver &observer)
 {
     const ScreenInfo &screen = table[screenIndex];
     PageAppender appender(table, screenIndex);
@@ -339,9 +344,8 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
 
 namespace pelvoro {
 
-AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind,
-                                const QStringList &files, RichLayout &layout, ConversionObserver &observer,
-                                const PageEntry &attributes)
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
+                                RichLayout &layout, ConversionObserver &observer, const PageEntry &attributes)
 {
     AddDocumentsResult added;
     for (int i = 0; i < files.size(); ++i) {

@@ -31,22 +31,25 @@ struct ConversionObserver {
     // Status panel text while a file is converted.
     virtual void Status(const QString &text) { Q_UNUSED(text); }
     // A page was appended (its number in the file and its image).
-    virtual void PageAppended(int page, const QImage &image) { Q_UNUSED(page); Q_UNUSED(image); }
+    virtual void PageAppended(int page, const QImage &image)
+    {
+        Q_UNUSED(page);
+        Q_UNUSED(image);
+    }
 };
 
 struct ConversionResult {
-    PageResult written;     // the page file's write, or why nothing could be appended
-    int appended = 0;       // pages appended by this conversion
+    PageResult written;        // the page file's write, or why nothing could be appended
+    int appended = 0;          // pages appended by this conversion
     bool limitReached = false; // the page store is full: the add command is disabled
-    bool stopped = false;   // a message ended the conversion early
+    bool stopped = false;      // a message ended the conversion early
 };
 
 // Converts one document of `kind` (a rich-text file for kinds 1 and 2) into pages of the screen's
 // main area with the given attributes. `layout` plays the hidden rich-text control; it keeps the
 // document afterwards.
-ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes,
-                              DocumentKind kind, const QString &path, RichLayout &layout,
-                              ConversionObserver &observer);
+ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes, DocumentKind kind,
+                              const QString &path, RichLayout &layout, ConversionObserver &observer);
 
 // The add command: converts `files` in order with the kind of the chosen filter, as pages with
 // effect 0, speed 1 and dwell 1 (or the given attributes). An empty rich-text file, a missing
@@ -57,8 +60,8 @@ struct AddDocumentsResult {
     bool limitReached = false;
     bool stopped = false; // a message stopped a conversion or the whole command
 };
-AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind,
-                                const QStringList &files, RichLayout &layout, ConversionObserver &observer,
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
+                                RichLayout &layout, ConversionObserver &observer,
                                 const PageEntry &attributes = {0, 0, 1, 1});
 
 // A bitmap document's page: the image over the whole main area, stretched or shrunk in each

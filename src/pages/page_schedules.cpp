@@ -1,9 +1,9 @@
 #include "pages/page_schedules.h"
 
 #include "base/gbk.h"
-#include "config/schedule_sections.h"
 #include "config/config_store.h"
 #include "config/ini_document.h"
+#include "config/schedule_sections.h"
 
 namespace pelvoro {
 namespace {
@@ -168,8 +168,8 @@ QString ScheduleSummary(const StoredSchedule &s)
     if (s.dateLimited) {
         if (!s.timeLimited)
             text += QStringLiteral(" 到 ");
-        text += TwoDigits(s.endYear) + QLatin1Char('-') + TwoDigits(s.endMonth) + QLatin1Char('-')
-                + TwoDigits(s.endDay) + QLatin1Char(' ');
+        text += TwoDigits(s.endYear) + QLatin1Char('-') + TwoDigits(s.endMonth) + QLatin1Char('-') + TwoDigits(s.endDay)
+                + QLatin1Char(' ');
     }
     if (s.timeLimited) {
         text += TwoDigits(s.endHour) + QLatin1Char(':') + TwoDigits(s.endMinute) + QLatin1Char(':')

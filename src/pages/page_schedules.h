@@ -17,7 +17,7 @@ inline constexpr int kMaxScheduledPage = 255; // only pages 1..255 have sections
 // One page's schedule. "无日期限制" and "无时间限制" store whether the window APPLIES (1 = the page
 // is limited to it), whatever their names suggest.
 struct StoredSchedule {
-    int kind = 0; // "有效类型", carried along unchanged
+    int kind = 0;                   // "有效类型", carried along unchanged
     std::array<bool, 7> weekdays{}; // Monday first
     bool dateLimited = false;
     bool timeLimited = false;

@@ -1,9 +1,9 @@
 #include "pages/page_store.h"
 
 #include "base/app_dir.h"
-#include "config/schedule_sections.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
+#include "config/schedule_sections.h"
 #include "pages/area_stacking.h"
 #include "pages/data_file_io.h"
 #include "pages/data_files.h"
@@ -39,9 +39,8 @@ PageResult IoError(const QString &name, const QString &detail = {})
 
 PageResult NoFile(int screenIndex)
 {
-    return Result(PageStatus::NoFile,
-                  QString::number(screenIndex + 1) + QStringLiteral("号屏没有数据页（") + PageFileName(screenIndex)
-                      + QStringLiteral("不存在）"));
+    return Result(PageStatus::NoFile, QString::number(screenIndex + 1) + QStringLiteral("号屏没有数据页（")
+                                          + PageFileName(screenIndex) + QStringLiteral("不存在）"));
 }
 
 PageResult NoPage(int page, int count)
@@ -388,8 +387,7 @@ PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDir
 }
 
 PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
-    : screen_(table[screenIndex]), screenIndex_(screenIndex), pageBytes_(PageBytes(screen_)),
-      limit_(PageLimit(screen_))
+    : screen_(table[screenIndex]), screenIndex_(screenIndex), pageBytes_(PageBytes(screen_)), limit_(PageLimit(screen_))
 {
     path_ = PagePath(screenIndex);
     if (!HasMain(screen_)) {

@@ -57,7 +57,7 @@ struct PageEntry {
     int effect = 0;   // 0-based index into the EffectList of the screen's card type
     int reserved = 0; // 0 in new pages, carried over unchanged
     int speed = 0;
-    int dwell = 0;    // in the controller's unit, 0..255
+    int dwell = 0; // in the controller's unit, 0..255
 
     bool operator==(const PageEntry &) const = default;
 };

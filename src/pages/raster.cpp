@@ -74,8 +74,8 @@ constexpr std::array<QuadRun, 256> kDualQuad = [] {
         const int red = index >> 4;
         const int green = index & 0x0F;
         for (int i = 0; i < 4; ++i) {
-            table[size_t(index)][size_t(i)] =
-                kBlack | ((red & (8 >> i)) ? 0u : 0x00FF0000u) | ((green & (8 >> i)) ? 0u : 0x0000FF00u);
+            table[size_t(index)][size_t(i)] = kBlack | ((red & (8 >> i)) ? 0u : 0x00FF0000u)
+                                              | ((green & (8 >> i)) ? 0u : 0x0000FF00u);
         }
     }
     return table;

@@ -4,9 +4,8 @@ namespace pelvoro {
 
 bool SameRunFormat(const CharFormat &a, const CharFormat &b)
 {
-    return a.bold == b.bold && a.autoColor == b.autoColor && (a.autoColor || a.color == b.color) &&
-           a.face == b.face && a.italic == b.italic && a.sizeHalfPoints == b.sizeHalfPoints &&
-           a.underline == b.underline;
+    return a.bold == b.bold && a.autoColor == b.autoColor && (a.autoColor || a.color == b.color) && a.face == b.face
+           && a.italic == b.italic && a.sizeHalfPoints == b.sizeHalfPoints && a.underline == b.underline;
 }
 
 QString Paragraph::Text() const

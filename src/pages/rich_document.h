@@ -29,7 +29,7 @@ constexpr int kDefaultCharset = 1;
 constexpr int kGb2312Charset = 134;
 
 struct CharFormat {
-    QString face;           // as the document names it ("宋体", "Arial"); empty: the layout's default
+    QString face;            // as the document names it ("宋体", "Arial"); empty: the layout's default
     int sizeHalfPoints = 24; // 1..3276 (0.5 to 1638 points)
     int charset = kDefaultCharset;
     bool bold = false;

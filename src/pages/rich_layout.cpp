@@ -334,8 +334,8 @@ int RichLayout::TextWidth(const QString &text, const CharFormat &format)
 bool RichLayout::DrawText(QImage *image, int x, int y, const QString &text, const CharFormat &format,
                           const QColor &color)
 {
-    if (!image || image->isNull() || image->format() == QImage::Format_Indexed8 ||
-        image->format() == QImage::Format_Mono || image->format() == QImage::Format_MonoLSB)
+    if (!image || image->isNull() || image->format() == QImage::Format_Indexed8
+        || image->format() == QImage::Format_Mono || image->format() == QImage::Format_MonoLSB)
         return false; // QPainter cannot draw on these
     QPainter painter;
     if (!painter.begin(image))

@@ -89,10 +89,10 @@ public:
 
 private:
     struct ParagraphLayout {
-        int start = 0;            // position of the first character
-        QString text;             // the paragraph's characters
-        QByteArray bytes;         // GBK, one byte per position
-        std::vector<int> unitPos; // position offset of each UTF-16 unit, plus one past the end
+        int start = 0;             // position of the first character
+        QString text;              // the paragraph's characters
+        QByteArray bytes;          // GBK, one byte per position
+        std::vector<int> unitPos;  // position offset of each UTF-16 unit, plus one past the end
         std::vector<int> runStart; // first UTF-16 unit of each run of the document's paragraph
     };
     struct Line {

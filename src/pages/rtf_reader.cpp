@@ -304,25 +304,82 @@ Kw Keyword(std::string_view word)
             {"qmspace", Kw::Space},
         };
         // Every underline style counts as underlined.
-        for (std::string_view word : {"ul", "uld", "uldb", "ulw", "uldash", "uldashd", "uldashdd", "ulhwave",
-                                      "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
-                                      "ulthldash", "ululdbwave", "ulwave"})
+        for (std::string_view word :
+             {"ul", "uld", "uldb", "ulw", "uldash", "uldashd", "uldashdd", "ulhwave", "ulldash", "ulth", "ulthd",
+              "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulwave"})
             t.emplace(word, Kw::Underline);
         // Destinations whose content is not text of the document.
-        for (std::string_view word :
-             {"stylesheet", "info",         "pict",         "object",     "objdata",     "header",
-              "headerl",    "headerr",      "headerf",      "footer",     "footerl",     "footerr",
-              "footerf",    "footnote",     "listtable",    "listoverridetable",         "generator",
-              "rsidtbl",    "themedata",    "colorschememapping",         "latentstyles", "datastore",
-              "xmlnstbl",   "pgdsctbl",     "fldinst",      "pntext",     "pn",          "listtext",
-              "shp",        "shpinst",      "shprslt",      "nonshppict", "annotation",  "atnid",
-              "atnauthor",  "xe",           "tc",           "revtbl",     "userprops",   "docvar",
-              "ftnsep",     "ftnsepc",      "aftnsep",      "aftnsepc",   "ftncn",       "aftncn",
-              "template",   "comment",      "background",   "bkmkstart",  "bkmkend",     "filetbl",
-              "fchars",     "lchars",       "do",           "listpicture", "mmathPr",    "passwordhash",
-              "wgrffmtfilter", "protusertbl", "stylerestrictions", "falt", "panose", "fname",
-              "keywords",   "title",        "subject",      "author",     "operator",    "company",
-              "doccomm"})
+        for (std::string_view word : {"stylesheet",
+                                      "info",
+                                      "pict",
+                                      "object",
+                                      "objdata",
+                                      "header",
+                                      "headerl",
+                                      "headerr",
+                                      "headerf",
+                                      "footer",
+                                      "footerl",
+                                      "footerr",
+                                      "footerf",
+                                      "footnote",
+                                      "listtable",
+                                      "listoverridetable",
+                                      "generator",
+                                      "rsidtbl",
+                                      "themedata",
+                                      "colorschememapping",
+                                      "latentstyles",
+                                      "datastore",
+                                      "xmlnstbl",
+                                      "pgdsctbl",
+                                      "fldinst",
+                                      "pntext",
+                                      "pn",
+                                      "listtext",
+                                      "shp",
+                                      "shpinst",
+                                      "shprslt",
+                                      "nonshppict",
+                                      "annotation",
+                                      "atnid",
+                                      "atnauthor",
+                                      "xe",
+                                      "tc",
+                                      "revtbl",
+                                      "userprops",
+                                      "docvar",
+                                      "ftnsep",
+                                      "ftnsepc",
+                                      "aftnsep",
+                                      "aftnsepc",
+                                      "ftncn",
+                                      "aftncn",
+                                      "template",
+                                      "comment",
+                                      "background",
+                                      "bkmkstart",
+                                      "bkmkend",
+                                      "filetbl",
+                                      "fchars",
+                                      "lchars",
+                                      "do",
+                                      "listpicture",
+                                      "mmathPr",
+                                      "passwordhash",
+                                      "wgrffmtfilter",
+                                      "protusertbl",
+                                      "stylerestrictions",
+                                      "falt",
+                                      "panose",
+                                      "fname",
+                                      "keywords",
+                                      "title",
+                                      "subject",
+                                      "author",
+                                      "operator",
+                                      "company",
+                                      "doccomm"})
             t.emplace(word, Kw::SkipDestination);
         return t;
     }();
@@ -437,9 +494,9 @@ private:
 
 bool IsEastAsian(char32_t c)
 {
-    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xA960 && c <= 0xA97F) ||
-           (c >= 0xAC00 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-           (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xA960 && c <= 0xA97F)
+           || (c >= 0xAC00 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F)
+           || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -966,8 +1023,7 @@ private:
         else if (code > 0xFFFF) {
             const char32_t ucs4 = char32_t(code);
             text = QString::fromUcs4(&ucs4, 1);
-        }
-        else
+        } else
             text = QString(QChar(char16_t(code))); // surrogate halves join the next \u in the run
         if (state_.destination == Destination::FontTable) {
             if (fontEntryOpen_) {

@@ -23,8 +23,8 @@ constexpr QRgb kBlack = 0xFF000000;
 class SubtitleBuilder {
 public:
     SubtitleBuilder(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry)
-        : screen_(table[screenIndex]), screenIndex_(screenIndex), entry_(entry),
-          subPageBytes_(SubPageBytes(screen_)), capacity_(SubtitleCapacity(screen_))
+        : screen_(table[screenIndex]), screenIndex_(screenIndex), entry_(entry), subPageBytes_(SubPageBytes(screen_)),
+          capacity_(SubtitleCapacity(screen_))
     {
         EnterAppDir();
         path_ = AppFile(SubtitleFileName(screenIndex));
@@ -38,8 +38,9 @@ public:
                                   QString::number(screenIndex_ + 1) + QStringLiteral("号屏没有字幕区"));
         }
         if (subPageBytes_ <= 0) {
-            return DataFileResult(PageStatus::Refused, QString::number(screenIndex_ + 1)
-                                                           + QStringLiteral("号屏的字幕区大小或颜色设置无效，无法保存字幕页"));
+            return DataFileResult(PageStatus::Refused,
+                                  QString::number(screenIndex_ + 1)
+                                      + QStringLiteral("号屏的字幕区大小或颜色设置无效，无法保存字幕页"));
         }
         if (!QFile::exists(path_)) {
             head_ = NewSubtitleHeader(screen_, screenIndex_);
@@ -249,14 +250,16 @@ SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex
     if (text.trimmed().isEmpty()) {
         result.emptyText = true;
         PageResult removed = DeleteSubtitleFiles(screenIndex);
-        static_cast<PageResult &>(result) =
-            removed.Ok() ? DataFileResult(PageStatus::Refused, QStringLiteral("编辑框没有信息,不能转换字幕页!")) : removed;
+        static_cast<PageResult &>(result) = removed.Ok()
+                                                ? DataFileResult(PageStatus::Refused,
+                                                                 QStringLiteral("编辑框没有信息,不能转换字幕页!"))
+                                                : removed;
         return result;
     }
     // A screen without a strip keeps no subtitle files at all.
     if (!HasTitle(table[screenIndex])) {
-        static_cast<PageResult &>(result) =
-            DataFileResult(PageStatus::Refused, QString::number(screenIndex + 1) + QStringLiteral("号屏没有字幕区"));
+        static_cast<PageResult &>(result) = DataFileResult(PageStatus::Refused, QString::number(screenIndex + 1)
+                                                                                    + QStringLiteral("号屏没有字幕区"));
         return result;
     }
     if (PageResult saved = SaveSubtitleText(screenIndex, text); !saved.Ok()) {

@@ -59,8 +59,8 @@ struct SubtitleDrawing {
 };
 
 struct SubtitleConversion : PageResult {
-    int pageCount = 0;  // pages in the file afterwards
-    int appended = 0;   // pages this conversion added
+    int pageCount = 0;         // pages in the file afterwards
+    int appended = 0;          // pages this conversion added
     bool limitReached = false; // the capacity stopped it: adding and converting are blocked
     QString limitMessage;      // "最多可编辑" + capacity + "页内容"
     bool emptyText = false;    // "转换字幕" on an empty text removed the files instead

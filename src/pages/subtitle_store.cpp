@@ -153,8 +153,7 @@ qsizetype SubtitleFileSize(qsizetype subPageBytes, int pages)
 
 QByteArray NewSubtitleHeader(const ScreenInfo &screen, int screenIndex)
 {
-    return NewAreaFileHeader(screen, screenIndex, kSubtitleFileCode, AreaStacking(screen).titleTop,
-                             screen.TitleHeight);
+    return NewAreaFileHeader(screen, screenIndex, kSubtitleFileCode, AreaStacking(screen).titleTop, screen.TitleHeight);
 }
 
 SubtitleState ReadSubtitleState(const ScreenTable &table, int screenIndex)
@@ -189,9 +188,9 @@ SubtitleRead ReadSubtitlePage(const ScreenTable &table, int screenIndex, int pag
     read.entry = DecodeSubtitleEntry(file.bytes.constData() + kSubtitleEntryOffset);
     if (!UnpackRaster(raster, screen.Width, screen.TitleHeight, format, &read.image)) {
         read.image = QImage();
-        static_cast<PageResult &>(read) = DataFileIoError(
-            SubtitleFileName(screenIndex),
-            QStringLiteral("无法生成%1×%2的图像").arg(screen.Width).arg(screen.TitleHeight));
+        static_cast<PageResult &>(
+            read) = DataFileIoError(SubtitleFileName(screenIndex),
+                                    QStringLiteral("无法生成%1×%2的图像").arg(screen.Width).arg(screen.TitleHeight));
     }
     return read;
 }

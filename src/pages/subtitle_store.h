@@ -44,7 +44,7 @@ inline constexpr int kMaxSubtitleSpeed = 50;
 inline constexpr int kMaxSubtitleDwell = 255;
 
 // Move styles.
-inline constexpr int kScrollLeft = 0; // "向左连移", continuous scroll to the left
+inline constexpr int kScrollLeft = 0;  // "向左连移", continuous scroll to the left
 inline constexpr int kPrintAtRest = 1; // "静止打出", each page printed at rest
 
 // The attributes shared by all subtitle pages of a screen. Speed and dwell are stored as they are.

@@ -32,11 +32,15 @@ WordConversion WordToRtf(const QString &docPath, int timeoutMs)
     // A private profile and output folder: a running office instance or a stale lock never blocks
     // the conversion, and the result is moved to its place only when complete.
     QTemporaryDir work;
-    const QStringList arguments = {
-        QStringLiteral("-env:UserInstallation=file://") + work.filePath(QStringLiteral("profile")),
-        QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-        QStringLiteral("rtf"), QStringLiteral("--outdir"), work.filePath(QStringLiteral("out")),
-        QFileInfo(docPath).absoluteFilePath()};
+    const QStringList arguments = {QStringLiteral("-env:UserInstallation=file://")
+                                       + work.filePath(QStringLiteral("profile")),
+                                   QStringLiteral("--headless"),
+                                   QStringLiteral("--norestore"),
+                                   QStringLiteral("--convert-to"),
+                                   QStringLiteral("rtf"),
+                                   QStringLiteral("--outdir"),
+                                   work.filePath(QStringLiteral("out")),
+                                   QFileInfo(docPath).absoluteFilePath()};
     QProcess process;
     QEventLoop loop;
     QTimer deadline;
@@ -59,8 +63,8 @@ WordConversion WordToRtf(const QString &docPath, int timeoutMs)
         result.message = QStringLiteral("Word文档转换超时，已停止转换：") + docPath;
         return result;
     }
-    const QString produced =
-        QDir(work.filePath(QStringLiteral("out"))).filePath(QFileInfo(docPath).completeBaseName() + QStringLiteral(".rtf"));
+    const QString produced = QDir(work.filePath(QStringLiteral("out")))
+                                 .filePath(QFileInfo(docPath).completeBaseName() + QStringLiteral(".rtf"));
     const QString target = RtfPathFor(docPath);
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || !QFile::exists(produced)) {
         result.message = QStringLiteral("Word文档转换失败：") + docPath;

@@ -18,7 +18,6 @@ QString RtfPathFor(const QString &docPath);
 WordConversion WordToRtf(const QString &docPath, int timeoutMs = 120000);
 
 // The system's message when no converter is installed.
-inline const QString kWordNotInstalledMessage =
-    QStringLiteral("没有安装Microsoft Office Word 2000,请先安装再使用！");
+inline const QString kWordNotInstalledMessage = QStringLiteral("没有安装Microsoft Office Word 2000,请先安装再使用！");
 
 } // namespace pelvoro

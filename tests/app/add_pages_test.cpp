@@ -21,10 +21,10 @@ protected:
     {
         MainWindowTest::SetUp();
         InstallFontSubstitutions();
-        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=32", "第一区域=主区",
-                                             "主区域高=32"}));
-        WriteFile("a.rtf", "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 " + Gbk("宋体")
-                               + ";}}\\f0\\fs24 " + Gbk("\\'d6\\'f7") + " one\\par two\\par three\\par}");
+        WriteFile("SysConfig.ini",
+                  GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=32", "第一区域=主区", "主区域高=32"}));
+        WriteFile("a.rtf", "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fcharset134 " + Gbk("宋体") + ";}}\\f0\\fs24 "
+                               + Gbk("\\'d6\\'f7") + " one\\par two\\par three\\par}");
         Start();
         window->SetPreview(&preview);
         Click(AreaNode(0, 0));

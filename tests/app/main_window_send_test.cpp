@@ -94,7 +94,8 @@ protected:
     }
     void AddSubtitle(int screen)
     {
-        ASSERT_TRUE(ConvertSubtitleText(setup, screen, QStringLiteral("欢迎光临"), SubtitleDrawing{}, SubtitleEntry{}).Ok());
+        ASSERT_TRUE(
+            ConvertSubtitleText(setup, screen, QStringLiteral("欢迎光临"), SubtitleDrawing{}, SubtitleEntry{}).Ok());
     }
     // Saves the screens and opens the window on them.
     void StartStation()
@@ -129,8 +130,9 @@ protected:
     {
         table.CurrentScreen = screen;
         window->ConnectIp();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return window->Net()->ClientSocket()->state() == QAbstractSocket::ConnectedState; }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return window->Net()->ClientSocket()->state() == QAbstractSocket::ConnectedState; },
+                            5000));
     }
 
     ScreenTable setup;

@@ -41,8 +41,8 @@ QStringList VisibleMenus(const Tfrmmain &window)
     return visible;
 }
 
-const QStringList kToolButtons = {"打开", "保存", "预览", "修饰", "表格", "文本", "画图",
-                                  "开屏", "关屏", "群发", "连接IP", "广播"};
+const QStringList kToolButtons = {"打开", "保存", "预览", "修饰", "表格",   "文本",
+                                  "画图", "开屏", "关屏", "群发", "连接IP", "广播"};
 
 TEST_F(MainWindowTest, StartsWithOneDefaultScreenWhenThereIsNoConfiguration)
 {
@@ -67,10 +67,10 @@ TEST_F(MainWindowTest, StartsWithOneDefaultScreenWhenThereIsNoConfiguration)
 
 TEST_F(MainWindowTest, ReadsScreensNamesAndIdentityFromTheFile)
 {
-    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=2", "[版本信息]", "软件名称=车站信息屏",
-                                         "[0号屏参数]", "显示屏名称=大厅", "第一区域=主区", "第二区域=小字幕",
-                                         "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=0", "横向点数=64",
-                                         "纵向点数=32", "显示屏名称="}));
+    WriteFile("SysConfig.ini",
+              GbkLines({"[全局参数]", "显示屏数目=2", "[版本信息]", "软件名称=车站信息屏", "[0号屏参数]",
+                        "显示屏名称=大厅", "第一区域=主区", "第二区域=小字幕", "[1号屏参数]", "控制卡类型=ZP-KQ/TQ",
+                        "单双色=0", "横向点数=64", "纵向点数=32", "显示屏名称="}));
     Start();
     ASSERT_EQ(Tree()->topLevelItemCount(), 3);
     EXPECT_EQ(ScreenNode(0)->text(0), "1号大厅");
@@ -134,9 +134,8 @@ TEST_F(MainWindowTest, TitleAnimationSpellsTheSloganOverTenTicks)
 
 TEST_F(MainWindowTest, ClickingNodesSwitchesPanelsCaptionsAndTimer)
 {
-    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=1",
-                                         "[1号屏参数]", "通讯方式=2", "第一区域=主区", "第二区域=固定温度",
-                                         "第三区域=大字幕", "字幕区域高=32", "单双色=0"}));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=1", "[1号屏参数]", "通讯方式=2", "第一区域=主区",
+                                         "第二区域=固定温度", "第三区域=大字幕", "字幕区域高=32", "单双色=0"}));
     Start();
     Click(AreaNode(1, 0)); // 主区 of screen 2
     EXPECT_EQ(table.CurrentScreen, 1);
@@ -180,8 +179,8 @@ TEST_F(MainWindowTest, ClickingNodesSwitchesPanelsCaptionsAndTimer)
 
 TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
 {
-    WriteFile("SysConfig.ini", GbkLines({"; station file", "[0号屏参数]", "纵向点数=32", "", "[0号屏1页定时参数]",
-                                         "开始年=6"}));
+    WriteFile("SysConfig.ini",
+              GbkLines({"; station file", "[0号屏参数]", "纵向点数=32", "", "[0号屏1页定时参数]", "开始年=6"}));
     WriteFile("Tavrel1.dat", QByteArray(20, '\0'));
     WriteFile("TavrelTitle1.dat", "x");
     WriteFile("TavrelTitle1.txt", "x");
@@ -196,9 +195,9 @@ TEST_F(MainWindowTest, AddingAreasFollowsTheHeightRulesAndSavesAtOnce)
     ASSERT_EQ(ScreenNode(0)->childCount(), 1);
     EXPECT_EQ(Tree()->currentItem(), AreaNode(0, 0));
     EXPECT_EQ(table[0].MainHeight, 32);
-    EXPECT_EQ(ReadFile("SysConfig.ini"),
-              before.left(before.indexOf("\r\n\r\n") + 2) + GbkLines({"主区域高=32", "第一区域=主区"})
-                  + before.mid(before.indexOf("\r\n\r\n") + 2));
+    EXPECT_EQ(ReadFile("SysConfig.ini"), before.left(before.indexOf("\r\n\r\n") + 2)
+                                             + GbkLines({"主区域高=32", "第一区域=主区"})
+                                             + before.mid(before.indexOf("\r\n\r\n") + 2));
 
     window->AddArea(AreaKind::SmallTitle); // 32 rows with a main area: accepted
     EXPECT_EQ(table[0].MainHeight, 16);
@@ -248,10 +247,10 @@ TEST_F(MainWindowTest, AddAreaMenuEnablesFixedOrPictureItemsAndSubtitleSize)
 
 TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
 {
-    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "第一区域=主区", "第二区域=固定时钟", "第三区域=固定温度",
-                                         "第四区域=大字幕", "主区域高=80", "时钟区域高=16", "字幕区域高=32",
-                                         "[0号屏1页定时参数]", "开始年=6", "[0号屏2页定时参数]", "开始年=7",
-                                         "[1号屏1页定时参数]", "开始年=8"}));
+    WriteFile("SysConfig.ini",
+              GbkLines({"[0号屏参数]", "第一区域=主区", "第二区域=固定时钟", "第三区域=固定温度", "第四区域=大字幕",
+                        "主区域高=80", "时钟区域高=16", "字幕区域高=32", "[0号屏1页定时参数]", "开始年=6",
+                        "[0号屏2页定时参数]", "开始年=7", "[1号屏1页定时参数]", "开始年=8"}));
     QByteArray pageFile(14, '\0');
     pageFile[12] = 2; // two pages listed
     WriteFile("Tavrel1.dat", pageFile);

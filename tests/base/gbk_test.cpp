@@ -13,7 +13,7 @@ TEST(Gbk, DecodesAndEncodesAtTheEdgeWithoutLosingDamage)
     } cases[] = {
         {QByteArray("\xD6\xF7\xC7\xF8"), QStringLiteral("主区")},
         {QByteArray("A\xD6\xF7"), QStringLiteral("A主")},
-        {QByteArray("A\xD6"), QStringLiteral("A\uFFFD")},  // lead byte cut off at the end
+        {QByteArray("A\xD6"), QStringLiteral("A\uFFFD")}, // lead byte cut off at the end
         {QByteArray(), QString()},
     };
     for (const auto &c : cases)

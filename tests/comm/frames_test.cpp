@@ -40,9 +40,17 @@ TEST(Bcd, TwoDecimalDigitsAsTwoNibbles)
     const struct {
         int value;
         quint8 bcd;
-    } cases[] = {{0, 0x00}, {7, 0x07}, {9, 0x09}, {10, 0x10}, {59, 0x59}, {99, 0x99},
+    } cases[] = {{0, 0x00},
+                 {7, 0x07},
+                 {9, 0x09},
+                 {10, 0x10},
+                 {59, 0x59},
+                 {99, 0x99},
                  // Out of range: the last two decimal digits, a negative value as 0.
-                 {100, 0x00}, {2024, 0x24}, {2009, 0x09}, {-1, 0x00}};
+                 {100, 0x00},
+                 {2024, 0x24},
+                 {2009, 0x09},
+                 {-1, 0x00}};
     for (const auto &c : cases)
         EXPECT_EQ(Bcd(c.value), c.bcd) << c.value;
     EXPECT_EQ(FromBcd(0x59), 59);
@@ -98,10 +106,21 @@ TEST(ClockFrame, SettingsTimeInBcdAndPositionLowByteFirst)
     s.ClockParts = {true, false, true, true, true, false, true};
     const QDateTime now(QDate(2006, 12, 31), QTime(23, 59, 7)); // a Sunday
     EXPECT_BYTES(BuildClockFrame(2, s, {300, 16}, now),
-                 "03c2070017" "01" "01" "02"
-                 "01" "00" "01" "01" "00" "01" "01" // second, minute, hour, day, month, weekday, year shown
-                 "07592331120006"                   // the time, BCD
-                 "2c011000" "0000" "aa");
+                 "03c2070017"
+                 "01"
+                 "01"
+                 "02"
+                 "01"
+                 "00"
+                 "01"
+                 "01"
+                 "00"
+                 "01"
+                 "01"             // second, minute, hour, day, month, weekday, year shown
+                 "07592331120006" // the time, BCD
+                 "2c011000"
+                 "0000"
+                 "aa");
 }
 
 TEST(ClockFrame, SixteenDotClockAndYellowWhateverTheModule)
@@ -126,7 +145,14 @@ TEST(TempFrame, ClockHeightFlagFormatColourAndPosition)
     s.TempFormat = 1;
     s.TempColor = 1; // green, red's code on a swapped module
     s.ModuleType = 1;
-    EXPECT_BYTES(BuildTempFrame(0, s, {216, 0x0110}), "01c3020009" "01" "01" "01" "d800" "1001" "0000" "aa");
+    EXPECT_BYTES(BuildTempFrame(0, s, {216, 0x0110}), "01c3020009"
+                                                      "01"
+                                                      "01"
+                                                      "01"
+                                                      "d800"
+                                                      "1001"
+                                                      "0000"
+                                                      "aa");
 }
 
 TEST(TimeSyncFrame, AllFieldsBcdWithSundayAsZero)
@@ -157,7 +183,8 @@ TEST(SmallFrames, PowerTestAndCancel)
 TEST(ScheduleFrame, WindowsThatDoNotApplyAreFilledWithFF)
 {
     const ScheduleRecord none;
-    EXPECT_BYTES(ScheduleEntry(3, none), "03ff" "ffffffffffffffffffffffffffffffffffffffffff");
+    EXPECT_BYTES(ScheduleEntry(3, none), "03ff"
+                                         "ffffffffffffffffffffffffffffffffffffffffff");
 
     ScheduleRecord both;
     both.dateLimited = true;
@@ -167,17 +194,32 @@ TEST(ScheduleFrame, WindowsThatDoNotApplyAreFilledWithFF)
     both.startHour = 8, both.startMinute = 0, both.startSecond = 9;
     both.endHour = 18, both.endMinute = 30, both.endSecond = 0;
     both.weekdays = {true, false, false, false, true, false, false}; // Monday and Friday
-    EXPECT_BYTES(ScheduleEntry(1, both), "01ff" "090008" "0503ff24" "003018" "3112ff24" "01000000010000");
+    EXPECT_BYTES(ScheduleEntry(1, both), "01ff"
+                                         "090008"
+                                         "0503ff24"
+                                         "003018"
+                                         "3112ff24"
+                                         "01000000010000");
 
     ScheduleRecord timeOnly = both;
     timeOnly.dateLimited = false;
     timeOnly.weekdays = {};
-    EXPECT_BYTES(ScheduleEntry(2, timeOnly), "02ff" "090008" "ffffffff" "003018" "ffffffff" "ffffffffffffff");
+    EXPECT_BYTES(ScheduleEntry(2, timeOnly), "02ff"
+                                             "090008"
+                                             "ffffffff"
+                                             "003018"
+                                             "ffffffff"
+                                             "ffffffffffffff");
 
     ScheduleRecord dateOnly = both;
     dateOnly.timeLimited = false;
     dateOnly.weekdays = {false, false, false, false, false, false, true}; // Sunday only
-    EXPECT_BYTES(ScheduleEntry(255, dateOnly), "ffff" "ffffff" "0503ff24" "ffffff" "3112ff24" "00000000000001");
+    EXPECT_BYTES(ScheduleEntry(255, dateOnly), "ffff"
+                                               "ffffff"
+                                               "0503ff24"
+                                               "ffffff"
+                                               "3112ff24"
+                                               "00000000000001");
 }
 
 TEST(ScheduleFrame, OneEntryPerPageAndAPageCountOf1To255)
@@ -213,7 +255,8 @@ TEST(ImageFrame, FileAsItStandsWithTheFixedTail)
 
     const FrameResult outdoor = BuildImageFrame(2, 1, "x");
     ASSERT_TRUE(outdoor);
-    EXPECT_BYTES(outdoor.frame, "03cc01000078" "05001225120105aa");
+    EXPECT_BYTES(outdoor.frame, "03cc01000078"
+                                "05001225120105aa");
 
     EXPECT_FALSE(BuildImageFrame(0, 0, QByteArray()));
     EXPECT_FALSE(BuildImageFrame(0, 2, "x"));
@@ -397,7 +440,12 @@ TEST(FrameExtent, LengthFromTheFramesOwnFirstBytes)
         {"page file, header not complete", Hex("01d10c00000000000f"), 1, FrameExtent::NeedMore, 13},
         {"subtitle file", AreaFile(kCodeSubtitlePages, 3, 1).first(13), 1, FrameExtent::Known, 18 + 3 * 32},
         {"unknown code", Hex("01c5"), 1, FrameExtent::Invalid, 0},
-        {"page file of an absurd area", Hex("01d10c00" "00000000" "ffffffff" "fe"), 1, FrameExtent::Invalid, 0},
+        {"page file of an absurd area",
+         Hex("01d10c00"
+             "00000000"
+             "ffffffff"
+             "fe"),
+         1, FrameExtent::Invalid, 0},
         {"page file, unknown colour depth", AreaFile(kCodeMainPages, 2, 1).first(13), 3, FrameExtent::Invalid, 0},
     };
     for (const auto &c : cases) {
@@ -436,15 +484,14 @@ TEST(Exchange, SerialBurstsAreJudgedWhole)
         quint8 pageCount;
         bool acknowledges;
     } cases[] = {
-        {"05", 0, true},        // the address
-        {"050033", 0, true},    // the address up to the first zero byte
-        {"0505", 0, false},     // the address twice
-        {"0533", 0, false},     // with another non-zero byte
-        {"00", 0, true},        // the page count 0
-        {"03", 3, true},        // the page count
-        {"0300", 3, false},     // page count with more bytes, not the address either
-        {"", 0, false},
-        {"00", 3, false},       // nothing before the zero
+        {"05", 0, true},                       // the address
+        {"050033", 0, true},                   // the address up to the first zero byte
+        {"0505", 0, false},                    // the address twice
+        {"0533", 0, false},                    // with another non-zero byte
+        {"00", 0, true},                       // the page count 0
+        {"03", 3, true},                       // the page count
+        {"0300", 3, false},                    // page count with more bytes, not the address either
+        {"", 0, false},      {"00", 3, false}, // nothing before the zero
     };
     for (const auto &c : cases)
         EXPECT_EQ(IsSerialAcknowledgement(Hex(c.burst), 5, c.pageCount), c.acknowledges) << c.burst;
@@ -476,7 +523,8 @@ TEST(SamplePositions, LeftEdgesByAlignmentAndTopFromTheStacking)
 
     s.ClockFormat = 1; // 184 dots
     s.ClockAlign = 1;
-    s.Areas = {QStringLiteral("贴图时钟"), QStringLiteral("小字幕"), QStringLiteral("主区"), QStringLiteral("固定温度")};
+    s.Areas = {QStringLiteral("贴图时钟"), QStringLiteral("小字幕"), QStringLiteral("主区"),
+               QStringLiteral("固定温度")};
     s.TitleHeight = 16;
     p = SamplePositions(s, now);
     // The fixed band lies below the subtitle strip and the main area; both samples take its top,

@@ -1,11 +1,11 @@
 // The network link against a controller card behind a local TCP server, with shortened waits:
 // every command, the connection watch, blocks of large frames, replies that are not echoes, the
 // follow-ups of a full send, and the socket's errors.
-#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "comm/net_link.h"
 #include "comm/send_sequence.h"
 #include "config/screen_info.h"
+#include "sim/controller_card.h"
 #include "support/fake_cards.h"
 #include "support/scripted_prompt.h"
 
@@ -20,8 +20,8 @@
 namespace pelvoro {
 namespace {
 
-using test::TcpCard;
 using test::Request;
+using test::TcpCard;
 
 QByteArray Hex(const char *hex)
 {
@@ -90,12 +90,8 @@ TEST(NetLinkRules, BlocksOfLargeFrames)
         int pages;
         std::vector<qint64> blocks;
     } cases[] = {
-        {12, 0, {12}},
-        {300000, 2, {131093, 131072, 37835}},
-        {h2 + 1, 2, {h2 + 1}},
-        {h2 + 2, 2, {h2, 2}},
-        {h2 + 131073, 2, {h2, 131073}},
-        {h2 + 131074, 2, {h2, 131072, 2}},
+        {12, 0, {12}},        {300000, 2, {131093, 131072, 37835}}, {h2 + 1, 2, {h2 + 1}},
+        {h2 + 2, 2, {h2, 2}}, {h2 + 131073, 2, {h2, 131073}},       {h2 + 131074, 2, {h2, 131072, 2}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PlanNetBlocks(c.length, c.pages), c.blocks) << c.length;
@@ -107,10 +103,12 @@ TEST(NetLinkRules, SocketErrorTexts)
               (QStringList{QStringLiteral("服务器已关闭，请稍后再拨......."), QStringLiteral("连接被重置！")}));
     EXPECT_EQ(SocketErrorTexts(10053),
               (QStringList{QStringLiteral("服务器已关闭，请稍后再拨......."), QStringLiteral("软件导致连接退出！")}));
-    EXPECT_EQ(SocketErrorTexts(SocketErrorCode(QAbstractSocket::NetworkError)), QStringList{QStringLiteral("网络不可达！")});
+    EXPECT_EQ(SocketErrorTexts(SocketErrorCode(QAbstractSocket::NetworkError)),
+              QStringList{QStringLiteral("网络不可达！")});
     EXPECT_EQ(SocketErrorTexts(SocketErrorCode(QAbstractSocket::AddressInUseError)),
               QStringList{QStringLiteral("地址已经被使用！")});
-    EXPECT_EQ(SocketErrorTexts(SocketErrorCode(QAbstractSocket::SocketAccessError)), QStringList{QStringLiteral("访问被拒绝！")});
+    EXPECT_EQ(SocketErrorTexts(SocketErrorCode(QAbstractSocket::SocketAccessError)),
+              QStringList{QStringLiteral("访问被拒绝！")});
     EXPECT_EQ(SocketErrorTexts(10004), QStringList{QStringLiteral("操作被终止！")});
     EXPECT_EQ(SocketErrorTexts(10056), QStringList{QStringLiteral("Socket 已经连接！")});
     // Conditions the operator's table does not list show nothing.

@@ -77,9 +77,7 @@ protected:
     {
         serial_ = std::make_unique<SerialLink>(prompt_, serialTimings_);
         net_ = std::make_unique<NetLink>(table_, prompt_, netTimings_);
-        runner_ = std::make_unique<SendRunner>(table_, *serial_, *net_,
-                                               completionTimings_,
-                                               std::move(hooks));
+        runner_ = std::make_unique<SendRunner>(table_, *serial_, *net_, completionTimings_, std::move(hooks));
         QObject::connect(runner_.get(), &SendRunner::StatusText, [this](const QString &text) { status_ << text; });
         QObject::connect(runner_.get(), &SendRunner::FullSendEnded,
                          [this](const FullSendReport &report) { reports_.push_back(report); });
@@ -93,8 +91,8 @@ protected:
     {
         table_.CurrentScreen = screen;
         net_->ConnectScreen(screen);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return net_->ClientSocket()->state() == QAbstractSocket::ConnectedState; }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return net_->ClientSocket()->state() == QAbstractSocket::ConnectedState; }, 5000));
     }
     bool WaitForReports(size_t count)
     {
@@ -132,8 +130,11 @@ TEST_F(SendRunnerTest, FullSendOrderOnBothLinksAndAPartThatCannotStart)
         // Each drops a part that has another after it.
         {"serial, subtitle damaged", Link::Serial, "TavrelTitle1.dat", {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD1}}},
         {"network, main area damaged", Link::Network, "Tavrel1.dat", {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}}},
-        {"serial, files of the other colour mode", Link::Serial, nullptr,
-         {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}}, true},
+        {"serial, files of the other colour mode",
+         Link::Serial,
+         nullptr,
+         {{1, 0xCE}, {1, 0xC2}, {1, 0xC3}, {1, 0xD2}, {1, 0xD1}},
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

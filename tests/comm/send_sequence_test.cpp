@@ -14,7 +14,8 @@ namespace {
 ScreenInfo AllAreas()
 {
     ScreenInfo s = DefaultScreenInfo();
-    s.Areas = {QStringLiteral("主区"), QStringLiteral("固定时钟"), QStringLiteral("固定温度"), QStringLiteral("小字幕")};
+    s.Areas = {QStringLiteral("主区"), QStringLiteral("固定时钟"), QStringLiteral("固定温度"),
+               QStringLiteral("小字幕")};
     return s;
 }
 
@@ -22,7 +23,8 @@ ScreenInfo AllAreas()
 SendSequence Pending(const PendingParts &pending)
 {
     ScreenInfo s = DefaultScreenInfo();
-    s.Areas = {pending.main ? QStringLiteral("主区") : QString(), pending.clock ? QStringLiteral("固定时钟") : QString(),
+    s.Areas = {pending.main ? QStringLiteral("主区") : QString(),
+               pending.clock ? QStringLiteral("固定时钟") : QString(),
                pending.temperature ? QStringLiteral("固定温度") : QString(),
                pending.subtitle ? QStringLiteral("小字幕") : QString()};
     SendSequence sequence;
@@ -33,10 +35,14 @@ SendSequence Pending(const PendingParts &pending)
 ReplyKind KindOf(SendPart part)
 {
     switch (part) {
-    case SendPart::Clock: return ReplyKind::Clock;
-    case SendPart::Temperature: return ReplyKind::Temperature;
-    case SendPart::Main: return ReplyKind::MainArea;
-    case SendPart::Subtitle: return ReplyKind::Subtitle;
+    case SendPart::Clock:
+        return ReplyKind::Clock;
+    case SendPart::Temperature:
+        return ReplyKind::Temperature;
+    case SendPart::Main:
+        return ReplyKind::MainArea;
+    case SendPart::Subtitle:
+        return ReplyKind::Subtitle;
     }
     return ReplyKind::Params;
 }

@@ -2,10 +2,10 @@
 // command on both card families, the failure paths and their texts, broadcast, dropped requests,
 // the chunk phases and pauses, and a port that goes away in the middle of a frame.
 #include "comm/com_ports.h"
-#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "comm/serial_link.h"
 #include "config/screen_info.h"
+#include "sim/controller_card.h"
 #include "support/fake_cards.h"
 #include "support/scripted_prompt.h"
 
@@ -101,7 +101,8 @@ protected:
             reports.labels << text;
             reports.labelColours.push_back(colour);
         });
-        QObject::connect(&link, &SerialLink::SchedulesCancelled, [&](int screen) { reports.cancelled.push_back(screen); });
+        QObject::connect(&link, &SerialLink::SchedulesCancelled,
+                         [&](int screen) { reports.cancelled.push_back(screen); });
         QObject::connect(&link, &SerialLink::TransferEnded, [&, this](SerialOutcome outcome) {
             EXPECT_FALSE(reports.outcome.has_value()) << "a second completion notice";
             reports.outcome = outcome;
@@ -137,7 +138,8 @@ TEST(SerialLinkRules, StatusTextsInBothWordings)
     } const cases[] = {
         {SerialPhase::Connecting, "状态：正在连接3号显示屏...", "状态：正在连接控制器..."},
         {SerialPhase::Sending, "状态：正在向3号显示屏发送屏参数...", "状态：向控制器下载FPGA程序..."},
-        {SerialPhase::NoAnswer, "状态：3号显示屏没有应答，请检查通讯线！", "状态：向控制器下载FPGA程序没有应答，请检查通讯线！"},
+        {SerialPhase::NoAnswer, "状态：3号显示屏没有应答，请检查通讯线！",
+         "状态：向控制器下载FPGA程序没有应答，请检查通讯线！"},
         {SerialPhase::Succeeded, "状态：向3号显示屏发送屏参数成功！", "状态：向控制器下载FPGA程序成功！"},
         {SerialPhase::NoFinalAnswer, "状态：发送3号显示屏数据过程中错误，请检查上下位机设置！",
          "状态：发送控制器下载FPGA程序数据过程中错误，请检查上下位机设置！"},
@@ -202,7 +204,8 @@ TEST(SerialLinkRules, ChunkPlans)
     EXPECT_EQ(plan.back().bytes, 1);
 
     // Just below the two-phase size, and a "ZP-KQ/TQ" card of any size: one phase, no pauses.
-    for (const auto &[family, length] : {std::pair{CardFamily::Normal, qint64(131071)}, std::pair{CardFamily::ZpKq, qint64(300000)}}) {
+    for (const auto &[family, length] :
+         {std::pair{CardFamily::Normal, qint64(131071)}, std::pair{CardFamily::ZpKq, qint64(300000)}}) {
         plan = PlanSerialChunks(family, length, 10);
         std::tie(total, pauses) = sizes(plan);
         EXPECT_EQ(plan[0].bytes, 128);
@@ -278,7 +281,8 @@ TEST_F(SerialLinkTest, EveryCommandOnBothCardFamilies)
             EXPECT_EQ(reports.hidden, 1);
             EXPECT_EQ(reports.labels, QStringList{QStringLiteral("加载参数成功!")});
             EXPECT_EQ(reports.labelColours, std::vector<QColor>{QColor(0, 128, 0)});
-            EXPECT_EQ(reports.cancelled, request.Code() == kCodeCancelSchedule ? std::vector<int>{index} : std::vector<int>{});
+            EXPECT_EQ(reports.cancelled,
+                      request.Code() == kCodeCancelSchedule ? std::vector<int>{index} : std::vector<int>{});
         }
     }
     EXPECT_TRUE(prompt_.messages.isEmpty());
@@ -306,7 +310,12 @@ TEST_F(SerialLinkTest, FailuresShowTheirTexts)
     garbage.garbage = true;
     const Case cases[] = {
         {"silent", silent, SerialOutcome::NoAnswer, {connecting, noAnswer}, "下位机无应答,请检查连接!", 300},
-        {"no final", noFinalAnswer, SerialOutcome::NoFinalAnswer, {connecting, sending, noFinal}, "加载参数失败,请重试!", 600},
+        {"no final",
+         noFinalAnswer,
+         SerialOutcome::NoFinalAnswer,
+         {connecting, sending, noFinal},
+         "加载参数失败,请重试!",
+         600},
         {"garbage", garbage, SerialOutcome::NoAnswer, {connecting, noAnswer}, "下位机无应答,请检查连接!", 300},
     };
     for (const Case &c : cases) {

@@ -125,7 +125,8 @@ TEST(AreaLayoutTest, HeightCheck)
         {"fixed clock without main area needs 16 rows", Screen(15), "固定时钟", true},
         {"fixed clock with main area needs 32 rows", Screen(31, {"主区"}), "固定时钟", true},
         {"fixed clock minus subtitle rows", bigTitle, "固定时钟", true},
-        {"a fixed temperature joins an existing clock without a check", Screen(16, {"主区", "固定时钟"}), "固定温度", false},
+        {"a fixed temperature joins an existing clock without a check", Screen(16, {"主区", "固定时钟"}), "固定温度",
+         false},
         {"a fixed clock joins an existing temperature without a check", Screen(0, {"贴图温度"}), "固定时钟", false},
         {"a picture clock always fits", Screen(0, {"主区"}), "贴图时钟", false},
         {"a picture temperature always fits", Screen(0), "贴图温度", false},
@@ -184,7 +185,10 @@ TEST(AreaLayoutTest, SlotsCloseUpInOnePass)
         std::initializer_list<AreaKind> kinds;
         Slots after;
     };
-#define CLOCKS {AreaKind::FixedClock, AreaKind::PictureClock}
+#define CLOCKS                                       \
+    {                                                \
+        AreaKind::FixedClock, AreaKind::PictureClock \
+    }
     const Case cases[] = {
         {MakeSlots({"固定时钟", "主区", "固定温度", "大字幕"}), CLOCKS, MakeSlots({"主区", "固定温度", "大字幕"})},
         {MakeSlots({"主区", "固定温度", "大字幕", "贴图时钟"}), CLOCKS, MakeSlots({"主区", "固定温度", "大字幕"})},

@@ -111,7 +111,8 @@ TEST_F(ConfigStoreTest, SaveLastIndexClampsTheCallersValue)
 TEST_F(ConfigStoreTest, ZpKqScreenWithoutBaudLoadsTheHighestItOffers)
 {
     const QByteArray file = GbkLines({"[全局参数]", "显示屏数目=2", "[0号屏参数]", "控制卡类型=ZP-KQ/TQ", "[1号屏参数]",
-                                      "控制卡类型=ZP-KQ/TQ", "波特率=3", "[2号屏参数]", "控制卡类型=ZP-KQ/TQ", "波特率=1"});
+                                      "控制卡类型=ZP-KQ/TQ", "波特率=3", "[2号屏参数]", "控制卡类型=ZP-KQ/TQ",
+                                      "波特率=1"});
     WriteFile("SysConfig.ini", file);
     ScreenTable table = Load();
     EXPECT_EQ(table[0].BaudIndex, 2);
@@ -141,9 +142,9 @@ TEST_F(ConfigStoreTest, IpAddressIsCutToFifteenCharacters)
 
 TEST_F(ConfigStoreTest, ValuesThatAreNotWholeNumbersCountAsMissing)
 {
-    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=abc", "纵向点数=64px", "单双色=", "时钟年=yes",
-                                         "时钟月=0", "时钟日=7", "通讯方式= 2 ", "COM口=0x3", "IP端口=99999999999",
-                                         "屏选择标志=-1"}));
+    WriteFile("SysConfig.ini",
+              GbkLines({"[0号屏参数]", "横向点数=abc", "纵向点数=64px", "单双色=", "时钟年=yes", "时钟月=0", "时钟日=7",
+                        "通讯方式= 2 ", "COM口=0x3", "IP端口=99999999999", "屏选择标志=-1"}));
     const ScreenInfo s = Load()[0];
     EXPECT_EQ(s.Width, 256);
     EXPECT_EQ(s.Height, 128);
@@ -230,20 +231,34 @@ TEST_F(ConfigStoreTest, WritesEveryFieldInTheStoresOrderAndReadsItBack)
     s.MaxEditPages = 9;
     s.SettingsChanged = true;
     s.TimerSwitch = true;
-    s.Areas = {QStringLiteral("主区"), QStringLiteral("固定时钟"), QStringLiteral("固定温度"), QStringLiteral("大字幕")};
+    s.Areas = {QStringLiteral("主区"), QStringLiteral("固定时钟"), QStringLiteral("固定温度"),
+               QStringLiteral("大字幕")};
     s.SendSelected = true;
     s.DataMirror = 1; // run-only fields are never written
     s.DataPolarity = 3;
     s.OePolarity = 1;
     ASSERT_TRUE(store.SaveScreens(table, 0));
-    EXPECT_EQ(ReadFile("SysConfig.ini"),
-              GbkLines({"[0号屏参数]", "控制卡类型=ZP-KQ/TQ", "通讯方式=2", "COM口=4", "波特率=1", "IP地址=10.1.2.3",
-                        "IP端口=2000", "单双色=0", "模块类型=1", "横向点数=64", "纵向点数=32", "行序调整=2",
-                        "数据流向=1", "显示屏名称=大厅", "主区域高=8", "时钟格式=1", "时钟颜色=0", "时钟X坐标=-1",
-                        "时钟Y坐标=7", "时钟区域高=15", "时钟对齐方式=1", "时钟年=0", "时钟月=0", "时钟日=0",
-                        "时钟星期=0", "时钟时=0", "时钟分=0", "时钟秒=0", "温度格式=1", "温度颜色=1", "温度X坐标=5",
-                        "温度Y坐标=6", "字幕区域高=32", "最多可编辑页数=9", "屏设置改变标志=1", "定时开关=1",
-                        "第一区域=主区", "第二区域=固定时钟", "第三区域=固定温度", "第四区域=大字幕", "屏选择标志=1"}));
+    EXPECT_EQ(ReadFile("SysConfig.ini"), GbkLines({"[0号屏参数]",       "控制卡类型=ZP-KQ/TQ",
+                                                   "通讯方式=2",        "COM口=4",
+                                                   "波特率=1",          "IP地址=10.1.2.3",
+                                                   "IP端口=2000",       "单双色=0",
+                                                   "模块类型=1",        "横向点数=64",
+                                                   "纵向点数=32",       "行序调整=2",
+                                                   "数据流向=1",        "显示屏名称=大厅",
+                                                   "主区域高=8",        "时钟格式=1",
+                                                   "时钟颜色=0",        "时钟X坐标=-1",
+                                                   "时钟Y坐标=7",       "时钟区域高=15",
+                                                   "时钟对齐方式=1",    "时钟年=0",
+                                                   "时钟月=0",          "时钟日=0",
+                                                   "时钟星期=0",        "时钟时=0",
+                                                   "时钟分=0",          "时钟秒=0",
+                                                   "温度格式=1",        "温度颜色=1",
+                                                   "温度X坐标=5",       "温度Y坐标=6",
+                                                   "字幕区域高=32",     "最多可编辑页数=9",
+                                                   "屏设置改变标志=1",  "定时开关=1",
+                                                   "第一区域=主区",     "第二区域=固定时钟",
+                                                   "第三区域=固定温度", "第四区域=大字幕",
+                                                   "屏选择标志=1"}));
 
     ScreenTable loaded;
     store.LoadScreens(loaded, 0);
@@ -268,15 +283,16 @@ TEST_F(ConfigStoreTest, EveryByteTheStoreDoesNotOwnSurvives)
     EXPECT_EQ(table.LastIndex, 1);
     EXPECT_TRUE(table[0].ScreenName.contains(QChar(0xFFFD))) << "undecodable bytes read as replacement characters";
     table[0].ClockY = 2;
-    table[0].Height = 48;           // a new key in screen 0's section
+    table[0].Height = 48;                         // a new key in screen 0's section
     table[1].ScreenName = QStringLiteral("二号"); // a new key in the last section
     ASSERT_TRUE(store.SaveScreens(table, table.LastIndex));
 
-    const QByteArray expectedHead = GbkLines({"; 本文件由系统维护", "[全局参数]", "显示屏数目=1", "参数一=abc", "参数三=0", "",
-                                              "[版本信息]", "软件名称=某公司", "软件版本号=V2.0", "", "[0号屏参数]",
-                                              "; 屏幕尺寸", "横向点数=64", "自定义键=保留", "时钟Y坐标=2"});
-    const QByteArray expectedTail = GbkLines({"纵向点数=48", "", "[0号屏1页定时参数]", "定时开始=1", "", "[揮参数]", "a=1",
-                                              "[1号屏参数]", "纵向点数=32"})
+    const QByteArray expectedHead = GbkLines({"; 本文件由系统维护", "[全局参数]", "显示屏数目=1", "参数一=abc",
+                                              "参数三=0", "", "[版本信息]", "软件名称=某公司", "软件版本号=V2.0", "",
+                                              "[0号屏参数]", "; 屏幕尺寸", "横向点数=64", "自定义键=保留",
+                                              "时钟Y坐标=2"});
+    const QByteArray expectedTail = GbkLines({"纵向点数=48", "", "[0号屏1页定时参数]", "定时开始=1", "", "[揮参数]",
+                                              "a=1", "[1号屏参数]", "纵向点数=32"})
                                     + GbkLines({"未知=值", "显示屏名称=二号"});
     EXPECT_EQ(ReadFile("SysConfig.ini"), expectedHead + Gbk("显示屏名称=") + badName + expectedTail);
 }
@@ -295,7 +311,8 @@ TEST_F(ConfigStoreTest, NewScreenSectionGoesAtTheEndOfTheFile)
 
 TEST_F(ConfigStoreTest, EraseScreenSectionTakesOnlyThatSection)
 {
-    WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "a=1", "[1号屏参数]", "b=2", "c=3", "[1号屏1页定时参数]", "d=4"}));
+    WriteFile("SysConfig.ini",
+              GbkLines({"[0号屏参数]", "a=1", "[1号屏参数]", "b=2", "c=3", "[1号屏1页定时参数]", "d=4"}));
     ASSERT_TRUE(store.EraseScreenSection(ScreenSectionName(1)));
     EXPECT_EQ(ReadFile("SysConfig.ini"), GbkLines({"[0号屏参数]", "a=1", "[1号屏1页定时参数]", "d=4"}));
     const FileIdentity before = IdentityOf(ConfigPath());
@@ -372,17 +389,16 @@ TEST(CapacityTest, MaxPagesAndMaxTitlePages)
         int maxPages, maxTitlePages;
     };
     const Case cases[] = {
-        {"Normal", 256, 128, 1, 16, 176, 127},  // 1441792 / (4096·2); 131072 / 1024 = 128 → 127
-        {"Normal", 64, 32, 0, 16, 254, 254},    // 5632 is capped; 1024 → capped
+        {"Normal", 256, 128, 1, 16, 176, 127},   // 1441792 / (4096·2); 131072 / 1024 = 128 → 127
+        {"Normal", 64, 32, 0, 16, 254, 254},     // 5632 is capped; 1024 → capped
         {"ZP-KQ/TQ", 256, 128, 0, 16, 112, 254}, // 458752 / 4096; 131072 / 512 = 256 > 254
-        {"Normal", 256, 128, 1, 32, 176, 63},   // 131072 / 2048 = 64 → 63
-        {"ZP-KQ/TQ", 1024, 128, 1, 32, 14, 15}, // 458752 / 32768; 131072 / 8192 = 16 → 15
-        {"Normal", 256, 0, 1, 0, 254, 254},     // no height: nothing limits
-        {"Normal", 0, 128, 1, 16, 254, 254},    // no width: no bytes per page
-        {"Normal", 8192, 512, 1, 128, 1, 0},    // a subtitle page bigger than the store holds
-        {"Unknown", 256, 128, 1, 16, 0, 127},   // a damaged card type blocks adding pages
-        {"", 256, 128, 1, 16, 0, 127},
-        {"normal", 256, 128, 1, 16, 0, 127},    // card types compare exactly
+        {"Normal", 256, 128, 1, 32, 176, 63},    // 131072 / 2048 = 64 → 63
+        {"ZP-KQ/TQ", 1024, 128, 1, 32, 14, 15},  // 458752 / 32768; 131072 / 8192 = 16 → 15
+        {"Normal", 256, 0, 1, 0, 254, 254},      // no height: nothing limits
+        {"Normal", 0, 128, 1, 16, 254, 254},     // no width: no bytes per page
+        {"Normal", 8192, 512, 1, 128, 1, 0},     // a subtitle page bigger than the store holds
+        {"Unknown", 256, 128, 1, 16, 0, 127},    // a damaged card type blocks adding pages
+        {"", 256, 128, 1, 16, 0, 127},           {"normal", 256, 128, 1, 16, 0, 127}, // card types compare exactly
     };
     for (const Case &c : cases) {
         ScreenInfo s = DefaultScreenInfo();
@@ -406,7 +422,8 @@ TEST_F(ConfigStoreTest, IdentityWithDefaultsAndStoredValues)
     WriteFile("SysConfig.ini", GbkLines({"[版本信息]", "软件名称=某某公司", "软件日期="}));
     identity = ReadIdentity(store);
     EXPECT_EQ(identity.softwareName, QStringLiteral("某某公司"));
-    EXPECT_EQ(identity.aboutText, QStringLiteral("某某公司\r\r版本号：V1.0\r\r版本日期：")) << "an empty text is a text";
+    EXPECT_EQ(identity.aboutText, QStringLiteral("某某公司\r\r版本号：V1.0\r\r版本日期："))
+        << "an empty text is a text";
 }
 
 TEST(ScreenFieldsTest, FindsScalarFieldsByTheirExactName)

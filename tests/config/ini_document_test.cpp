@@ -29,8 +29,9 @@ TEST(IniDocumentTest, ParsingAndWritingBackChangesNoByte)
 
 TEST(IniDocumentTest, LooksUpNamesAsTheProfileFunctionsDo)
 {
-    const IniDocument doc = IniDocument::Parse(GbkLines({"key=before-any-section", "[Global]", "  Key  =  spaced value  ",
-                                                         "Key=second", "[Global]", "other=x", "[全局参数]", "显示屏数目=7"}));
+    const IniDocument doc = IniDocument::Parse(
+        GbkLines({"key=before-any-section", "[Global]", "  Key  =  spaced value  ", "Key=second", "[Global]", "other=x",
+                  "[全局参数]", "显示屏数目=7"}));
     EXPECT_EQ(doc.Value("GLOBAL", "key"), QByteArray("spaced value")) << "ASCII case is ignored, first key wins";
     EXPECT_FALSE(doc.Value("Global", "other")) << "the first of two equal sections wins";
     EXPECT_EQ(doc.Value(Gbk("全局参数"), Gbk("显示屏数目")), QByteArray("7"));
@@ -56,8 +57,8 @@ TEST(IniDocumentTest, SectionNameWithClosingBracketTrailByte)
 TEST(IniDocumentTest, BytesThatAreNotGbkAreReadAndKept)
 {
     // A lead byte at the end of a name or value, bytes no GBK text has, a lead byte before '='.
-    const QByteArray bytes = QByteArray("[bad\xFF]\r\n") + "name=\xFF\x80 tail \x81\r\n" + "k\x81=v\r\n"
-                             + "[" + kHui + "\x81]\r\n" + "x=1\r\n";
+    const QByteArray bytes = QByteArray("[bad\xFF]\r\n") + "name=\xFF\x80 tail \x81\r\n" + "k\x81=v\r\n" + "[" + kHui
+                             + "\x81]\r\n" + "x=1\r\n";
     IniDocument doc = IniDocument::Parse(bytes);
     EXPECT_EQ(doc.Value("bad\xFF", "name"), QByteArray("\xFF\x80 tail \x81"));
     EXPECT_EQ(doc.Value("bad\xFF", "k\x81"), QByteArray("v")) << "'=' can never be a trail byte";
@@ -92,10 +93,10 @@ TEST(IniDocumentTest, NewLinesFollowTheFilesLineEnds)
         QByteArray after;
     };
     const Case cases[] = {
-        {"", "[s]\r\nk=v\r\n"},                                // a new file gets CR LF
-        {"[s]\nold=1\n", "[s]\nold=1\nk=v\n"},                 // a file with LF keeps LF
-        {"[s]\r\nold=1", "[s]\r\nold=1\r\nk=v\r\n"},           // a last line without its end gets one
-        {"[t]\r\nold=1", "[t]\r\nold=1\r\n[s]\r\nk=v\r\n"},    // so does a file that needs a new section
+        {"", "[s]\r\nk=v\r\n"},                             // a new file gets CR LF
+        {"[s]\nold=1\n", "[s]\nold=1\nk=v\n"},              // a file with LF keeps LF
+        {"[s]\r\nold=1", "[s]\r\nold=1\r\nk=v\r\n"},        // a last line without its end gets one
+        {"[t]\r\nold=1", "[t]\r\nold=1\r\n[s]\r\nk=v\r\n"}, // so does a file that needs a new section
     };
     for (const Case &c : cases) {
         IniDocument doc = IniDocument::Parse(c.before);
@@ -114,7 +115,8 @@ TEST(IniDocumentTest, ValueWithALineBreakCannotAddLines)
 
 TEST(IniDocumentTest, RemovesOneSectionOrKey)
 {
-    IniDocument doc = IniDocument::Parse(GbkLines({"[0号屏1页定时参数]", "a=1", "", "[0号屏2页定时参数]", "b=2", "[其他]", "c=3"}));
+    IniDocument doc = IniDocument::Parse(
+        GbkLines({"[0号屏1页定时参数]", "a=1", "", "[0号屏2页定时参数]", "b=2", "[其他]", "c=3"}));
     EXPECT_TRUE(doc.RemoveSection(Gbk("0号屏1页定时参数")));
     EXPECT_FALSE(doc.RemoveSection(Gbk("0号屏1页定时参数")));
     EXPECT_TRUE(doc.RemoveKey(Gbk("其他"), "c"));

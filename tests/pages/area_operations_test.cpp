@@ -1,8 +1,8 @@
 #include "pages/area_operations.h"
 
 #include "config/schedule_sections.h"
-#include "support/gbk_lines.h"
 #include "pages/data_files.h"
+#include "support/gbk_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,10 @@ protected:
     void Reset()
     {
         WriteFile("SysConfig.ini",
-                  GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "第一区域=主区", "第二区域=贴图时钟", "主区域高=128",
-                            "[0号屏1页定时参数]", "a=1", "[0号屏2页定时参数]", "a=2", "[0号屏3页定时参数]", "a=3",
-                            "[1号屏1页定时参数]", "a=4", "[1号屏参数]", "纵向点数=16", "第一区域=固定时钟"}));
+                  GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "第一区域=主区", "第二区域=贴图时钟",
+                            "主区域高=128", "[0号屏1页定时参数]", "a=1", "[0号屏2页定时参数]", "a=2",
+                            "[0号屏3页定时参数]", "a=3", "[1号屏1页定时参数]", "a=4", "[1号屏参数]", "纵向点数=16",
+                            "第一区域=固定时钟"}));
         for (const QString &name : kAllFiles)
             WriteFile(name, "data");
         table.LastIndex = store.LoadLastIndex();

@@ -38,7 +38,7 @@ TEST(EffectSimulation, TimingFollowsTheAreaSize)
     const struct {
         int w, h, tick, bonus;
     } cases[] = {
-        {256, 16, 40, 0}, {90, 100, 2, 22}, {100, 90, 2, 22}, {100, 91, 30, 0},  {200, 200, 2, 22},
+        {256, 16, 40, 0}, {90, 100, 2, 22},  {100, 90, 2, 22},  {100, 91, 30, 0},  {200, 200, 2, 22},
         {201, 200, 5, 2}, {320, 250, 2, 22}, {321, 250, 2, 12}, {400, 400, 2, 22}, {1, 8999, 40, 0},
     };
     for (const auto &c : cases) {
@@ -60,9 +60,9 @@ TEST(EffectSimulation, StepCountsAndEndTests)
         {Effect::BlindsLeftRight, 40, 16, 0, 16}, // blinds: p ≥ 16
         // The move up ends when the next advance would reach H: p = 30, 30 + 3 ≥ 32.
         {Effect::MoveUp, 64, 32, 0, 10},
-        {Effect::MoveLeft, 64, 32, 0, 22},        // move left ends once p ≥ W
-        {Effect::OpenLeftRight, 64, 32, 22, 2},   // the bonus speeds everything up
-        {Effect::FlyInRight, 64, 32, 0, 1},       // an effect the stepper does not play ends at once
+        {Effect::MoveLeft, 64, 32, 0, 22},      // move left ends once p ≥ W
+        {Effect::OpenLeftRight, 64, 32, 22, 2}, // the bonus speeds everything up
+        {Effect::FlyInRight, 64, 32, 0, 1},     // an effect the stepper does not play ends at once
         {Effect::Random, 64, 32, 0, 1},
     };
     for (const auto &c : cases)

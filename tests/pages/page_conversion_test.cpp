@@ -66,7 +66,8 @@ TEST_F(PageConversionTest, LineAndGlyphHeights)
 {
     const struct {
         int points, factor, line, glyph;
-    } cases[] = {{12, 15, 16, 16}, {12, 30, 31, 16}, {12, 40, 42, 16}, {13, 15, 17, 17}, {9, 15, 12, 12}, {72, 15, 94, 96}};
+    } cases[] = {{12, 15, 16, 16}, {12, 30, 31, 16}, {12, 40, 42, 16},
+                 {13, 15, 17, 17}, {9, 15, 12, 12},  {72, 15, 94, 96}};
     for (const auto &c : cases) {
         EXPECT_EQ(LineHeight(c.points, c.factor), c.line) << c.points << "pt factor " << c.factor;
         EXPECT_EQ(GlyphHeight(c.points), c.glyph) << c.points;
@@ -275,7 +276,8 @@ QString SaveBusTimetable(const QString &name)
     grid.SetCellProp({1, 2, 4, 2}, CellProp::FontColor, int(kColorBlack));
 
     const char *routes[] = {"1", "2", "5", "8", "12", "15", "21", "33", "46", "58", "105", "211"};
-    const char *stops[] = {"东站", "西站", "南湖", "北门", "机场", "港口", "大学", "医院", "公园", "新区", "码头", "老街"};
+    const char *stops[] = {"东站", "西站", "南湖", "北门", "机场", "港口",
+                           "大学", "医院", "公园", "新区", "码头", "老街"};
     const char *times[] = {"5:30", "6:00", "6:15", "5:45", "6:30", "7:00",
                            "6:10", "5:50", "6:40", "7:15", "6:05", "8:00"};
     const char *fares[] = {"1", "2", "1.5", "2", "10", "3", "2", "1", "1.5", "2", "4", "5"};
@@ -362,9 +364,8 @@ TEST_F(PageConversionTest, AddCommandStopsAtAnEmptyFileAndAtTheLimit)
     QByteArray body;
     for (int i = 0; i < 16 * 22 + 5; ++i)
         body += "X\\par ";
-    const AddDocumentsResult full =
-        AddDocuments(table, 0, DocumentKind::RichText, {Rtf("long.rtf", body.constData()), Path("1.rtf")}, layout,
-                     observer);
+    const AddDocumentsResult full = AddDocuments(table, 0, DocumentKind::RichText,
+                                                 {Rtf("long.rtf", body.constData()), Path("1.rtf")}, layout, observer);
     EXPECT_TRUE(full.limitReached);
     EXPECT_TRUE(full.stopped);
     EXPECT_EQ(Pages(), 16);

@@ -73,8 +73,13 @@ TEST(PageListNode, SummaryOfDatesTimesAndWeekdays)
 TEST(PageListNode, NodesReadTheSectionsOfTheirScreen)
 {
     const IniDocument doc = IniDocument::Parse(GbkLines({
-        "[0号屏2页定时参数]", "无时间限制=1", "开始时=7", "结束时=9", "结束分=5",
-        "[1号屏1页定时参数]", "开始周1=1",
+        "[0号屏2页定时参数]",
+        "无时间限制=1",
+        "开始时=7",
+        "结束时=9",
+        "结束分=5",
+        "[1号屏1页定时参数]",
+        "开始周1=1",
     }));
     const QList<PageListNode> nodes = PageListNodes(doc, 0, 3);
     ASSERT_EQ(nodes.size(), 3);

@@ -131,7 +131,11 @@ TEST_F(PageStoreTest, FirstAppendWritesHeaderEntriesRastersAndTrailer)
     AddPages(3);
     const QByteArray file = File();
     ASSERT_EQ(file.size(), 3098);
-    EXPECT_EQ(file.left(13), QByteArray("\x01\xD1\x0D\x00" "\x00\x00\x10\x00" "\xFF\x00\x1F\x00" "\x03", 13));
+    EXPECT_EQ(file.left(13), QByteArray("\x01\xD1\x0D\x00"
+                                        "\x00\x00\x10\x00"
+                                        "\xFF\x00\x1F\x00"
+                                        "\x03",
+                                        13));
     const RasterFormat format = RasterFormatOf(table[0]);
     for (int k = 1; k <= 3; ++k) {
         SCOPED_TRACE(k);

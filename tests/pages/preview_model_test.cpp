@@ -86,12 +86,8 @@ TEST(ClockText, PlacesClockAndTemperature)
         int clockLeft;
         int temperatureLeft;
     } cases[] = {
-        {0, true, true, 256, 272, 0, 216},
-        {1, true, true, 256, 184, 16, 200},
-        {2, true, false, 256, 184, 72, -1},
-        {1, false, true, 128, 0, 44, 44},
-        {2, false, true, 128, 0, 88, 88},
-        {2, true, true, 256, 184, 32, 216},
+        {0, true, true, 256, 272, 0, 216}, {1, true, true, 256, 184, 16, 200}, {2, true, false, 256, 184, 72, -1},
+        {1, false, true, 128, 0, 44, 44},  {2, false, true, 128, 0, 88, 88},   {2, true, true, 256, 184, 32, 216},
     };
     for (const auto &c : cases) {
         ScreenInfo s = DefaultScreenInfo();
@@ -130,11 +126,20 @@ std::vector<std::string> Rows(const QImage &image)
         std::string row;
         for (int x = 0; x < image.width(); ++x) {
             switch (image.pixel(x, y) & 0xFFFFFF) {
-            case 0x000000: row += '.'; break;
-            case 0xFF0000: row += 'r'; break;
-            case 0x00FF00: row += 'g'; break;
-            case 0xFFFF00: row += 'y'; break;
-            default: row += '?';
+            case 0x000000:
+                row += '.';
+                break;
+            case 0xFF0000:
+                row += 'r';
+                break;
+            case 0x00FF00:
+                row += 'g';
+                break;
+            case 0xFFFF00:
+                row += 'y';
+                break;
+            default:
+                row += '?';
             }
         }
         rows.push_back(row);

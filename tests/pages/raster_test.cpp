@@ -73,12 +73,15 @@ TEST(PackRaster, PacksGroupsByColourModeAndModuleType)
         {"black dual", allBlack, kDual0, Bytes({0xFF, 0xFF})},
         {"yellow single", allYellow, kSingle, Bytes({0x00})},
         {"yellow dual", allYellow, kDual1, Bytes({0x00, 0x00})},
-        {"leftmost pixel is bit 7", {kRed, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack}, kSingle,
+        {"leftmost pixel is bit 7",
+         {kRed, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack},
+         kSingle,
          Bytes({0x7F})},
         {"groups left to right",
-         {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kGreen, kRed, kBlack, kBlack, kBlack, kBlack,
-          kBlack, kBlack, kBlack},
-         kDual0, Bytes({0xFF, 0xFE, 0x7F, 0xFF})},
+         {kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kBlack, kGreen, kRed, kBlack, kBlack, kBlack, kBlack, kBlack,
+          kBlack, kBlack},
+         kDual0,
+         Bytes({0xFF, 0xFE, 0x7F, 0xFF})},
         {"other colour mode gives no bytes", kExampleGroup, RasterFormat{2, 0}, QByteArray()},
     };
     for (const PackCase &c : cases) {
@@ -95,7 +98,7 @@ TEST(PackRaster, ClassifiesRedAndGreenAtOneHundredTwentyEight)
         bool green;
     };
     const Case cases[] = {
-        {qRgb(200, 100, 255), true, false}, {qRgb(127, 128, 0), false, true},  {qRgb(128, 128, 128), true, true},
+        {qRgb(200, 100, 255), true, false},  {qRgb(127, 128, 0), false, true}, {qRgb(128, 128, 128), true, true},
         {qRgb(127, 127, 255), false, false}, {qRgb(128, 127, 0), true, false}, {qRgb(255, 255, 255), true, true},
         {qRgb(0, 0, 255), false, false},
     };
@@ -121,15 +124,20 @@ TEST(PackRaster, SizeFollowsWholeGroupsAndRows)
         qsizetype bytes;
     };
     const Case cases[] = {
-        {36, 2, kSingle, 8}, {36, 2, kDual0, 16}, {7, 5, kDual0, 0}, {16, 0, kSingle, 0},
-        {16, -1, kDual0, 0}, {4096, 512, kDual1, 524288}, {16, 3, RasterFormat{2, 0}, 0},
+        {36, 2, kSingle, 8},
+        {36, 2, kDual0, 16},
+        {7, 5, kDual0, 0},
+        {16, 0, kSingle, 0},
+        {16, -1, kDual0, 0},
+        {4096, 512, kDual1, 524288},
+        {16, 3, RasterFormat{2, 0}, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " mode " << c.format.ColorMode);
         EXPECT_EQ(RasterBytes(c.width, c.height, c.format), c.bytes);
-        EXPECT_EQ(PackRaster(Filled(std::max(c.width, 1), std::max(c.height, 1), kRed), c.width, c.height, c.format)
-                      .size(),
-                  c.bytes);
+        EXPECT_EQ(
+            PackRaster(Filled(std::max(c.width, 1), std::max(c.height, 1), kRed), c.width, c.height, c.format).size(),
+            c.bytes);
     }
 }
 
@@ -145,8 +153,8 @@ TEST(PackRaster, ReadsAnyImageFormatAsRgb)
 {
     const QImage source = MakeImage(16, 2, [](int x, int y) { return kExampleGroup[size_t((x + y) % 8)]; });
     const QByteArray expected = PackRaster(source, kDual0);
-    const QImage::Format formats[] = {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied,
-                                      QImage::Format_RGB888, QImage::Format_Indexed8, QImage::Format_RGB16};
+    const QImage::Format formats[] = {QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB888,
+                                      QImage::Format_Indexed8, QImage::Format_RGB16};
     for (QImage::Format format : formats) {
         SCOPED_TRACE(int(format));
         EXPECT_EQ(PackRaster(source.convertToFormat(format), kDual0), expected);

@@ -236,10 +236,10 @@ TEST_F(RichLayoutTest, FormatsAndConsistencyOfRanges)
         bool uniform;
     };
     const Case cases[] = {
-        {0, 1, true},   {0, 3, true},  // strike-out is not considered
-        {0, 4, false},  {3, 5, true},  {4, 6, false}, // bold, colour
-        {5, 6, true},   {5, 7, false}, {6, 8, true},  // the break has the plain format
-        {8, 10, true},  {7, 9, false}, {9, 9, true},  {-3, 1, true}, {8, 99, false},
+        {0, 1, true},  {0, 3, true},                 // strike-out is not considered
+        {0, 4, false}, {3, 5, true},  {4, 6, false}, // bold, colour
+        {5, 6, true},  {5, 7, false}, {6, 8, true},  // the break has the plain format
+        {8, 10, true}, {7, 9, false}, {9, 9, true},  {-3, 1, true}, {8, 99, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(layout.IsUniform(c.from, c.to), c.uniform) << c.from << ".." << c.to;

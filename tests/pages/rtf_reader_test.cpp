@@ -85,8 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Cyrillic", R"({\rtf1{\fonttbl{\f0\fcharset204 A;}}\f0 \'c0})", "А"},
         TextCase{"CentralEurope", R"({\rtf1{\fonttbl{\f0\fcharset238 A;}}\f0 \'b9})", "ą"},
         TextCase{"FontCodePageBeatsCharset", R"({\rtf1{\fonttbl{\f0\fcharset0\cpg936 A;}}\f0 \'d6\'d0})", "中"},
-        TextCase{"CharsetPerFont",
-                 R"({\rtf1{\fonttbl{\f0\fcharset134 S;}{\f1\fcharset0 A;}}\f0 \'d6\'d0\f1 \'e9})", "中é"},
+        TextCase{"CharsetPerFont", R"({\rtf1{\fonttbl{\f0\fcharset134 S;}{\f1\fcharset0 A;}}\f0 \'d6\'d0\f1 \'e9})",
+                 "中é"},
         TextCase{"UnicodeWithFallback", R"({\rtf1\uc1\u20013?\u25991?})", "中文"},
         TextCase{"FallbackIsHexBytes", R"({\rtf1\uc2\u20013\'d6\'d0x})", "中x"},
         TextCase{"FallbackIsControlWord", R"({\rtf1\uc1\u20013\tab x})", "中x"},
@@ -97,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"SurrogatePair", R"({\rtf1\uc0 \u55357\u56832})", "😀"},
         TextCase{"AstralCodePoint", R"({\rtf1\uc0 \u128512})", "😀"},
         TextCase{"EscapedSyntax", R"({\rtf1 a\{b\}c\\d})", "a{b}c\\d"},
-        TextCase{"SpecialCharacters", R"({\rtf1 \emdash\endash\lquote\rquote\ldblquote\rdblquote\~\_})",
-                 "—–‘’“” -"},
+        TextCase{"SpecialCharacters", R"({\rtf1 \emdash\endash\lquote\rquote\ldblquote\rdblquote\~\_})", "—–‘’“” -"},
         TextCase{"TabsAndCells", R"({\rtf1 a\tab b\cell c})", "a\tb\tc"},
         TextCase{"LineEndsInFileIgnored", "{\\rtf1 a\r\nb\nc}", "abc"},
         TextCase{"DelimiterSpaceOnlyOnce", R"({\rtf1\b  x})", " x"},
@@ -168,8 +167,7 @@ TEST(RtfReaderTest, UnknownFontFallsBackToDefaultFont)
 
 TEST(RtfReaderTest, FontTableWithoutEntryGroupsAndUnicodeNames)
 {
-    const RichDocument d =
-        Read(R"({\rtf1{\fonttbl\f0\fswiss Helvetica;\f1\fnil\uc0 \u23435\u20307;}{\f0 a}{\f1 b}})");
+    const RichDocument d = Read(R"({\rtf1{\fonttbl\f0\fswiss Helvetica;\f1\fnil\uc0 \u23435\u20307;}{\f0 a}{\f1 b}})");
     EXPECT_EQ(FormatOf(d, u"a"_qs).face, u"Helvetica"_qs);
     EXPECT_EQ(FormatOf(d, u"b"_qs).face, u"宋体"_qs);
 }
@@ -178,9 +176,8 @@ TEST(RtfReaderTest, FontTableWithoutEntryGroupsAndUnicodeNames)
 // characters only; the same words for right-to-left text change nothing.
 TEST(RtfReaderTest, EastAsianFormatsApplyToChineseCharacters)
 {
-    const RichDocument d = Read(
-        R"({\rtf1{\fonttbl{\f0 Latin;}{\f1\fcharset134 CJK;}{\f2 Arabic;}}\f0\fs20 )"
-        R"(\rtlch\af2\afs40\ab \ltrch\dbch\af1\afs32\ab\ai \'d6\'d0 ab\uc0\u25991})");
+    const RichDocument d = Read(R"({\rtf1{\fonttbl{\f0 Latin;}{\f1\fcharset134 CJK;}{\f2 Arabic;}}\f0\fs20 )"
+                                R"(\rtlch\af2\afs40\ab \ltrch\dbch\af1\afs32\ab\ai \'d6\'d0 ab\uc0\u25991})");
     ASSERT_EQ(d.paragraphs.size(), 1);
     const CharFormat chinese = FormatOf(d, u"中"_qs);
     EXPECT_EQ(chinese.face, u"CJK"_qs);
@@ -207,8 +204,8 @@ class RtfParagraphTest : public ::testing::TestWithParam<ParagraphCase> {};
 
 TEST_P(RtfParagraphTest, ReadsAlignmentAndSpacing)
 {
-    const QByteArray rtf = QByteArray("{\\rtf1\\qc\\sl480\\slmult1 before\\par\\pard") + GetParam().controls +
-                           " text\\par after}";
+    const QByteArray rtf = QByteArray("{\\rtf1\\qc\\sl480\\slmult1 before\\par\\pard") + GetParam().controls
+                           + " text\\par after}";
     const RichDocument d = ReadRtf(rtf);
     ASSERT_EQ(d.paragraphs.size(), 3);
     EXPECT_EQ(d.paragraphs[1].format, GetParam().format);
@@ -217,22 +214,21 @@ TEST_P(RtfParagraphTest, ReadsAlignmentAndSpacing)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RtfParagraphTest,
-    ::testing::Values(
-        ParagraphCase{"Defaults", "", {}},
-        ParagraphCase{"Left", "\\qc\\ql", {Alignment::Left}},
-        ParagraphCase{"Centred", "\\qc", {Alignment::Center}},
-        ParagraphCase{"Right", "\\qr", {Alignment::Right}},
-        ParagraphCase{"Justified", "\\qj", {Alignment::Justify}},
-        ParagraphCase{"SingleAsMultiple", "\\sl240\\slmult1", {}},
-        ParagraphCase{"OneAndHalf", "\\sl360\\slmult1", {Alignment::Left, LineSpacingRule::OneAndHalf}},
-        ParagraphCase{"Double", "\\sl480\\slmult1", {Alignment::Left, LineSpacingRule::Double}},
-        ParagraphCase{"Multiple", "\\sl180\\slmult1", {Alignment::Left, LineSpacingRule::Multiple, 15}},
-        ParagraphCase{"AtLeast", "\\sl300\\slmult0", {Alignment::Left, LineSpacingRule::AtLeast, 300}},
-        ParagraphCase{"AtLeastWithoutMult", "\\sl300", {Alignment::Left, LineSpacingRule::AtLeast, 300}},
-        ParagraphCase{"Exactly", "\\sl-300\\slmult0", {Alignment::Left, LineSpacingRule::Exactly, 300}},
-        ParagraphCase{"AutoSpacing", "\\sl0", {}},
-        ParagraphCase{"LastValueWins", "\\sl276\\slmult1\\sl360\\slmult1\\qr",
-                      {Alignment::Right, LineSpacingRule::OneAndHalf}}),
+    ::testing::Values(ParagraphCase{"Defaults", "", {}}, ParagraphCase{"Left", "\\qc\\ql", {Alignment::Left}},
+                      ParagraphCase{"Centred", "\\qc", {Alignment::Center}},
+                      ParagraphCase{"Right", "\\qr", {Alignment::Right}},
+                      ParagraphCase{"Justified", "\\qj", {Alignment::Justify}},
+                      ParagraphCase{"SingleAsMultiple", "\\sl240\\slmult1", {}},
+                      ParagraphCase{"OneAndHalf", "\\sl360\\slmult1", {Alignment::Left, LineSpacingRule::OneAndHalf}},
+                      ParagraphCase{"Double", "\\sl480\\slmult1", {Alignment::Left, LineSpacingRule::Double}},
+                      ParagraphCase{"Multiple", "\\sl180\\slmult1", {Alignment::Left, LineSpacingRule::Multiple, 15}},
+                      ParagraphCase{"AtLeast", "\\sl300\\slmult0", {Alignment::Left, LineSpacingRule::AtLeast, 300}},
+                      ParagraphCase{"AtLeastWithoutMult", "\\sl300", {Alignment::Left, LineSpacingRule::AtLeast, 300}},
+                      ParagraphCase{"Exactly", "\\sl-300\\slmult0", {Alignment::Left, LineSpacingRule::Exactly, 300}},
+                      ParagraphCase{"AutoSpacing", "\\sl0", {}},
+                      ParagraphCase{"LastValueWins",
+                                    "\\sl276\\slmult1\\sl360\\slmult1\\qr",
+                                    {Alignment::Right, LineSpacingRule::OneAndHalf}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(RtfReaderTest, ParagraphBreaks)
@@ -297,12 +293,14 @@ TEST(RtfReaderTest, MalformedInputs)
         {"truncated hex then text", QByteArray("{\\rtf1 ab\\'4x}"), {u"abx"_qs}},
         {"truncated hex no digit", QByteArray("{\\rtf1 ab\\'"), {u"ab"_qs}},
         {"lone backslash at end", QByteArray("{\\rtf1 ab\\"), {u"ab"_qs}},
-        {"truncated lead byte",
-         QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset134 x;}}\\f0 a\\'d6}"), {u"a\uFFFD"_qs}},
+        {"truncated lead byte", QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset134 x;}}\\f0 a\\'d6}"), {u"a\uFFFD"_qs}},
         {"unclosed groups", QByteArray("{\\rtf1 a{\\b b{\\i c"), {u"abc"_qs}},
         {"stray closing brace first", QByteArray("}}{\\rtf1 a}"), {u"a"_qs}},
         {"NUL bytes", QByteArray("{\\rtf1 a\0b\\u0?c}", 16), {u"abc"_qs}},
-        {"control characters", QByteArray("{\\rtf1 a\x01\x1f" "b\\u13?\\u10?c}"), {u"abc"_qs}},
+        {"control characters",
+         QByteArray("{\\rtf1 a\x01\x1f"
+                    "b\\u13?\\u10?c}"),
+         {u"abc"_qs}},
         {"huge unicode", QByteArray("{\\rtf1 \\u99999999999?x}"), {u"\uFFFDx"_qs}},
         {"huge negative unicode", QByteArray("{\\rtf1 \\u-99999?x}"), {u"\uFFFDx"_qs}},
         {"huge skip count", QByteArray("{\\rtf1 \\uc2147483647\\u20013 abc}"), {u"中"_qs}},
@@ -413,8 +411,7 @@ TEST(RtfReaderTest, LibreOfficeDocument)
 {
     const auto d = ReadRichTextFile(Fixture("libreoffice.rtf"));
     ASSERT_TRUE(d.has_value());
-    ASSERT_EQ(Texts(*d), (QStringList{u"中文粗体 text"_qs, u"italic under strike"_qs,
-                                      u"Line two 𝄞 ü é"_qs}));
+    ASSERT_EQ(Texts(*d), (QStringList{u"中文粗体 text"_qs, u"italic under strike"_qs, u"Line two 𝄞 ü é"_qs}));
     EXPECT_EQ(d->paragraphs[0].format.alignment, Alignment::Center);
     EXPECT_EQ(d->paragraphs[1].format, (ParagraphFormat{Alignment::Right, LineSpacingRule::OneAndHalf}));
     EXPECT_EQ(d->paragraphs[2].format, (ParagraphFormat{Alignment::Left, LineSpacingRule::Double}));
@@ -446,7 +443,8 @@ protected:
         if (!input.open(QIODevice::WriteOnly) || input.write(content) != content.size())
             return std::nullopt;
         input.close();
-        QStringList arguments{QStringLiteral("-env:UserInstallation=file://") + dir_.filePath(QStringLiteral("profile")),
+        QStringList arguments{QStringLiteral("-env:UserInstallation=file://")
+                                  + dir_.filePath(QStringLiteral("profile")),
                               QStringLiteral("--headless"), QStringLiteral("--norestore")};
         if (!filter.isEmpty())
             arguments << QStringLiteral("--infilter=") + filter;
@@ -473,12 +471,13 @@ protected:
 
 TEST_F(LibreOfficeRtfTest, FormattedChineseText)
 {
-    const QByteArray html = QStringLiteral(
-        "<html><head><meta charset=\"utf-8\"></head><body>"
-        "<p style=\"text-align:center\"><font face=\"宋体\" color=\"#ff0000\">红色<b>粗体</b></font></p>"
-        "<p style=\"text-align:right; line-height:150%\"><i>斜体</i> <u>下划线</u> plain</p>"
-        "<p style=\"line-height:200%\"><font color=\"#0000ff\">蓝色 blue</font></p>"
-        "</body></html>").toUtf8();
+    const QByteArray html =
+        QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>"
+                       "<p style=\"text-align:center\"><font face=\"宋体\" color=\"#ff0000\">红色<b>粗体</b></font></p>"
+                       "<p style=\"text-align:right; line-height:150%\"><i>斜体</i> <u>下划线</u> plain</p>"
+                       "<p style=\"line-height:200%\"><font color=\"#0000ff\">蓝色 blue</font></p>"
+                       "</body></html>")
+            .toUtf8();
     const auto d = Convert(QStringLiteral("page.html"), html, QStringLiteral("HTML (StarWriter)"));
     ASSERT_TRUE(d.has_value());
     ASSERT_EQ(Texts(*d), (QStringList{u"红色粗体"_qs, u"斜体 下划线 plain"_qs, u"蓝色 blue"_qs}));

@@ -7,9 +7,9 @@
 #include "pages/raster.h"
 #include "pages/rich_layout.h"
 #include "pages/subtitle_conversion.h"
+#include "support/app_dir_fixture.h"
 #include "support/file_size_limit.h"
 #include "support/led_colours.h"
-#include "support/app_dir_fixture.h"
 #include "support/subtitle_fixtures.h"
 
 #include <QDir>
@@ -23,7 +23,6 @@
 
 namespace pelvoro::test {
 namespace {
-
 
 QByteArray Repeat(const char *utf8, int times)
 {
@@ -70,8 +69,7 @@ protected:
         table[1] = TitleScreen(256, 16, 0);
     }
 
-    SubtitleConversion Convert(QByteArrayView gbk, int screen = 0, SubtitleEntry current = {},
-                               QRgb colour = kRed)
+    SubtitleConversion Convert(QByteArrayView gbk, int screen = 0, SubtitleEntry current = {}, QRgb colour = kRed)
     {
         SubtitleDrawing drawing;
         drawing.colour = colour;
@@ -154,8 +152,7 @@ TEST(SubtitlePieces, CutAtWholeCharacters)
     };
     const Case cases[] = {
         {"40 Chinese characters, 32 bytes a piece", Repeat("字", 40), 32, {32, 32, 16}},
-        {"one ASCII byte first: 31 bytes, the cut would split a character", Gbk("a") + Repeat("字", 20), 32,
-         {31, 10}},
+        {"one ASCII byte first: 31 bytes, the cut would split a character", Gbk("a") + Repeat("字", 20), 32, {31, 10}},
         {"trail byte 0xD0 at the cut is not a lead byte", Repeat("中", 2), 4, {4}},
         {"trail byte 0x40 is not a character of its own", Gbk("丂a"), 2, {2, 1}},
         {"ASCII only", QByteArray("abcdefghij"), 4, {4, 4, 2}},
@@ -342,7 +339,8 @@ TEST_F(SubtitleStoreTest, StripsThatCannotBeStoredGetNoFile)
         PageStatus status;
         bool limit;
     } cases[] = {
-        {"no subtitle area", [] {
+        {"no subtitle area",
+         [] {
              ScreenInfo s = TitleScreen(256, 16, 0);
              s.Areas[0] = QStringLiteral("主区");
              return s;
@@ -542,8 +540,9 @@ TEST_F(SubtitleStoreTest, FailedRewriteLeavesTheOldFile)
 TEST_F(SubtitleStoreTest, SourceFilesBecomeOneLineOfText)
 {
     WriteFile("lines.txt", Gbk("欢迎\r\n光临\r\n"));
-    WriteFile("doc.rtf", QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
-                                    "\\f0\\fs24 \\'bb\\'b6\\'d3\\'ad\\par first\\par second paragraph\\par}"));
+    WriteFile("doc.rtf",
+              QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                         "\\f0\\fs24 \\'bb\\'b6\\'d3\\'ad\\par first\\par second paragraph\\par}"));
     EXPECT_EQ(ReadSubtitleSource(Path("lines.txt"), SubtitleSource::Text, 384), QStringLiteral("欢迎光临"));
     EXPECT_EQ(ReadSubtitleSource(Path("doc.rtf"), SubtitleSource::RichText, 384),
               QStringLiteral("欢迎firstsecond paragraph"));

@@ -50,7 +50,8 @@ TEST_F(WordToRtfTest, OutcomesOfTheConverter)
     EXPECT_EQ(WordToRtf(Path("report.doc")).outcome, WordConversion::Outcome::Failed);
 
     // A converter that writes <name>.rtf into --outdir (the last but one argument).
-    FakeOffice("for a; do prev=$out; out=$a; done\n/bin/mkdir -p \"$prev\"\nprintf '{\\\\rtf1 ok}' > \"$prev/report.rtf\"\n");
+    FakeOffice(
+        "for a; do prev=$out; out=$a; done\n/bin/mkdir -p \"$prev\"\nprintf '{\\\\rtf1 ok}' > \"$prev/report.rtf\"\n");
     WriteFile("report.rtf", "old");
     WordConversion done = WordToRtf(Path("report.doc"));
     EXPECT_EQ(done.outcome, WordConversion::Outcome::Converted) << done.message.toStdString();

@@ -8,10 +8,10 @@
 namespace pelvoro::test {
 
 struct CliResult {
-    int exitCode = -1; // -1 when the tool crashed or did not finish
-    QString out;       // stdout, UTF-8, trimmed
+    int exitCode = -1;   // -1 when the tool crashed or did not finish
+    QString out;         // stdout, UTF-8, trimmed
     QByteArray outBytes; // stdout as it came
-    QString err;       // stderr, UTF-8, trimmed
+    QString err;         // stderr, UTF-8, trimmed
 };
 
 // Runs the built pelvoro-cli (offscreen) with `args`, after "--dir DIR" when a directory is given;

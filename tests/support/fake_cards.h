@@ -4,8 +4,8 @@
 // opens its slave side) and one behind a local TCP server. Both run the station's own card code.
 // Also the main-area and subtitle files the tests send them.
 #include "comm/command_registry.h"
-#include "sim/controller_card.h"
 #include "comm/frames.h"
+#include "sim/controller_card.h"
 #include "sim/pseudo_terminal.h"
 
 #include <QByteArray>
@@ -17,8 +17,8 @@
 #include <QTcpSocket>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <termios.h>
 #include <utility>
 #include <vector>

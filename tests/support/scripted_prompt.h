@@ -26,8 +26,8 @@ public:
     QQueue<PromptButton> answers;
     QQueue<QStringList> files;
     QQueue<int> filterIndexes; // the filter the operator picks in the next file dialog
-    QList<Shown> messages;  // message boxes in order
-    QList<Shown> questions; // questions in order
+    QList<Shown> messages;     // message boxes in order
+    QList<Shown> questions;    // questions in order
     QList<FileDialogRequest> fileDialogs;
 
     // The texts of the message boxes, each checked to carry `caption`.

@@ -17,7 +17,8 @@ inline ScreenInfo TitleScreen(int width, int titleHeight, int colorMode)
     s.Height = titleHeight;
     s.TitleHeight = titleHeight;
     s.ColorMode = colorMode;
-    s.Areas = {titleHeight == 32 ? QStringLiteral("大字幕") : QStringLiteral("小字幕"), QString(), QString(), QString()};
+    s.Areas = {titleHeight == 32 ? QStringLiteral("大字幕") : QStringLiteral("小字幕"), QString(), QString(),
+               QString()};
     return s;
 }
 

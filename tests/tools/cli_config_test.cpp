@@ -47,12 +47,14 @@ TEST_F(CliConfigTest, ScreensWithoutFileGivesOneScreenOfDefaults)
     ASSERT_EQ(screens.size(), 1);
     const QJsonObject s = screens.at(0).toObject();
 
-    const QStringList names{"CardType",   "CommMode",     "ComPort",     "BaudIndex",   "IpAddress",       "IpPort",
-                            "ColorMode",  "ModuleType",   "Width",       "Height",      "LineOrder",       "DataFlow",
-                            "ScreenName", "Areas",        "MainHeight",  "ClockFormat", "ClockParts",      "ClockAlign",
-                            "ClockColor", "ClockX",       "ClockY",      "ClockHeight", "TempFormat",      "TempColor",
-                            "TempX",      "TempY",        "TitleHeight", "SettingsChanged", "TimerSwitch", "MaxEditPages",
-                            "SendSelected", "DataMirror", "DataPolarity", "OePolarity", "MaxPages",        "MaxTitlePages"};
+    const QStringList names{"CardType",     "CommMode",    "ComPort",         "BaudIndex",   "IpAddress",
+                            "IpPort",       "ColorMode",   "ModuleType",      "Width",       "Height",
+                            "LineOrder",    "DataFlow",    "ScreenName",      "Areas",       "MainHeight",
+                            "ClockFormat",  "ClockParts",  "ClockAlign",      "ClockColor",  "ClockX",
+                            "ClockY",       "ClockHeight", "TempFormat",      "TempColor",   "TempX",
+                            "TempY",        "TitleHeight", "SettingsChanged", "TimerSwitch", "MaxEditPages",
+                            "SendSelected", "DataMirror",  "DataPolarity",    "OePolarity",  "MaxPages",
+                            "MaxTitlePages"};
     const QStringList keys = s.keys();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()), QSet<QString>(names.begin(), names.end()));
 
@@ -72,10 +74,9 @@ TEST_F(CliConfigTest, ScreensWithoutFileGivesOneScreenOfDefaults)
 
 TEST_F(CliConfigTest, ScreensShowsTheFileAsTheStationLoadsIt)
 {
-    WriteFile("SysConfig.ini",
-              GbkLines({"[全局参数]", "显示屏数目=1", "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=0", "显示屏名称=大厅",
-                        "第一区域=主区", "第二区域=贴图时钟", "时钟月=0", "时钟秒=0", "屏选择标志=1", "横向点数=abc",
-                        "IP地址=192.168.100.1234"}));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=1", "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=0",
+                                         "显示屏名称=大厅", "第一区域=主区", "第二区域=贴图时钟", "时钟月=0",
+                                         "时钟秒=0", "屏选择标志=1", "横向点数=abc", "IP地址=192.168.100.1234"}));
     const QJsonObject root = Screens();
     EXPECT_EQ(root.value("LastIndex"), QJsonValue(1));
     const QJsonObject s = root.value("screens").toArray().at(1).toObject();
@@ -93,8 +94,8 @@ TEST_F(CliConfigTest, ScreensShowsTheFileAsTheStationLoadsIt)
 
 TEST_F(CliConfigTest, SetWritesOnlyTheChangedKeys)
 {
-    const QByteArray before = GbkLines({"; 站点配置", "[全局参数]", "显示屏数目=0", "", "[0号屏参数]", "时钟X坐标=3", "时钟Y坐标=4",
-                                        "自定义=保留", "", "[0号屏1页定时参数]", "a=1"});
+    const QByteArray before = GbkLines({"; 站点配置", "[全局参数]", "显示屏数目=0", "", "[0号屏参数]", "时钟X坐标=3",
+                                        "时钟Y坐标=4", "自定义=保留", "", "[0号屏1页定时参数]", "a=1"});
     WriteFile("SysConfig.ini", before);
 
     CliResult result = Run({"set", "--screen", "1", "ClockY=-7", "ScreenName=大厅", "SendSelected=true"});
@@ -163,12 +164,12 @@ TEST_F(CliConfigTest, SetScreensIsClampedAndRemovesTheSectionsOfRemovedScreens)
         EXPECT_EQ(Screens().value("LastIndex"), QJsonValue(c.lastIndex)) << c.screens;
     }
 
-    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=3", "[0号屏参数]", "时钟Y坐标=1", "[2号屏参数]", "时钟Y坐标=3",
-                                         "[2号屏1页定时参数]", "a=1", "[3号屏参数]", "时钟Y坐标=4"}));
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=3", "[0号屏参数]", "时钟Y坐标=1", "[2号屏参数]",
+                                         "时钟Y坐标=3", "[2号屏1页定时参数]", "a=1", "[3号屏参数]", "时钟Y坐标=4"}));
     CliResult result = Run({"set", "--screens", "2", "--screen", "2", "ClockY=2"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile("SysConfig.ini"), GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "时钟Y坐标=1",
-                                                    "[2号屏1页定时参数]", "a=1", "[1号屏参数]", "时钟Y坐标=2"}));
+                                                   "[2号屏1页定时参数]", "a=1", "[1号屏参数]", "时钟Y坐标=2"}));
 }
 
 class CliAreaTest : public CliConfigTest {
@@ -218,7 +219,7 @@ TEST_F(CliAreaTest, AreasOfA128RowScreen)
     }
     // Keys come in as they first differ from the file, each at the end of the section.
     EXPECT_EQ(ReadFile("SysConfig.ini"), GbkLines({"[0号屏参数]", "主区域高=96", "第一区域=主区", "第二区域=大字幕",
-                                                    "第三区域=", "字幕区域高=32", "第四区域="}));
+                                                   "第三区域=", "字幕区域高=32", "第四区域="}));
 }
 
 TEST_F(CliAreaTest, RefusalsPrintTheMessageAndChangeNothing)
@@ -271,7 +272,8 @@ TEST_F(CliAreaTest, RemovingTheMainAreaErasesTheSchedulesOfTheStoredPages)
     const CliResult result = Run({"area", "remove", "--screen", "1", "主区"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_FALSE(Exists("Tavrel1.dat"));
-    EXPECT_EQ(ReadFile("SysConfig.ini"), GbkLines({"[0号屏参数]", "第一区域=", "主区域高=128", "[0号屏3页定时参数]", "a=3"}));
+    EXPECT_EQ(ReadFile("SysConfig.ini"),
+              GbkLines({"[0号屏参数]", "第一区域=", "主区域高=128", "[0号屏3页定时参数]", "a=3"}));
 }
 
 TEST_F(CliConfigTest, EveryCommandHasHelp)

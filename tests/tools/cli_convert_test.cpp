@@ -16,8 +16,8 @@ protected:
     void SetUp() override
     {
         AppDirTest::SetUp();
-        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=16", "第一区域=主区",
-                                             "主区域高=16"}));
+        WriteFile("SysConfig.ini",
+                  GbkLines({"[0号屏参数]", "横向点数=64", "纵向点数=16", "第一区域=主区", "主区域高=16"}));
         table[0] = DefaultScreenInfo();
         table[0].Width = 64;
         table[0].Height = 16;
@@ -39,8 +39,9 @@ TEST_F(CliConvertTest, ConvertsInOrderAndStopsWithTheSystemsMessage)
     EXPECT_EQ(ok.out, R"({"added": 3, "files": 1})");
     EXPECT_EQ(Pages(), 3);
 
-    const CliResult stopped =
-        RunCli({"convert", "--screen", "1", Path("three.rtf"), Path("empty.rtf"), Path("three.rtf")}, dir_.path());
+    const CliResult stopped = RunCli({"convert", "--screen", "1", Path("three.rtf"), Path("empty.rtf"),
+                                      Path("three.rtf")},
+                                     dir_.path());
     EXPECT_EQ(stopped.exitCode, 1);
     EXPECT_TRUE(stopped.err.contains("选择的第2个文件内容为空,结束转换!")) << stopped.err.toStdString();
     EXPECT_EQ(Pages(), 6);

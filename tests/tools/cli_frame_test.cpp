@@ -16,11 +16,11 @@ protected:
         // Screen 1: 256 x 128 dual colour, a fixed clock band on top, the main area below, a fixed
         // temperature sharing the band; Western clock, centred. Screen 2 with the defaults.
         WriteFile("SysConfig.ini",
-                  GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "第一区域=固定时钟", "第二区域=主区",
-                            "第三区域=固定温度", "主区域高=112", "时钟格式=1", "时钟对齐方式=1", "时钟颜色=0",
-                            "模块类型=1", "温度颜色=1", "温度格式=1", "[0号屏2页定时参数]", "无日期限制=1",
-                            "开始年=24", "开始月=3", "开始日=5", "结束年=24", "结束月=12", "结束日=31",
-                            "开始周6=1"}));
+                  GbkLines({"[全局参数]",        "显示屏数目=1", "[0号屏参数]", "第一区域=固定时钟",  "第二区域=主区",
+                            "第三区域=固定温度", "主区域高=112", "时钟格式=1",  "时钟对齐方式=1",     "时钟颜色=0",
+                            "模块类型=1",        "温度颜色=1",   "温度格式=1",  "[0号屏2页定时参数]", "无日期限制=1",
+                            "开始年=24",         "开始月=3",     "开始日=5",    "结束年=24",          "结束月=12",
+                            "结束日=31",         "开始周6=1"}));
     }
 
     CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
@@ -28,7 +28,11 @@ protected:
     // A page file of screen 1's main area: 256 x 112 dual colour at row 16.
     QByteArray PageFile(int pages)
     {
-        QByteArray f = QByteArray::fromHex("01d10700" "0000" "1000" "ff00" "7f00");
+        QByteArray f = QByteArray::fromHex("01d10700"
+                                           "0000"
+                                           "1000"
+                                           "ff00"
+                                           "7f00");
         f.append(char(pages));
         for (int k = 0; k < pages; ++k)
             f.append(QByteArray::fromHex("00000101"));
@@ -50,8 +54,22 @@ TEST_F(CliFrameTest, FixedLayoutFramesFromTheScreensSettings)
         // Western form of 184 dots centred with a temperature: clock at 16, temperature at 200, both
         // at the top of the band; red on a swapped module is code 2, green code 1.
         {{"clock", "--now", "2006-12-31T23:59:07"},
-         "01c2070017" "00" "01" "02" "01010101010101" "07592331120006" "1000" "0000" "0000" "aa"},
-        {{"temp"}, "01c30700090001" "01" "c800" "0000" "0000aa"},
+         "01c2070017"
+         "00"
+         "01"
+         "02"
+         "01010101010101"
+         "07592331120006"
+         "1000"
+         "0000"
+         "0000"
+         "aa"},
+        {{"temp"},
+         "01c30700090001"
+         "01"
+         "c800"
+         "0000"
+         "0000aa"},
         {{"timesync", "--now", "2006-01-02T08:05:09"}, "01ce0709050802010106aa"},
         {{"power-on"}, "01c40100aa"},
         {{"power-off"}, "01c40101aa"},
@@ -76,7 +94,8 @@ TEST_F(CliFrameTest, ScheduleCoversThePagesOfThePageList)
     const CliResult result = Run({"frame", "schedule", "--screen", "1"});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out.toStdString(), std::string("01c602"
-                                                    "01" "ffffffffffffffffffffffffffffffffffffffffffff"
+                                                    "01"
+                                                    "ffffffffffffffffffffffffffffffffffffffffffff"
                                                     "02ffffffff0503ff24ffffff3112ff2400000000000100"
                                                     "aa"));
     // Without pages there is nothing to schedule.
@@ -93,7 +112,13 @@ TEST_F(CliFrameTest, MainAndSubtitleFramesComeFromTheScreensFiles)
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.out, QString::fromLatin1(pages.toHex()));
 
-    QByteArray subtitle = QByteArray::fromHex("01d20700" "0000" "7000" "ff00" "7f00" "01" "00000501");
+    QByteArray subtitle = QByteArray::fromHex("01d20700"
+                                              "0000"
+                                              "7000"
+                                              "ff00"
+                                              "7f00"
+                                              "01"
+                                              "00000501");
     subtitle += QByteArray(256 * 16 / 4, char(0xFF));
     subtitle += char(0xAA);
     WriteFile("TavrelTitle1.dat", subtitle);
@@ -162,10 +187,10 @@ TEST_F(CliFrameTest, FileDownloadAndGlyphs)
 TEST_F(CliFrameTest, BadUsage)
 {
     const QStringList cases[] = {
-        {"frame", "param"},                                    // no screen
-        {"frame", "param", "--screen", "3"},                   // beyond the two screens
+        {"frame", "param"},                  // no screen
+        {"frame", "param", "--screen", "3"}, // beyond the two screens
         {"frame", "nonsense", "--screen", "1"},
-        {"frame", "test", "--screen", "1"},                    // no pattern
+        {"frame", "test", "--screen", "1"}, // no pattern
         {"frame", "test", "--screen", "1", "--pattern", "9"},
         {"frame", "clock", "--screen", "1", "--now", "yesterday"},
         {"frame", "image", "--screen", "1", "--file", "x.rbf"}, // no sub-kind

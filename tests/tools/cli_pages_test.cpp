@@ -21,11 +21,9 @@ protected:
         // Screen 1: 64 x 16 dual colour, all main area. Screen 2: 1024 x 128 on a ZP-KQ/TQ card
         // (14 pages at most).
         WriteFile("SysConfig.ini",
-                  GbkLines({"[全局参数]", "显示屏数目=1",
-                            "[0号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=64", "纵向点数=16",
-                            "主区域高=16", "第一区域=主区",
-                            "[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "单双色=1", "横向点数=1024", "纵向点数=128",
-                            "主区域高=128", "第一区域=主区"}));
+                  GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=64",
+                            "纵向点数=16", "主区域高=16", "第一区域=主区", "[1号屏参数]", "控制卡类型=ZP-KQ/TQ",
+                            "单双色=1", "横向点数=1024", "纵向点数=128", "主区域高=128", "第一区域=主区"}));
     }
 
     CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
@@ -75,11 +73,11 @@ TEST_F(CliPagesTest, AddedImagesFillTheMainAreaWithDefaultAttributes)
         for (int x = 0; x < 64; ++x)
             ASSERT_EQ(page.pixel(x, y), x < 32 ? kRed : kGreen) << x << "," << y;
     }
-    EXPECT_EQ(Ok({"pages", "add", "--screen", "1", "--effect", "41", "--speed", "30", "--dwell", "255",
-                  Path("a.png")}),
+    EXPECT_EQ(Ok({"pages", "add", "--screen", "1", "--effect", "41", "--speed", "30", "--dwell", "255", Path("a.png")}),
               QStringLiteral(R"({"added": 1, "pages": 4})"));
-    EXPECT_TRUE(Ok({"pages", "list", "--screen", "1"})
-                    .endsWith(QStringLiteral(R"({"page": 4, "effect": 41, "reserved": 0, "speed": 30, "dwell": 255}])")));
+    EXPECT_TRUE(
+        Ok({"pages", "list", "--screen", "1"})
+            .endsWith(QStringLiteral(R"({"page": 4, "effect": 41, "reserved": 0, "speed": 30, "dwell": 255}])")));
 }
 
 TEST_F(CliPagesTest, SetRewritesOneOrTheFollowingEntries)

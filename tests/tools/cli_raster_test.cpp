@@ -20,8 +20,8 @@ protected:
     // past the last whole group; row 1 yellow, then four red dots.
     QString WriteExampleImage() const
     {
-        const QRgb row0[12] = {kRed, kGreen, kYellow, kBlack, kRed, kRed, kBlack, kGreen,
-                               kYellow, kYellow, kYellow, kYellow};
+        const QRgb row0[12] = {kRed,   kGreen, kYellow, kBlack,  kRed,    kRed,
+                               kBlack, kGreen, kYellow, kYellow, kYellow, kYellow};
         QImage image(12, 2, QImage::Format_RGB32);
         for (int x = 0; x < 12; ++x) {
             image.setPixel(x, 0, row0[x]);
@@ -102,13 +102,21 @@ TEST_F(CliRasterTest, RefusesBadUsageAndDamagedInput)
         {"pack with a missing image", {"pack", "--colour", "dual", Path("missing.png")}, 1, "missing.png"},
         {"pack with a file that is no image", {"pack", "--colour", "dual", Path("garbage.png")}, 1, "garbage.png"},
         {"unpack without --height",
-         {"unpack", "--colour", "dual", "--width", "16", Path("short.bin"), Path("out.png")}, 64, "--height"},
+         {"unpack", "--colour", "dual", "--width", "16", Path("short.bin"), Path("out.png")},
+         64,
+         "--height"},
         {"unpack with a zero width",
-         {"unpack", "--colour", "dual", "--width", "0", "--height", "2", Path("short.bin"), Path("out.png")}, 64, "--width"},
+         {"unpack", "--colour", "dual", "--width", "0", "--height", "2", Path("short.bin"), Path("out.png")},
+         64,
+         "--width"},
         {"unpack with a missing raster",
-         {"unpack", "--colour", "dual", "--width", "16", "--height", "2", Path("missing.bin"), Path("out.png")}, 1, "missing.bin"},
+         {"unpack", "--colour", "dual", "--width", "16", "--height", "2", Path("missing.bin"), Path("out.png")},
+         1,
+         "missing.bin"},
         {"unpack with a short raster",
-         {"unpack", "--colour", "dual", "--width", "16", "--height", "2", Path("short.bin"), Path("out.png")}, 1, "too short"},
+         {"unpack", "--colour", "dual", "--width", "16", "--height", "2", Path("short.bin"), Path("out.png")},
+         1,
+         "too short"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -27,18 +27,26 @@ protected:
     // and a one-page subtitle; reached over `link` ("tcp" or "serial" on COM3).
     void SetUpScreen(const QString &link, int port = 0)
     {
-        const QStringList set = link == QLatin1String("tcp")
-                                    ? QStringList{"CommMode=2", "IpAddress=127.0.0.1", QStringLiteral("IpPort=%1").arg(port)}
-                                    : QStringList{"CommMode=0", "ComPort=3", "BaudIndex=3"};
+        const QStringList set = link == QLatin1String("tcp") ? QStringList{"CommMode=2", "IpAddress=127.0.0.1",
+                                                                           QStringLiteral("IpPort=%1").arg(port)}
+                                                             : QStringList{"CommMode=0", "ComPort=3", "BaudIndex=3"};
         ASSERT_EQ(RunCli(QStringList{"set", "--screen", "1", "Width=64", "Height=64"} + set, dir_.path()).exitCode, 0);
         for (const char *area : {"固定时钟", "固定温度", "主区", "小字幕"})
-            ASSERT_EQ(RunCli({"area", "add", "--screen", "1", QString::fromUtf8(area)}, dir_.path()).exitCode, 0) << area;
+            ASSERT_EQ(RunCli({"area", "add", "--screen", "1", QString::fromUtf8(area)}, dir_.path()).exitCode, 0)
+                << area;
         QImage page(64, 32, QImage::Format_RGB32);
         page.fill(Qt::red);
         ASSERT_TRUE(page.save(Path("page.png")));
-        ASSERT_EQ(RunCli({"pages", "add", "--screen", "1", Path("page.png"), Path("page.png")}, dir_.path()).exitCode, 0);
+        ASSERT_EQ(RunCli({"pages", "add", "--screen", "1", Path("page.png"), Path("page.png")}, dir_.path()).exitCode,
+                  0);
         // The subtitle strip at rows 48..63: one page of 64 x 16 dual colour.
-        QByteArray subtitle = QByteArray::fromHex("01d20f00" "0000" "3000" "3f00" "3f00" "01" "00000101");
+        QByteArray subtitle = QByteArray::fromHex("01d20f00"
+                                                  "0000"
+                                                  "3000"
+                                                  "3f00"
+                                                  "3f00"
+                                                  "01"
+                                                  "00000101");
         subtitle.append(QByteArray(64 * 16 / 4, char(0x0F)));
         subtitle.append(char(0xAA));
         WriteFile("TavrelTitle1.dat", subtitle);
@@ -116,7 +124,10 @@ TEST_F(CliSendTest, ExitCodes)
     ASSERT_TRUE(QFile::remove(Path("Tavrel1.dat")));
     const Case serial[] = {
         {"no page file", {"main", "--screen", "1"}, device, 1, QStringLiteral("没有找到Tavrel1.dat文件！")},
-        {"missing port", {"param", "--screen", "1"}, QStringLiteral("/nonexistent/tty"), 2,
+        {"missing port",
+         {"param", "--screen", "1"},
+         QStringLiteral("/nonexistent/tty"),
+         2,
          QStringLiteral("当前串口3可能不存在或被占用,打开串口失败！请选择正确的串口号")},
         {"no answer", {"param", "--screen", "1"}, device, 2, QStringLiteral("状态：1号显示屏没有应答，请检查通讯线！")},
         {"bad usage", {"param"}, device, 64, QStringLiteral("--screen K is required")},
@@ -130,7 +141,8 @@ TEST_F(CliSendTest, ExitCodes)
     }
 
     // Over the network nothing times out by itself: --timeout does.
-    ASSERT_EQ(RunCli({"set", "--screen", "1", "CommMode=2", "IpAddress=127.0.0.1", QStringLiteral("IpPort=%1").arg(port)},
+    ASSERT_EQ(RunCli({"set", "--screen", "1", "CommMode=2", "IpAddress=127.0.0.1",
+                      QStringLiteral("IpPort=%1").arg(port)},
                      dir_.path())
                   .exitCode,
               0);
@@ -170,10 +182,10 @@ TEST_F(CliSendTest, SendAllInTheLinksOrder)
             names << line.section(QStringLiteral(": "), 1).section(QStringLiteral(" ("), 0, 0);
         return names;
     };
-    EXPECT_EQ(commands(network), (QStringList{"time synchronisation", "clock", "temperature", "main-area pages",
-                                              "subtitle pages"}));
-    EXPECT_EQ(commands(serial), (QStringList{"time synchronisation", "clock", "temperature", "subtitle pages",
-                                             "main-area pages"}));
+    EXPECT_EQ(commands(network),
+              (QStringList{"time synchronisation", "clock", "temperature", "main-area pages", "subtitle pages"}));
+    EXPECT_EQ(commands(serial),
+              (QStringList{"time synchronisation", "clock", "temperature", "subtitle pages", "main-area pages"}));
     for (const QString &line : both)
         EXPECT_TRUE(line.endsWith(QStringLiteral("acknowledged"))) << line.toStdString();
 }

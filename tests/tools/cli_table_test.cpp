@@ -130,10 +130,10 @@ TEST_F(CliTableTest, ExportDrawsOnePageAsThePageConversionDoes)
     EXPECT_GT(red, 64 * 16);
     EXPECT_EQ(red, green);
 
-    for (const QStringList &args : {QStringList{"export", "t.bls", "--width", "64", "--height", "32", "--page", "17",
-                                                "p.png"},
-                                    QStringList{"export", "t.bls", "--height", "32", "p.png"},
-                                    QStringList{"export", "t.bls", "--width", "64", "--height", "32"}})
+    for (const QStringList &args :
+         {QStringList{"export", "t.bls", "--width", "64", "--height", "32", "--page", "17", "p.png"},
+          QStringList{"export", "t.bls", "--height", "32", "p.png"},
+          QStringList{"export", "t.bls", "--width", "64", "--height", "32"}})
         EXPECT_EQ(Run(args).exitCode, 64) << args.join(' ').toStdString();
 }
 
@@ -147,10 +147,17 @@ TEST_F(CliTableTest, DamagedFilesAndBadArgumentsAreReported)
 
     ASSERT_EQ(Run({"new", "t.bls"}).exitCode, 0);
     const QList<QStringList> usage = {
-        {"new", "--cols", "1", "x.bls"}, {"new", "--cols", "257", "x.bls"}, {"new", "--rows", "abc", "x.bls"},
-        {"set", "t.bls"},                {"set", "t.bls", "B3"},           {"set", "t.bls", "3B=1"},
-        {"set", "t.bls", "F1=1"},        {"merge", "t.bls"},               {"merge", "t.bls", "B1:C2:D3"},
-        {"show"},                        {"rename", "t.bls"},
+        {"new", "--cols", "1", "x.bls"},
+        {"new", "--cols", "257", "x.bls"},
+        {"new", "--rows", "abc", "x.bls"},
+        {"set", "t.bls"},
+        {"set", "t.bls", "B3"},
+        {"set", "t.bls", "3B=1"},
+        {"set", "t.bls", "F1=1"},
+        {"merge", "t.bls"},
+        {"merge", "t.bls", "B1:C2:D3"},
+        {"show"},
+        {"rename", "t.bls"},
     };
     for (const QStringList &args : usage)
         EXPECT_EQ(Run(args).exitCode, 64) << args.join(' ').toStdString();

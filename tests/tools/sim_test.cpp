@@ -154,9 +154,10 @@ TEST(PelvoroSim, AnswersOverTcpKeepsTheFramesAndDrawsTheScreen)
     EXPECT_TRUE(sim.WaitForLine(QStringLiteral("tcp#1: screen 1: screen parameters \\(0xc1\\), 12 bytes, acknowledged"))
                     .hasMatch())
         << sim.Output().toStdString();
-    EXPECT_TRUE(sim.WaitForLine(QStringLiteral("tcp#1: screen 1: main-area pages \\(0xd1\\), %1 bytes, acknowledged")
-                                    .arg(pages.size()))
-                    .hasMatch())
+    EXPECT_TRUE(
+        sim.WaitForLine(
+               QStringLiteral("tcp#1: screen 1: main-area pages \\(0xd1\\), %1 bytes, acknowledged").arg(pages.size()))
+            .hasMatch())
         << sim.Output().toStdString();
 
     const QDir folder(QDir(state.path()).filePath(QStringLiteral("screen1")));
@@ -192,7 +193,8 @@ TEST(PelvoroSim, SerialAndTcpAtOnceShareTheCard)
     EXPECT_EQ(pty.Read(kAnswerMs), Hex("02"));
     pty.Write(BuildTestFrame(1, 4));
     EXPECT_EQ(pty.Read(kAnswerMs), Hex("02"));
-    EXPECT_TRUE(sim.WaitForLine(QStringLiteral("serial: screen 2: test pattern \\(0xed\\), 5 bytes, acknowledged")).hasMatch())
+    EXPECT_TRUE(
+        sim.WaitForLine(QStringLiteral("serial: screen 2: test pattern \\(0xed\\), 5 bytes, acknowledged")).hasMatch())
         << sim.Output().toStdString();
 
     QTcpSocket socket;
@@ -204,7 +206,8 @@ TEST(PelvoroSim, SerialAndTcpAtOnceShareTheCard)
     EXPECT_EQ(Receive(socket, kAnswerMs), Hex("02"));
     ASSERT_TRUE(sim.WaitForLine(QStringLiteral("tcp#1: screen 2: power off .*")).hasMatch());
 
-    const QJsonObject json = QJsonDocument::fromJson(ReadAll(QDir(state.path()).filePath("screen2/state.json"))).object();
+    const QJsonObject json = QJsonDocument::fromJson(ReadAll(QDir(state.path()).filePath("screen2/state.json")))
+                                 .object();
     EXPECT_EQ(json[QStringLiteral("test")][QStringLiteral("pattern")].toInt(), 4);
     EXPECT_EQ(json[QStringLiteral("power")][QStringLiteral("on")].toBool(true), false);
 }
@@ -300,7 +303,8 @@ TEST(PelvoroSim, SerialExchangesEndAfterAGap)
     pty.Write(Hex("0101") + frame.first(3));
     EXPECT_EQ(pty.Read(kAnswerMs), Hex("01"));
     EXPECT_TRUE(sim.WaitForLine(QStringLiteral("serial: screen 1: .*3 of 5 bytes, rejected \\(incomplete, nothing came "
-                                               "for 2000 ms\\)"), 4000)
+                                               "for 2000 ms\\)"),
+                                4000)
                     .hasMatch())
         << sim.Output().toStdString();
     pty.Write(Hex("0101"));

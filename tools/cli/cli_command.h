@@ -68,8 +68,8 @@ bool RegisterCliCommand(CliCommand command);
 const QList<CliCommand> &CliCommands();
 
 // Output helpers: stdout and stderr in UTF-8.
-void Out(const QString &text);       // with a line end
-void Err(const QString &text);       // with a line end
+void Out(const QString &text); // with a line end
+void Err(const QString &text); // with a line end
 void OutBytes(const QByteArray &bytes);
 
 // The station's message boxes become lines on stderr; the tool asks no questions (every question

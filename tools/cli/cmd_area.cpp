@@ -20,10 +20,14 @@ QString KindTexts()
 QString CategoryText(AreaCategory category)
 {
     switch (category) {
-    case AreaCategory::Main: return QStringLiteral("main area");
-    case AreaCategory::Clock: return QStringLiteral("clock");
-    case AreaCategory::Temperature: return QStringLiteral("temperature");
-    case AreaCategory::Title: return QStringLiteral("subtitle");
+    case AreaCategory::Main:
+        return QStringLiteral("main area");
+    case AreaCategory::Clock:
+        return QStringLiteral("clock");
+    case AreaCategory::Temperature:
+        return QStringLiteral("temperature");
+    case AreaCategory::Title:
+        return QStringLiteral("subtitle");
     }
     return {};
 }
@@ -53,8 +57,9 @@ int Add(AreaOperations &operations, const ScreenTable &table, const ConfigStore 
         Err(QStringLiteral("the add-area menu does not offer %1 on screen %2: it already has %3")
                 .arg(AreaKindText(kind))
                 .arg(screen + 1)
-                .arg(CategoryOf(kind) == AreaCategory::Title ? QStringLiteral("the other subtitle")
-                                                             : QStringLiteral("a clock or temperature of the other kind")));
+                .arg(CategoryOf(kind) == AreaCategory::Title
+                         ? QStringLiteral("the other subtitle")
+                         : QStringLiteral("a clock or temperature of the other kind")));
         return kRefused;
     }
     const AreaOperationResult result = operations.Add(screen, kind);
@@ -63,9 +68,12 @@ int Add(AreaOperations &operations, const ScreenTable &table, const ConfigStore 
         Err(result.refusal.message);
         return kRefused;
     case AddAreaOutcome::AlreadyPresent:
-        Err(QStringLiteral("screen %1 already has a %2; nothing changed").arg(screen + 1).arg(CategoryText(CategoryOf(kind))));
+        Err(QStringLiteral("screen %1 already has a %2; nothing changed")
+                .arg(screen + 1)
+                .arg(CategoryText(CategoryOf(kind))));
         return kOk;
-    case AddAreaOutcome::Added: break;
+    case AddAreaOutcome::Added:
+        break;
     }
     return Finish(result, store, screen);
 }

@@ -23,9 +23,10 @@ struct CliObserver : ConversionObserver {
 
 std::optional<DocumentKind> KindFromName(const QString &name)
 {
-    static const std::pair<const char *, DocumentKind> kinds[] = {
-        {"rtf", DocumentKind::RichText}, {"doc", DocumentKind::Word}, {"bmp", DocumentKind::Bitmap},
-        {"bls", DocumentKind::Table}};
+    static const std::pair<const char *, DocumentKind> kinds[] = {{"rtf", DocumentKind::RichText},
+                                                                  {"doc", DocumentKind::Word},
+                                                                  {"bmp", DocumentKind::Bitmap},
+                                                                  {"bls", DocumentKind::Table}};
     for (const auto &[text, kind] : kinds) {
         if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0)
             return kind;
@@ -43,7 +44,8 @@ int RunConvert(CliArgs &args)
     const QString name = kindName.value_or(QFileInfo(files.first()).suffix());
     const auto kind = KindFromName(name);
     if (!kind)
-        throw UsageError{QStringLiteral("--kind takes rtf, doc, bmp or bls (cannot tell the kind of \"%1\")").arg(name)};
+        throw UsageError{
+            QStringLiteral("--kind takes rtf, doc, bmp or bls (cannot tell the kind of \"%1\")").arg(name)};
 
     ConfigStore store;
     ScreenTable table;
@@ -57,16 +59,17 @@ int RunConvert(CliArgs &args)
     return added.stopped || added.limitReached || added.filesConverted < files.size() ? kRefused : kOk;
 }
 
-PELVORO_CLI_COMMAND({QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
-                     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] FILE...\n\n"
-                                    "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
-                                    "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file;\n"
-                                    "a table file (.bls) gives one page per table page of the main area.\n"
-                                    "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
-                                    "A stop (empty file, text taller than the area, a table title that fills\n"
-                                    "the area, full page store, file error)\n"
-                                    "prints the station's message on stderr and exits 1; pages written so far stay."),
-                     RunConvert});
+PELVORO_CLI_COMMAND(
+    {QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
+     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] FILE...\n\n"
+                    "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
+                    "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file;\n"
+                    "a table file (.bls) gives one page per table page of the main area.\n"
+                    "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
+                    "A stop (empty file, text taller than the area, a table title that fills\n"
+                    "the area, full page store, file error)\n"
+                    "prints the station's message on stderr and exits 1; pages written so far stay."),
+     RunConvert});
 
 } // namespace
 } // namespace pelvoro::cli

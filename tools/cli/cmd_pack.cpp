@@ -120,8 +120,7 @@ PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("usage: pelvoro-cli unpack --colour single|dual [--module N] --width W --height H RASTER OUT.png\n\n"
                    "Decodes a W x H raster as the preview shows it (red, green, yellow and black).\n"
                    "Bytes past the raster's size are ignored; a shorter file is refused (exit 1).\n\n")
-        + kFormatHelp
-        + QStringLiteral("  --width W, --height H the raster's size in dots\n"),
+        + kFormatHelp + QStringLiteral("  --width W, --height H the raster's size in dots\n"),
     RunUnpack,
 });
 

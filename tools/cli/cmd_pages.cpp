@@ -188,8 +188,12 @@ int RunExport(CliArgs &args)
 
 int RunPages(CliArgs &args)
 {
-    return RunSubCommand(args, {{"add", RunAdd}, {"list", RunList}, {"set", RunSet}, {"delete", RunDelete},
-                                {"move", RunMove}, {"export", RunExport}});
+    return RunSubCommand(args, {{"add", RunAdd},
+                                {"list", RunList},
+                                {"set", RunSet},
+                                {"delete", RunDelete},
+                                {"move", RunMove},
+                                {"export", RunExport}});
 }
 
 } // namespace

@@ -19,7 +19,6 @@ namespace pelvoro::cli {
 
 namespace {
 
-
 // One run of the command: the links, the send runner and the outcome.
 class SendRun {
 public:
@@ -68,8 +67,8 @@ public:
             if (!reason.isEmpty())
                 Err(reason);
             else
-                Err((part == SendPart::Main ? PageFileName(index_) : SubtitleFileName(index_)) +
-                    QStringLiteral("是空文件"));
+                Err((part == SendPart::Main ? PageFileName(index_) : SubtitleFileName(index_))
+                    + QStringLiteral("是空文件"));
         });
         QObject::connect(&runner_, &SendRunner::FullSendEnded, &loop_, [this](const FullSendReport &report) {
             if (report.failed || report.abandoned)
@@ -99,7 +98,8 @@ private:
             return;
         finished_ = true;
         exitCode_ = code;
-        QMetaObject::invokeMethod(&loop_, [this] { loop_.exit(exitCode_); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop_, [this] { loop_.exit(exitCode_); }, Qt::QueuedConnection);
     }
 
     // "连接IP" for the screen; `then` runs once the connection stands. A connection that cannot be
@@ -107,8 +107,8 @@ private:
     void Connect(std::function<void()> then)
     {
         QTcpSocket *socket = net_.ClientSocket();
-        QObject::connect(socket, &QTcpSocket::connected, &loop_, [then = std::move(then)] { then(); },
-                         Qt::SingleShotConnection);
+        QObject::connect(
+            socket, &QTcpSocket::connected, &loop_, [then = std::move(then)] { then(); }, Qt::SingleShotConnection);
         QObject::connect(socket, &QAbstractSocket::errorOccurred, &loop_, [this, socket] {
             Err(QStringLiteral("pelvoro-cli send: %1:%2: %3")
                     .arg(net_.Host().trimmed())
@@ -162,9 +162,9 @@ int RunSend(CliArgs &args)
         noMoreOptions();
         const FileSend file = mainArea ? PrepareMainAreaSend(index, screen) : PrepareSubtitleSend(index, screen);
         if (!file.request) {
-            Err(file.status.isEmpty() ? (mainArea ? PageFileName(index) : SubtitleFileName(index)) +
-                                            QStringLiteral("是空文件")
-                                      : file.status);
+            Err(file.status.isEmpty()
+                    ? (mainArea ? PageFileName(index) : SubtitleFileName(index)) + QStringLiteral("是空文件")
+                    : file.status);
             return kRefused;
         }
         request = file.request;
@@ -185,18 +185,17 @@ int RunSend(CliArgs &args)
 PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("send"),
     QStringLiteral("send a frame, or everything, to a screen's controller"),
-    QStringLiteral(
-        "usage: pelvoro-cli [--dir DIR] send KIND --screen K [frame options] [--timeout S]\n\n"
-        "Sends to the controller of screen K over the screen's configured link, with the station's own\n"
-        "link code, and prints the status texts on stdout as they come; the links' message boxes go to\n"
-        "stderr.\n"
-        "  CommMode 0, 1  serial port COM<ComPort> at the screen's baud rate and card type. Outside\n"
-        "                 Windows COM n is the device named by the environment variable PELVORO_COM<n>\n"
-        "                 when it is set, else /dev/ttyS<n-1>.\n"
-        "  CommMode 2     TCP to the screen's IpAddress:IpPort.\n\n"
-        "KIND, with the options of the frame command:\n") +
-        FrameKindsHelp() +
-        QStringLiteral(
+    QStringLiteral("usage: pelvoro-cli [--dir DIR] send KIND --screen K [frame options] [--timeout S]\n\n"
+                   "Sends to the controller of screen K over the screen's configured link, with the station's own\n"
+                   "link code, and prints the status texts on stdout as they come; the links' message boxes go to\n"
+                   "stderr.\n"
+                   "  CommMode 0, 1  serial port COM<ComPort> at the screen's baud rate and card type. Outside\n"
+                   "                 Windows COM n is the device named by the environment variable PELVORO_COM<n>\n"
+                   "                 when it is set, else /dev/ttyS<n-1>.\n"
+                   "  CommMode 2     TCP to the screen's IpAddress:IpPort.\n\n"
+                   "KIND, with the options of the frame command:\n")
+        + FrameKindsHelp()
+        + QStringLiteral(
             "  all                      the full send (全部发送): time synchronisation, then the clock,\n"
             "                           temperature, subtitle and main area the screen has (serial order;\n"
             "                           on the network: clock, temperature, main area, subtitle), each after\n"

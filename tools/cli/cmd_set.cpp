@@ -78,7 +78,8 @@ int RunSet(CliArgs &args)
     if (screens)
         lastIndex = ClampLastIndex(*screens <= 0 ? -1 : *screens - 1);
     if (screen > lastIndex)
-        throw UsageError{QStringLiteral("there is no screen %1: the station has %2 screen(s)").arg(screen + 1).arg(lastIndex + 1)};
+        throw UsageError{
+            QStringLiteral("there is no screen %1: the station has %2 screen(s)").arg(screen + 1).arg(lastIndex + 1)};
 
     ScreenTable table;
     table.LastIndex = lastIndex;

@@ -21,7 +21,6 @@ namespace pelvoro::cli {
 
 namespace {
 
-
 // A table file opened into a grid; bare names refer to the application's directory.
 struct OpenTable {
     CliPrompt prompt;
@@ -129,8 +128,8 @@ QJsonArray Ints(const QList<int> &values)
 }
 
 const char *const kDataStyleNames[] = {"text", "number", "date", "time", "formula"};
-const char *const kAlignNames[] = {"topLeft", "top", "topRight", "left", "center", "right",
-                                   "bottomLeft", "bottom", "bottomRight"};
+const char *const kAlignNames[] = {"topLeft", "top",        "topRight", "left",       "center",
+                                   "right",   "bottomLeft", "bottom",   "bottomRight"};
 const char *const kPenNames[] = {"solid", "dash", "dot", "dashDot", "dashDotDot", "clear", "insideFrame"};
 
 // The name of an enumeration value, or its number when it has none.
@@ -145,8 +144,8 @@ QJsonObject CellJson(const TCustomEasyGrid &grid, int col, int row)
     const TCellInfo &c = grid.Cell(col, row);
     const GridRect block = grid.MergeRect(col, row);
     QJsonArray borders;
-    for (const auto &[on, side] : {std::pair{c.DrawTop, "top"}, {c.DrawLeft, "left"}, {c.DrawBottom, "bottom"},
-                                   {c.DrawRight, "right"}}) {
+    for (const auto &[on, side] :
+         {std::pair{c.DrawTop, "top"}, {c.DrawLeft, "left"}, {c.DrawBottom, "bottom"}, {c.DrawRight, "right"}}) {
         if (on)
             borders.append(QLatin1String(side));
     }

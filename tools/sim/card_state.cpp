@@ -94,7 +94,7 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
         o[QStringLiteral("dataFlow")] = U8(f, kParamFrameDataFlow);
         break;
     case CardSlot::Clock: {
-        static const char *const kFieldNames[kTimeBytes] = {"second", "minute", "hour", "day",
+        static const char *const kFieldNames[kTimeBytes] = {"second", "minute",  "hour", "day",
                                                             "month",  "weekday", "year"};
         QJsonObject shown;
         for (int i = 0; i < kTimeBytes; ++i)
@@ -168,8 +168,7 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
         o[QStringLiteral("entries")] = entries;
         break;
     }
-    case CardSlot::Subtitle:
-    {
+    case CardSlot::Subtitle: {
         o = AreaFileJson(f);
         const SubtitleEntry entry = DecodeSubtitleEntry(f.constData() + kSubtitleEntryOffset);
         o[QStringLiteral("style")] = entry.style;
@@ -191,8 +190,8 @@ QJsonObject Describe(const CardScreenMemory &m, CardSlot slot)
     return o;
 }
 
-const char *const kSlotKeys[kCardSlotCount] = {"params", "clock", "temperature", "timeSync", "power", "test",
-                                               "schedule", "pages", "subtitle", "glyphs", "fpga", "outdoor"};
+const char *const kSlotKeys[kCardSlotCount] = {"params",   "clock", "temperature", "timeSync", "power", "test",
+                                               "schedule", "pages", "subtitle",    "glyphs",   "fpga",  "outdoor"};
 
 bool WriteIfChanged(const QString &path, const QByteArray &bytes, QString *error)
 {
@@ -207,10 +206,14 @@ bool WriteIfChanged(const QString &path, const QByteArray &bytes, QString *error
 QColor LedColour(int code, int moduleType)
 {
     switch (code) {
-    case kColourCodeRed: return moduleType == 1 ? QColor(0, 255, 0) : QColor(255, 0, 0);
-    case kColourCodeGreen: return moduleType == 1 ? QColor(255, 0, 0) : QColor(0, 255, 0);
-    case kColourCodeYellow: return QColor(255, 255, 0);
-    default: return QColor(255, 0, 0);
+    case kColourCodeRed:
+        return moduleType == 1 ? QColor(0, 255, 0) : QColor(255, 0, 0);
+    case kColourCodeGreen:
+        return moduleType == 1 ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    case kColourCodeYellow:
+        return QColor(255, 255, 0);
+    default:
+        return QColor(255, 0, 0);
     }
 }
 
@@ -218,10 +221,17 @@ void DrawTestPattern(QImage &img, int pattern)
 {
     const QRgb red = qRgb(255, 0, 0);
     switch (pattern) {
-    case kTestYellow: img.fill(QColor(255, 255, 0)); return;
-    case kTestRed: img.fill(QColor(255, 0, 0)); return;
-    case kTestGreen: img.fill(QColor(0, 255, 0)); return;
-    default: break;
+    case kTestYellow:
+        img.fill(QColor(255, 255, 0));
+        return;
+    case kTestRed:
+        img.fill(QColor(255, 0, 0));
+        return;
+    case kTestGreen:
+        img.fill(QColor(0, 255, 0));
+        return;
+    default:
+        break;
     }
     if (pattern < kTestRisingLines || pattern > kTestCrossedLines)
         return; // kTestBlack: all black
@@ -247,8 +257,7 @@ int PageCountOf(const QByteArray &frame)
 }
 
 // Page 1 of a page or subtitle frame at its rectangle, its rasters starting at `rastersAt`.
-void DrawFirstPage(QImage &img, const CardScreenMemory &m, const QByteArray &frame, qsizetype rastersAt,
-                   int moduleType)
+void DrawFirstPage(QImage &img, const CardScreenMemory &m, const QByteArray &frame, qsizetype rastersAt, int moduleType)
 {
     if (PageCountOf(frame) == 0)
         return;
@@ -260,7 +269,8 @@ void DrawFirstPage(QImage &img, const CardScreenMemory &m, const QByteArray &fra
     const qint64 start = rastersAt;
     if (start >= frame.size())
         return;
-    const QByteArrayView raster = QByteArrayView(frame).sliced(start, std::min<qint64>(pageBytes, frame.size() - start));
+    const QByteArrayView raster = QByteArrayView(frame).sliced(start,
+                                                               std::min<qint64>(pageBytes, frame.size() - start));
     const QImage page = UnpackRaster(raster, rect.Width(), rect.Height(), RasterFormat{mode, moduleType});
     QPainter painter(&img);
     painter.drawImage(rect.left, rect.top, page);
@@ -304,7 +314,8 @@ public:
             if (index < 0) {
                 const QString ch = text.mid(i, 1);
                 // "日" comes twice: once as a weekday, once as the day of the month.
-                if (ch == QStringLiteral("日") && !text.mid(std::max<qsizetype>(0, i - 2), 2).endsWith(QStringLiteral("期")))
+                if (ch == QStringLiteral("日")
+                    && !text.mid(std::max<qsizetype>(0, i - 2), 2).endsWith(QStringLiteral("期")))
                     index = kGlyphDayOfMonth;
                 else
                     index = int(texts_.indexOf(ch));
@@ -412,7 +423,7 @@ QJsonObject DescribeCardScreen(int address, const CardScreenMemory &m)
         if (m.slots[size_t(i)].isEmpty())
             continue;
         o[QLatin1String(kSlotKeys[i])] = m.Holds(CardSlot(i)) ? Describe(m, CardSlot(i))
-                                                               : QJsonObject{{QStringLiteral("damaged"), true}};
+                                                              : QJsonObject{{QStringLiteral("damaged"), true}};
     }
     const QDateTime time = m.ClockTime();
     if (time.isValid())

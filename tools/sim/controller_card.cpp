@@ -24,8 +24,8 @@ QString Hex(quint8 b)
 }
 
 const char *kSlotFiles[kCardSlotCount] = {
-    "params.bin", "clock.bin", "temperature.bin", "timesync.bin", "power.bin", "test.bin",
-    "schedule.bin", "pages.dat", "subtitle.dat", "glyphs.bin", "fpga.bin", "outdoor.bin",
+    "params.bin",   "clock.bin", "temperature.bin", "timesync.bin", "power.bin", "test.bin",
+    "schedule.bin", "pages.dat", "subtitle.dat",    "glyphs.bin",   "fpga.bin",  "outdoor.bin",
 };
 
 } // namespace
@@ -40,19 +40,30 @@ std::optional<CardSlot> CardSlotOf(QByteArrayView frame)
     if (frame.size() <= kFileFrameKind)
         return std::nullopt;
     switch (quint8(frame[kFrameCode])) {
-    case kCodeScreenParams: return CardSlot::Params;
-    case kCodeClock: return CardSlot::Clock;
-    case kCodeTemperature: return CardSlot::Temperature;
-    case kCodePower: return CardSlot::Power;
-    case kCodeSchedule: return CardSlot::Schedule;
+    case kCodeScreenParams:
+        return CardSlot::Params;
+    case kCodeClock:
+        return CardSlot::Clock;
+    case kCodeTemperature:
+        return CardSlot::Temperature;
+    case kCodePower:
+        return CardSlot::Power;
+    case kCodeSchedule:
+        return CardSlot::Schedule;
     case kCodeFileDownload:
         return quint8(frame[kFileFrameKind]) == kFileKindOutdoor ? CardSlot::Outdoor : CardSlot::Fpga;
-    case kCodeTimeSync: return CardSlot::TimeSync;
-    case kCodeMainPages: return CardSlot::Pages;
-    case kCodeSubtitlePages: return CardSlot::Subtitle;
-    case kCodeGlyphs: return CardSlot::Glyphs;
-    case kCodeTestPattern: return CardSlot::Test;
-    default: return std::nullopt;
+    case kCodeTimeSync:
+        return CardSlot::TimeSync;
+    case kCodeMainPages:
+        return CardSlot::Pages;
+    case kCodeSubtitlePages:
+        return CardSlot::Subtitle;
+    case kCodeGlyphs:
+        return CardSlot::Glyphs;
+    case kCodeTestPattern:
+        return CardSlot::Test;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -159,12 +170,23 @@ QString CardExchange::Describe() const
         else
             text += QStringLiteral(", %1 bytes").arg(frameBytes);
         switch (outcome) {
-        case Acknowledged: text += QStringLiteral(", acknowledged"); break;
-        case NotAnswered: text += QStringLiteral(", kept, not answered"); break;
-        case Skipped: text += QStringLiteral(", not this card's address, skipped"); break;
-        case Dropped: text += QStringLiteral(", dropped"); break;
-        case Rejected: text += QStringLiteral(", rejected"); break;
-        default: break;
+        case Acknowledged:
+            text += QStringLiteral(", acknowledged");
+            break;
+        case NotAnswered:
+            text += QStringLiteral(", kept, not answered");
+            break;
+        case Skipped:
+            text += QStringLiteral(", not this card's address, skipped");
+            break;
+        case Dropped:
+            text += QStringLiteral(", dropped");
+            break;
+        case Rejected:
+            text += QStringLiteral(", rejected");
+            break;
+        default:
+            break;
         }
     }
     if (!detail.isEmpty())
@@ -462,8 +484,8 @@ ControllerCard::Output ControllerCard::EndAfterGap(int gapMs)
 bool ControllerCard::ExpectsSendPauses() const
 {
     // Only frames of 0x20000 bytes and more (or of a length not known yet) go in two phases.
-    return state_ == State::InFrame && options_.family == CardFamily::Normal &&
-           (frameLength_ <= 0 || frameLength_ >= kSerialTwoPhaseBytes);
+    return state_ == State::InFrame && options_.family == CardFamily::Normal
+           && (frameLength_ <= 0 || frameLength_ >= kSerialTwoPhaseBytes);
 }
 
 ControllerCard::Output ControllerCard::Abandon(const QString &why)

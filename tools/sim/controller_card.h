@@ -99,21 +99,21 @@ struct CardOptions {
 // One exchange as it ended: the simulator prints one line per exchange.
 struct CardExchange {
     enum class Outcome {
-        Acknowledged,      // the frame was kept and answered
-        NotAnswered,       // kept, but not answered (broadcast, --no-final)
-        Skipped,           // addressed to another card; consumed by its length, not kept
-        PreambleOnly,      // a preamble that no frame followed
-        Dropped,           // the card stopped in the middle of the frame (--drop-after)
-        Rejected,          // no frame could be read at that place; bytes discarded up to the next preamble
-        Discarded,         // stray bytes between exchanges
+        Acknowledged, // the frame was kept and answered
+        NotAnswered,  // kept, but not answered (broadcast, --no-final)
+        Skipped,      // addressed to another card; consumed by its length, not kept
+        PreambleOnly, // a preamble that no frame followed
+        Dropped,      // the card stopped in the middle of the frame (--drop-after)
+        Rejected,     // no frame could be read at that place; bytes discarded up to the next preamble
+        Discarded,    // stray bytes between exchanges
     };
     Outcome outcome = Outcome::Acknowledged;
     int address = 0; // from the preamble (or frame byte 0 for a broadcast)
     bool broadcast = false;
     bool preambleAnswered = false;
     quint8 code = 0;
-    QString command; // the command's name, by its code and form
-    qint64 frameBytes = 0; // bytes received of the frame
+    QString command;        // the command's name, by its code and form
+    qint64 frameBytes = 0;  // bytes received of the frame
     qint64 frameLength = 0; // its full length when known
     QString detail;
 

@@ -22,8 +22,8 @@ public:
     bool IsOpen() const { return master_ >= 0 && slave_ >= 0; }
 
     const QString &Device() const { return device_; }
-    int CardEnd() const { return master_; }   // for a read notifier
-    int DeviceEnd() const { return slave_; }  // the line settings the station made
+    int CardEnd() const { return master_; }  // for a read notifier
+    int DeviceEnd() const { return slave_; } // the line settings the station made
 
     // Everything readable now; empty when nothing is.
     QByteArray ReadAvailable();

@@ -131,7 +131,8 @@ void Simulator::OnSerialReadable()
     const QByteArray bytes = pty_.ReadAvailable();
     if (bytes.isEmpty())
         return;
-    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [this](const QByteArray &answer) { pty_.WriteAll(answer); });
+    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes),
+           [this](const QByteArray &answer) { pty_.WriteAll(answer); });
     // The station's own pauses inside a large frame are no sign that it gave up.
     constexpr int kStationPauseMs = 3000;
     serialGap_->start(options_.serialGapMs + (serialCard_->ExpectsSendPauses() ? kStationPauseMs : 0));

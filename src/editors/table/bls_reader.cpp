@@ -1,8 +1,8 @@
 #include "editors/table/bls_reader.h"
 
+#include "editors/table/block_check.h"
 #include "editors/table/bls_fields.h"
 #include "editors/table/bls_format.h"
-#include "editors/table/block_check.h"
 #include "editors/table/byte_io.h"
 #include "editors/table/cell_record.h"
 #include "editors/table/gbk_text.h"

@@ -17,9 +17,9 @@ class GbkTextCodec;
 void AppendCellRecord(QByteArray &out, const TCellInfo &cell, const GridRect &mergeRect, GbkTextCodec &codec);
 
 struct DecodedCell {
-    TCellInfo cell;      // merge distances unset
-    GridRect mergeRect;  // as stored
-    qsizetype size = 0;  // bytes the record took
+    TCellInfo cell;     // merge distances unset
+    GridRect mergeRect; // as stored
+    qsizetype size = 0; // bytes the record took
 };
 
 // The record at the start of `bytes`; nullopt when it does not fit in `bytes`, its size is below

@@ -8,21 +8,19 @@ namespace pelvoro::grid_text {
 inline const QString kInfoCaption = QStringLiteral("提示");
 inline const QString kQuestionCaption = QStringLiteral("询问");
 
-inline const QString kMergeMultipleValues =
-    QStringLiteral("选定区域包含多重数值。合并到一个单元格后只能保留最左上角的数据。");
+inline const QString kMergeMultipleValues = QStringLiteral(
+    "选定区域包含多重数值。合并到一个单元格后只能保留最左上角的数据。");
 inline const QString kSplitBlocksQuestion = QStringLiteral("此操作将会导致一些合并单元格被拆散,是否继续?");
-inline const QString kKeepRightmostData =
-    QStringLiteral("为了防止数据丢失,表格中最右侧的非空白单元格不能被移去。\r\n\r\n"
-                   "请清除该非空白单元格的内容,或将数据移到新的位置后再尝试。");
-inline const QString kKeepBottomData =
-    QStringLiteral("为了防止数据丢失,表格中最底部的非空白单元格不能被移去。\r\n\r\n"
-                   "请清除该非空白单元格的内容,或将数据移到新的位置后再尝试。");
+inline const QString kKeepRightmostData = QStringLiteral(
+    "为了防止数据丢失,表格中最右侧的非空白单元格不能被移去。\r\n\r\n"
+    "请清除该非空白单元格的内容,或将数据移到新的位置后再尝试。");
+inline const QString kKeepBottomData = QStringLiteral("为了防止数据丢失,表格中最底部的非空白单元格不能被移去。\r\n\r\n"
+                                                      "请清除该非空白单元格的内容,或将数据移到新的位置后再尝试。");
 inline const QString kCutReadOnly = QStringLiteral("不能对含有只读单元格的区域进行剪切操作。");
-inline const QString kCannotPaste =
-    QStringLiteral("无法粘贴信息,可能是由于以下原因,请更正后再次尝试。\r\n\r\n"
-                   "* 目标区域和现有的合并单元格冲突。\r\n"
-                   "* 目标区域含有只读的单元格。\r\n"
-                   "* 目标区域超过了表格的最大边界。");
+inline const QString kCannotPaste = QStringLiteral("无法粘贴信息,可能是由于以下原因,请更正后再次尝试。\r\n\r\n"
+                                                   "* 目标区域和现有的合并单元格冲突。\r\n"
+                                                   "* 目标区域含有只读的单元格。\r\n"
+                                                   "* 目标区域超过了表格的最大边界。");
 inline const QString kFillNeedsEqualBlocks = QStringLiteral("此操作要求合并单元格都具有相同大小。");
 inline const QString kTargetReadOnly = QStringLiteral("不能覆盖目标区域内的只读单元格。");
 inline const QString kReplaceTargetQuestion = QStringLiteral("是否替换目标区域的单元格内容?");

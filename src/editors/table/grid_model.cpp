@@ -126,7 +126,7 @@ void TCustomEasyGrid::SetDefaultRowHeight(int height)
     RepaintAll();
 }
 
-#define PELVORO_GRID_VIEW_SETTER(Name, Type)      \
+#define PELVORO_GRID_VIEW_SETTER(Name, Type)    \
     void TCustomEasyGrid::Set##Name(Type value) \
     {                                           \
         content_.Props.Name = value;            \
@@ -177,11 +177,11 @@ void TCustomEasyGrid::SetClientCells(T TCellInfo::*field, T value)
     RepaintAll();
 }
 
-#define PELVORO_GRID_CELL_SETTER(Name, Type)                 \
-    void TCustomEasyGrid::SetCell##Name(Type value)        \
-    {                                                      \
-        SetClientCells(&TCellInfo::Name, value);           \
-        content_.Props.Cell.Name = value;                  \
+#define PELVORO_GRID_CELL_SETTER(Name, Type)        \
+    void TCustomEasyGrid::SetCell##Name(Type value) \
+    {                                               \
+        SetClientCells(&TCellInfo::Name, value);    \
+        content_.Props.Cell.Name = value;           \
     }
 
 PELVORO_GRID_CELL_SETTER(DataStyle, TDataStyle)
@@ -390,32 +390,84 @@ void TCustomEasyGrid::SetCellField(const GridRect &rect, CellProp prop, const QV
         for (int row = rect.Top; row <= rect.Bottom; ++row) {
             TCellInfo &cell = CellRef(col, row);
             switch (prop) {
-            case CellProp::DataStyle: cell.DataStyle = TDataStyle(number); break;
-            case CellProp::AlignMode: cell.AlignMode = TAlignMode(number); break;
-            case CellProp::ReadOnly: cell.ReadOnly = flag; break;
-            case CellProp::AutoWordBreak: cell.AutoWordBreak = flag; break;
-            case CellProp::ShowForeText: cell.ShowForeText = flag; break;
-            case CellProp::DrawTop: cell.DrawTop = flag; break;
-            case CellProp::DrawLeft: cell.DrawLeft = flag; break;
-            case CellProp::DrawRight: cell.DrawRight = flag; break;
-            case CellProp::DrawBottom: cell.DrawBottom = flag; break;
-            case CellProp::AllowNegative: cell.AllowNegative = flag; break;
-            case CellProp::TrailingZero: cell.TrailingZero = flag; break;
-            case CellProp::ZeroNull: cell.ZeroNull = flag; break;
-            case CellProp::ThousandSep: cell.ThousandSep = flag; break;
-            case CellProp::MaxLength: cell.MaxLength = number; break;
-            case CellProp::IntLength: cell.IntLength = number; break;
-            case CellProp::DecLength: cell.DecLength = number; break;
-            case CellProp::LineWidth: cell.LineWidth = number; break;
-            case CellProp::PenStyle: cell.PenStyle = TPenStyle(number); break;
-            case CellProp::CellReserved: cell.CellReserved = number; break;
-            case CellProp::Color: cell.Color = number; break;
-            case CellProp::FontSize: cell.FontSize = number; break;
-            case CellProp::FontColor: cell.FontColor = number; break;
-            case CellProp::FontStyle: cell.FontStyle = TFontStyles(number); break;
-            case CellProp::FontName: cell.FontName = value.toString(); break;
-            case CellProp::ForeText: SetForeText(col, row, value.toString()); break;
-            case CellProp::BackText: SetBackText(col, row, value.toString()); break;
+            case CellProp::DataStyle:
+                cell.DataStyle = TDataStyle(number);
+                break;
+            case CellProp::AlignMode:
+                cell.AlignMode = TAlignMode(number);
+                break;
+            case CellProp::ReadOnly:
+                cell.ReadOnly = flag;
+                break;
+            case CellProp::AutoWordBreak:
+                cell.AutoWordBreak = flag;
+                break;
+            case CellProp::ShowForeText:
+                cell.ShowForeText = flag;
+                break;
+            case CellProp::DrawTop:
+                cell.DrawTop = flag;
+                break;
+            case CellProp::DrawLeft:
+                cell.DrawLeft = flag;
+                break;
+            case CellProp::DrawRight:
+                cell.DrawRight = flag;
+                break;
+            case CellProp::DrawBottom:
+                cell.DrawBottom = flag;
+                break;
+            case CellProp::AllowNegative:
+                cell.AllowNegative = flag;
+                break;
+            case CellProp::TrailingZero:
+                cell.TrailingZero = flag;
+                break;
+            case CellProp::ZeroNull:
+                cell.ZeroNull = flag;
+                break;
+            case CellProp::ThousandSep:
+                cell.ThousandSep = flag;
+                break;
+            case CellProp::MaxLength:
+                cell.MaxLength = number;
+                break;
+            case CellProp::IntLength:
+                cell.IntLength = number;
+                break;
+            case CellProp::DecLength:
+                cell.DecLength = number;
+                break;
+            case CellProp::LineWidth:
+                cell.LineWidth = number;
+                break;
+            case CellProp::PenStyle:
+                cell.PenStyle = TPenStyle(number);
+                break;
+            case CellProp::CellReserved:
+                cell.CellReserved = number;
+                break;
+            case CellProp::Color:
+                cell.Color = number;
+                break;
+            case CellProp::FontSize:
+                cell.FontSize = number;
+                break;
+            case CellProp::FontColor:
+                cell.FontColor = number;
+                break;
+            case CellProp::FontStyle:
+                cell.FontStyle = TFontStyles(number);
+                break;
+            case CellProp::FontName:
+                cell.FontName = value.toString();
+                break;
+            case CellProp::ForeText:
+                SetForeText(col, row, value.toString());
+                break;
+            case CellProp::BackText:
+                SetBackText(col, row, value.toString());
+                break;
             }
         }
     }

@@ -26,12 +26,32 @@ struct DecodedBlock;
 
 // SetCellProp's property codes.
 enum class CellProp {
-    DataStyle = 0, AlignMode = 1, ReadOnly = 2, AutoWordBreak = 3, ShowForeText = 4,
-    DrawTop = 5, DrawLeft = 6, DrawRight = 7, DrawBottom = 8,
-    AllowNegative = 9, TrailingZero = 10, ZeroNull = 11, ThousandSep = 12,
-    MaxLength = 13, IntLength = 14, DecLength = 15, LineWidth = 16, PenStyle = 17, CellReserved = 18,
-    Color = 19, FontSize = 20, FontColor = 21, FontStyle = 22, FontName = 23,
-    ForeText = 24, BackText = 25,
+    DataStyle = 0,
+    AlignMode = 1,
+    ReadOnly = 2,
+    AutoWordBreak = 3,
+    ShowForeText = 4,
+    DrawTop = 5,
+    DrawLeft = 6,
+    DrawRight = 7,
+    DrawBottom = 8,
+    AllowNegative = 9,
+    TrailingZero = 10,
+    ZeroNull = 11,
+    ThousandSep = 12,
+    MaxLength = 13,
+    IntLength = 14,
+    DecLength = 15,
+    LineWidth = 16,
+    PenStyle = 17,
+    CellReserved = 18,
+    Color = 19,
+    FontSize = 20,
+    FontColor = 21,
+    FontStyle = 22,
+    FontName = 23,
+    ForeText = 24,
+    BackText = 25,
 };
 
 // The draw state the view passes to OnDrawCell.

@@ -26,9 +26,15 @@ inline constexpr TColor kColorButtonFace = TColor(0xFF00000F);
 // as it was written; whatever is not listed behaves like the first value (text, top left, solid).
 enum TDataStyle : quint8 { dsText, dsNumber, dsDate, dsTime, dsFormula };
 enum TAlignMode : quint8 {
-    taTopLeft, taTop, taTopRight,
-    taLeft, taCenter, taRight,
-    taBottomLeft, taBottom, taBottomRight
+    taTopLeft,
+    taTop,
+    taTopRight,
+    taLeft,
+    taCenter,
+    taRight,
+    taBottomLeft,
+    taBottom,
+    taBottomRight
 };
 enum TPenStyle : quint8 { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TBorderStyle : quint8 { bsNone, bsSingle };
@@ -43,8 +49,19 @@ inline constexpr TFontStyles kFontStrikeOut = 0x08;
 
 // The grid's behaviour switches; bit n of TEasyGridOptions is option n.
 enum TEasyGridOption : quint8 {
-    goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected,
-    goRowSizing, goColSizing, goEditing, goTabs, goRowSelect, goAlwaysShowEditor, goThumbTracking
+    goFixedVertLine,
+    goFixedHorzLine,
+    goVertLine,
+    goHorzLine,
+    goRangeSelect,
+    goDrawFocusSelected,
+    goRowSizing,
+    goColSizing,
+    goEditing,
+    goTabs,
+    goRowSelect,
+    goAlwaysShowEditor,
+    goThumbTracking
 };
 using TEasyGridOptions = quint16;
 inline constexpr TEasyGridOptions GridOptionBit(TEasyGridOption option)

@@ -13,9 +13,15 @@ namespace pelvoro {
 namespace {
 
 constexpr std::array<std::pair<PagePart, PagePart>, 9> kPaintOrder = {{
-    {kTitlePart, kTitlePart}, {kFixedPart, kTitlePart}, {kTitlePart, kFixedPart},
-    {kBandPart, kTitlePart}, {kTitlePart, kBandPart}, {kFixedPart, kFixedPart},
-    {kBandPart, kFixedPart}, {kFixedPart, kBandPart}, {kBandPart, kBandPart},
+    {kTitlePart, kTitlePart},
+    {kFixedPart, kTitlePart},
+    {kTitlePart, kFixedPart},
+    {kBandPart, kTitlePart},
+    {kTitlePart, kBandPart},
+    {kFixedPart, kFixedPart},
+    {kBandPart, kFixedPart},
+    {kFixedPart, kBandPart},
+    {kBandPart, kBandPart},
 }};
 
 // Rounded half to even, as the page options have always been scaled.
@@ -60,11 +66,20 @@ QPen BorderPen(int width, TPenStyle style)
         pen.setStyle(Qt::NoPen);
     } else if (width <= 1) {
         switch (style) {
-        case psDash: pen.setDashPattern({18, 6}); break;
-        case psDot: pen.setDashPattern({3, 3}); break;
-        case psDashDot: pen.setDashPattern({9, 6, 3, 6}); break;
-        case psDashDotDot: pen.setDashPattern({9, 3, 3, 3, 3, 3}); break;
-        default: break;
+        case psDash:
+            pen.setDashPattern({18, 6});
+            break;
+        case psDot:
+            pen.setDashPattern({3, 3});
+            break;
+        case psDashDot:
+            pen.setDashPattern({9, 6, 3, 6});
+            break;
+        case psDashDotDot:
+            pen.setDashPattern({9, 3, 3, 3, 3, 3});
+            break;
+        default:
+            break;
         }
     }
     return pen;
@@ -96,9 +111,18 @@ void FrameRect(QPainter &painter, int x1, int y1, int x2, int y2, int width, con
 int AlignFlags(TAlignMode mode)
 {
     switch (mode) {
-    case taTopLeft: case taLeft: case taBottomLeft: return Qt::AlignLeft;
-    case taTop: case taCenter: case taBottom: return Qt::AlignHCenter;
-    case taTopRight: case taRight: case taBottomRight: return Qt::AlignRight;
+    case taTopLeft:
+    case taLeft:
+    case taBottomLeft:
+        return Qt::AlignLeft;
+    case taTop:
+    case taCenter:
+    case taBottom:
+        return Qt::AlignHCenter;
+    case taTopRight:
+    case taRight:
+    case taBottomRight:
+        return Qt::AlignRight;
     }
     return Qt::AlignLeft;
 }
@@ -135,10 +159,14 @@ QColor TableColor(TColor color)
 {
     if ((quint32(color) & 0xFF000000u) == 0xFF000000u) {
         switch (color & 0xFF) {
-        case 5: return Qt::white;                // window
-        case 15: return QColor(0xC0, 0xC0, 0xC0); // button face
-        case 20: return Qt::white;               // button highlight
-        default: return Qt::black;
+        case 5:
+            return Qt::white; // window
+        case 15:
+            return QColor(0xC0, 0xC0, 0xC0); // button face
+        case 20:
+            return Qt::white; // button highlight
+        default:
+            return Qt::black;
         }
     }
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -201,8 +229,7 @@ void TablePager::PaginateBands()
     const Axis rows{grid_.RowCount(), grid_.FixedRows(), arrays.RowHeights};
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
-    const int reserve =
-        info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
+    const int reserve = info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
     colBands_ = cols.Bands(aw, colTitle, 0, lw);
     rowBands_ = rows.Bands(ah, rowTitle, reserve, lw);
     keptHeight_ = rowBands_.size() == 1 ? ah - common.TitleExtent - common.TitleOffset : ah;
@@ -291,8 +318,9 @@ PageLayout TablePager::LayoutPage(int u) const
         for (int c = 0; c < 3; ++c) {
             if (!colParts[c].shown || !rowParts[r].shown)
                 continue;
-            layout.Regions[r * 3 + c] = {true, xs[c], ys[r], widths[c], heights[r],
-                                         {colParts[c].first, rowParts[r].first, colParts[c].last, rowParts[r].last}};
+            layout.Regions[r * 3 + c] = {
+                true,      xs[c],      ys[r],
+                widths[c], heights[r], {colParts[c].first, rowParts[r].first, colParts[c].last, rowParts[r].last}};
         }
     }
     if (info.PrintConjunction && !(t == nc - 1 && o == nr - 1))
@@ -478,11 +506,18 @@ void TablePager::PaintLayout(QPainter &painter, const QRect &rect, const PageLay
                 const int textHeight = painter.boundingRect(inner, flags, text).height();
                 int textTop = inner.top();
                 switch (cell.AlignMode) {
-                case taLeft: case taCenter: case taRight: textTop += (inner.height() - textHeight) / 2; break;
-                case taBottomLeft: case taBottom: case taBottomRight:
+                case taLeft:
+                case taCenter:
+                case taRight:
+                    textTop += (inner.height() - textHeight) / 2;
+                    break;
+                case taBottomLeft:
+                case taBottom:
+                case taBottomRight:
                     textTop = inner.top() + inner.height() - textHeight;
                     break;
-                default: break;
+                default:
+                    break;
                 }
                 painter.drawText(QRect(inner.left(), textTop, inner.width(), std::max(textHeight, 1)), flags, text);
             }
@@ -491,8 +526,8 @@ void TablePager::PaintLayout(QPainter &painter, const QRect &rect, const PageLay
     painter.setClipping(false);
 
     // Conjunction texts.
-    for (const auto &[box, text] : {std::pair{&layout.Top, info.TopConjunction()},
-                                    std::pair{&layout.Bottom, info.BottomConjunction()}}) {
+    for (const auto &[box, text] :
+         {std::pair{&layout.Top, info.TopConjunction()}, std::pair{&layout.Bottom, info.BottomConjunction()}}) {
         if (!box->Visible || text.isEmpty())
             continue;
         const QRect inner(box->X + 1, box->Y + 1, box->Width - 2, box->Height - 2);

@@ -60,9 +60,9 @@ struct ConjunctionBox {
 };
 
 struct PageLayout {
-    int Page = 0;    // 0-based page number
-    int ColBand = 0; // t
-    int RowBand = 0; // o
+    int Page = 0;                      // 0-based page number
+    int ColBand = 0;                   // t
+    int RowBand = 0;                   // o
     std::array<PageRegion, 9> Regions; // row part × 3 + column part
     ConjunctionBox Top;
     ConjunctionBox Bottom;

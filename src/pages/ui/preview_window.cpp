@@ -266,9 +266,15 @@ void TFrmdisplay::Decorate(Decoration decoration)
 {
     DropSelection(true);
     switch (decoration) {
-    case Decoration::Hollow: edit_.SetPage(DecorateHollow(edit_.Page())); break;
-    case Decoration::Outline: edit_.SetPage(DecorateOutline(edit_.Page())); break;
-    case Decoration::Shadow: edit_.SetPage(DecorateShadow(edit_.Page())); break;
+    case Decoration::Hollow:
+        edit_.SetPage(DecorateHollow(edit_.Page()));
+        break;
+    case Decoration::Outline:
+        edit_.SetPage(DecorateOutline(edit_.Page()));
+        break;
+    case Decoration::Shadow:
+        edit_.SetPage(DecorateShadow(edit_.Page()));
+        break;
     }
     UpdateEditWidgets();
     Q_EMIT SaveRequested(screen_, edit_.Page());

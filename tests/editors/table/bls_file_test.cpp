@@ -55,10 +55,11 @@ TEST_F(TableFileTest, ANewGridSavesTheDocumentedBytes)
     // Margins of 19 and 25 mm at 4 pixels per millimetre, then the marker.
     EXPECT_EQ(bytes.mid(15552, 17), QByteArray::fromHex("4c000000640000004c00000064000000ff"));
     const QList<std::pair<int, qint32>> ints = {
-        {15569, 5},   {15573, 5},  {15577, 80},        {15581, 30},      {15585, 0},    {15589, 0},
-        {15593, 1},   {15605, 0},  {15609, 0xC0C0C0},  {15613, int(0xFF00000F)}, {15617, 0}, {15621, 0xFFFFFF},
-        {15625, 0},   {15638, 1},  {15647, 255},       {15651, 3},       {15655, 2},    {15659, 0xFFFFFF},
-        {15663, 9},   {15667, 0},  {15672, 4},
+        {15569, 5}, {15573, 5},        {15577, 80},       {15581, 30},       {15585, 0},
+        {15589, 0}, {15593, 1},        {15605, 0},        {15609, 0xC0C0C0}, {15613, int(0xFF00000F)},
+        {15617, 0}, {15621, 0xFFFFFF}, {15625, 0},        {15638, 1},        {15647, 255},
+        {15651, 3}, {15655, 2},        {15659, 0xFFFFFF}, {15663, 9},        {15667, 0},
+        {15672, 4},
     };
     for (const auto &[offset, value] : ints)
         EXPECT_EQ(I32(bytes, offset), value) << offset;
@@ -80,15 +81,15 @@ TEST_F(TableFileTest, ANewGridSavesTheDocumentedBytes)
     EXPECT_EQ(bytes.mid(kPageAt + 10, 11), '\x0A' + ToGbk(QStringLiteral("  承前页  ")));
     EXPECT_EQ(bytes.mid(kPageAt + 21, 11), '\x0A' + ToGbk(QStringLiteral("  过次页  ")));
     const int common = kPageAt + 288;
-    EXPECT_EQ(bytes.at(common), '\0');         // portrait
-    EXPECT_EQ(I32(bytes, common + 1), 1);      // StartPageNo
-    EXPECT_EQ(bytes.at(common + 5), '\x01');   // PrintAll
-    EXPECT_EQ(I32(bytes, common + 10), 9999);  // ToPage
-    EXPECT_EQ(I32(bytes, common + 18), 794);   // A4 at 180 dpi, shown at 96
+    EXPECT_EQ(bytes.at(common), '\0');        // portrait
+    EXPECT_EQ(I32(bytes, common + 1), 1);     // StartPageNo
+    EXPECT_EQ(bytes.at(common + 5), '\x01');  // PrintAll
+    EXPECT_EQ(I32(bytes, common + 10), 9999); // ToPage
+    EXPECT_EQ(I32(bytes, common + 18), 794);  // A4 at 180 dpi, shown at 96
     EXPECT_EQ(I32(bytes, common + 22), 1122);
     EXPECT_EQ(I32(bytes, common + 26), 76);
-    EXPECT_EQ(I32(bytes, common + 42), 100);   // Scale
-    EXPECT_EQ(I32(bytes, common + 66), 20);    // HeaderGap: 5 mm
+    EXPECT_EQ(I32(bytes, common + 42), 100); // Scale
+    EXPECT_EQ(I32(bytes, common + 66), 20);  // HeaderGap: 5 mm
     EXPECT_EQ(bytes.mid(common + 84, 4), QByteArray::fromHex("01010101"));
     EXPECT_EQ(bytes.at(kHeadersAt - 1), '\xFF');
     // First header: size 9, style 0, colour 0, "宋体", no text, marker.

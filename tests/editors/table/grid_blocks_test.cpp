@@ -15,13 +15,10 @@ TEST_F(GridBlocksTest, ExpandToBlocksGrowsUntilNoBlockIsCut)
     ASSERT_TRUE(grid.MergeCells({5, 2, 6, 2}, false)); // reached only through the second
     ASSERT_TRUE(grid.MergeCells({6, 8, 8, 8}, false));
     const QList<std::pair<GridRect, GridRect>> cases = {
-        {{1, 1, 1, 1}, {1, 1, 1, 1}},
-        {{3, 3, 3, 3}, {2, 2, 3, 3}},
-        {{1, 1, 2, 2}, {1, 1, 3, 3}},
-        {{3, 2, 4, 2}, {2, 2, 6, 4}}, // a chain: block one, then two, then three
-        {{4, 2, 2, 2}, {2, 2, 6, 4}}, // corners given the other way round
-        {{7, 7, 7, 8}, {6, 7, 8, 8}},
-        {{1, 1, 9, 9}, {1, 1, 9, 9}},
+        {{1, 1, 1, 1}, {1, 1, 1, 1}}, {{3, 3, 3, 3}, {2, 2, 3, 3}},
+        {{1, 1, 2, 2}, {1, 1, 3, 3}}, {{3, 2, 4, 2}, {2, 2, 6, 4}}, // a chain: block one, then two, then three
+        {{4, 2, 2, 2}, {2, 2, 6, 4}},                               // corners given the other way round
+        {{7, 7, 7, 8}, {6, 7, 8, 8}}, {{1, 1, 9, 9}, {1, 1, 9, 9}},
     };
     for (const auto &[rect, expanded] : cases) {
         EXPECT_EQ(grid.ExpandToBlocks(rect), expanded) << rect.Left << "," << rect.Top;
@@ -39,7 +36,8 @@ TEST_F(GridBlocksTest, MergeAsksAboutSeveralValuesAndKeepsTheFirst)
     EXPECT_FALSE(grid.IsMerged(1, 1));
     prompt.answers.enqueue(PromptButton::Ok);
     EXPECT_TRUE(grid.MergeCells({1, 1, 2, 2}, true));
-    EXPECT_EQ(Questions(), QStringList(2, QStringLiteral("选定区域包含多重数值。合并到一个单元格后只能保留最左上角的数据。")));
+    EXPECT_EQ(Questions(),
+              QStringList(2, QStringLiteral("选定区域包含多重数值。合并到一个单元格后只能保留最左上角的数据。")));
     EXPECT_EQ(prompt.questions.first().caption, QStringLiteral("询问"));
     EXPECT_EQ(Texts({1, 1, 2, 2}), QStringLiteral("x|/|"));
     for (int col = 1; col <= 2; ++col) {

@@ -160,8 +160,8 @@ TEST_F(GridModelTest, ArraysFollowTheCountsAndTheDefaults)
 
 TEST(ColumnNameTest, LettersThenPairsThenNothing)
 {
-    const QList<std::pair<int, const char *>> cases = {
-        {0, ""}, {1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"}, {256, "IV"}, {257, ""}};
+    const QList<std::pair<int, const char *>> cases = {{0, ""},    {1, "A"},   {26, "Z"},   {27, "AA"},
+                                                       {52, "AZ"}, {53, "BA"}, {256, "IV"}, {257, ""}};
     for (const auto &[col, name] : cases) {
         EXPECT_EQ(ColumnName(col), QLatin1String(name)) << col;
         if (*name) {
@@ -294,7 +294,7 @@ TEST_F(GridModelTest, RepaintsAndEventsFollowTheTexts)
     grid.events.OnSetBackText = [&](TCustomEasyGrid &, int, int, QString &) { ++backEvents; };
     grid.SetForeText(1, 1, QStringLiteral("x"));
     EXPECT_EQ(repainted, QList<GridRect>{GridRect(1, 1, 2, 2)}); // the whole block
-    grid.SetBackText(1, 1, QStringLiteral("y")); // ForeText shows: no repaint
+    grid.SetBackText(1, 1, QStringLiteral("y"));                 // ForeText shows: no repaint
     EXPECT_EQ(repainted.size(), 1);
     EXPECT_EQ(backEvents, 1);
     grid.SetAutoUpdate(false);

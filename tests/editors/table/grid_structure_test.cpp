@@ -146,9 +146,9 @@ TEST_F(GridStructureTest, ShiftingCellsKeepsDataAndAsksBeforeTearingBlocks)
     EXPECT_EQ(Texts({1, 1, 6, 1}), QStringLiteral("3,1|4,1|5,1|6,1||"));
     EXPECT_TRUE(grid.DeleteCellsUp({1, 1, 1, 1}));
     EXPECT_EQ(Texts({1, 1, 1, 6}), QStringLiteral("1,2/1,3/1,4/1,5//"));
-    EXPECT_EQ(fired, (QStringList{QStringLiteral("InsertCellRight 2,2-2,3"), QStringLiteral("InsertCellDown 3,2-4,2"),
-                                  QStringLiteral("DeleteCellRight 1,1-2,1"),
-                                  QStringLiteral("DeleteCellDown 1,1-1,1")}));
+    EXPECT_EQ(fired,
+              (QStringList{QStringLiteral("InsertCellRight 2,2-2,3"), QStringLiteral("InsertCellDown 3,2-4,2"),
+                           QStringLiteral("DeleteCellRight 1,1-2,1"), QStringLiteral("DeleteCellDown 1,1-1,1")}));
     ExpectSoundBlocks();
 }
 

@@ -2,9 +2,9 @@
 #include "grid_fixture.h"
 
 #include <QClipboard>
-#include <QtEndian>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QtEndian>
 
 namespace pelvoro::test {
 namespace {
@@ -31,7 +31,7 @@ TEST_F(GridTransferTest, BlockBufferHoldsTheRectangleColumnByColumn)
     EXPECT_TRUE(grid.WriteBlock(block, 5, 5));
     EXPECT_EQ(grid.MergeRect(6, 5), GridRect(5, 5, 6, 5)); // shifted with the cells
     EXPECT_EQ(Texts({5, 5, 6, 6}), QStringLiteral("2,2|/2,3|3,3"));
-    EXPECT_FALSE(grid.WriteBlock(block, 7, 7));                // does not fit
+    EXPECT_FALSE(grid.WriteBlock(block, 7, 7));                        // does not fit
     EXPECT_FALSE(grid.WriteBlock(block.left(block.size() - 1), 1, 1)); // damaged
     ExpectSoundBlocks();
 }
@@ -44,7 +44,12 @@ TEST_F(GridTransferTest, CopyCutAndPasteGoThroughTheClipboard)
     };
     grid.events.OnPasteCells = [&](TCustomEasyGrid &, QPoint from, QSize size, const GridRect &dest) {
         fired << QStringLiteral("paste %1,%2 %3x%4 at %5,%6")
-                     .arg(from.x()).arg(from.y()).arg(size.width()).arg(size.height()).arg(dest.Left).arg(dest.Top);
+                     .arg(from.x())
+                     .arg(from.y())
+                     .arg(size.width())
+                     .arg(size.height())
+                     .arg(dest.Left)
+                     .arg(dest.Top);
     };
     EXPECT_FALSE(grid.CanPaste());
     EXPECT_FALSE(grid.PasteCells(1, 1)); // nothing there: nothing happens, nothing said

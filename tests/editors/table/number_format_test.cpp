@@ -62,8 +62,7 @@ TEST(NumberFormatTest, FormatsAsTheCellAsks)
         const auto result = FormatNumberText(QString::fromUtf8(c.input), c.format);
         if (c.expected == nullptr) {
             EXPECT_FALSE(result.has_value()) << c.input << " gave " << result->toStdString();
-        }
-        else
+        } else
             EXPECT_EQ(result.value_or(QStringLiteral("<none>")), QString::fromUtf8(c.expected)) << c.input;
     }
 }
@@ -85,11 +84,11 @@ TEST(NumberFormatTest, TheProcessLocaleChangesNothing)
 TEST(DateTimeFormatTest, DatesAndTimesAreRewrittenOrRefused)
 {
     const QList<std::pair<const char *, const char *>> dates = {
-        {"2024/3/5", "2024-03-05"}, {"2024-03-05", "2024-03-05"}, {"2024.12.31", "2024-12-31"},
-        {"2024/ 3/ 5", "2024-03-05"}, {"24/3/5", "2024-03-05"}, {"2024/02/29", "2024-02-29"},
-        {"    /  /  ", ""},
-        {"2023/02/29", nullptr}, {"2024/13/1", nullptr}, {"2024/3", nullptr}, {"2024/3/5/1", nullptr},
-        {"3/5/2024x", nullptr}, {"0000/1/1", nullptr}, {"2024//5", nullptr}, {"abc", nullptr},
+        {"2024/3/5", "2024-03-05"},   {"2024-03-05", "2024-03-05"}, {"2024.12.31", "2024-12-31"},
+        {"2024/ 3/ 5", "2024-03-05"}, {"24/3/5", "2024-03-05"},     {"2024/02/29", "2024-02-29"},
+        {"    /  /  ", ""},           {"2023/02/29", nullptr},      {"2024/13/1", nullptr},
+        {"2024/3", nullptr},          {"2024/3/5/1", nullptr},      {"3/5/2024x", nullptr},
+        {"0000/1/1", nullptr},        {"2024//5", nullptr},         {"abc", nullptr},
     };
     for (const auto &[input, expected] : dates) {
         const auto result = FormatDateText(QString::fromUtf8(input));
@@ -100,9 +99,8 @@ TEST(DateTimeFormatTest, DatesAndTimesAreRewrittenOrRefused)
     }
     const QList<std::pair<const char *, const char *>> times = {
         {"8:30", "08:30:00"}, {"00:00:01", "00:00:01"}, {"23:59:59", "23:59:59"}, {" 7: 5: 3", "07:05:03"},
-        {"  :  :  ", ""},
-        {"24:00", nullptr}, {"12:60", nullptr}, {"12:00:60", nullptr}, {"12", nullptr}, {"1:2:3:4", nullptr},
-        {"8.30", nullptr},
+        {"  :  :  ", ""},     {"24:00", nullptr},       {"12:60", nullptr},       {"12:00:60", nullptr},
+        {"12", nullptr},      {"1:2:3:4", nullptr},     {"8.30", nullptr},
     };
     for (const auto &[input, expected] : times) {
         const auto result = FormatTimeText(QString::fromUtf8(input));

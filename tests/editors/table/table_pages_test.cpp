@@ -17,7 +17,10 @@ QString Describe(const PageLayout &layout)
     static const char kParts[] = "TFB";
     QStringList parts{QStringLiteral("p%1 t%2 o%3").arg(layout.Page).arg(layout.ColBand).arg(layout.RowBand)};
     if (layout.Top.Visible)
-        parts << QStringLiteral("top %1,%2 %3x%4").arg(layout.Top.X).arg(layout.Top.Y).arg(layout.Top.Width)
+        parts << QStringLiteral("top %1,%2 %3x%4")
+                     .arg(layout.Top.X)
+                     .arg(layout.Top.Y)
+                     .arg(layout.Top.Width)
                      .arg(layout.Top.Height);
     for (int i = 0; i < 9; ++i) {
         const PageRegion &r = layout.Regions[i];
@@ -36,8 +39,11 @@ QString Describe(const PageLayout &layout)
                      .arg(r.Cells.Bottom);
     }
     if (layout.Bottom.Visible)
-        parts << QStringLiteral("bottom %1,%2 %3x%4").arg(layout.Bottom.X).arg(layout.Bottom.Y)
-                     .arg(layout.Bottom.Width).arg(layout.Bottom.Height);
+        parts << QStringLiteral("bottom %1,%2 %3x%4")
+                     .arg(layout.Bottom.X)
+                     .arg(layout.Bottom.Y)
+                     .arg(layout.Bottom.Width)
+                     .arg(layout.Bottom.Height);
     return parts.join(QStringLiteral(" | "));
 }
 
@@ -102,46 +108,106 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
 {
     const auto none = [](TEasyGridPageInfo &) {};
     const std::vector<LayoutCase> cases = {
-        {"client columns summing to the width fit one band", {20, 10, 20, 30}, {20, 10}, 0, 0, none, 60, 20,
+        {"client columns summing to the width fit one band",
+         {20, 10, 20, 30},
+         {20, 10},
+         0,
+         0,
+         none,
+         60,
+         20,
          {"p0 t0 o0 | BB 0,0 62x10 1,1-3,1"}},
-        {"one pixel less gives two bands", {20, 10, 20, 30}, {20, 10}, 0, 0, none, 59, 20,
+        {"one pixel less gives two bands",
+         {20, 10, 20, 30},
+         {20, 10},
+         0,
+         0,
+         none,
+         59,
+         20,
          {"p0 t0 o0 | BB 0,0 31x10 1,1-2,1", "p1 t1 o0 | BB 0,0 30x10 3,1-3,1"}},
-        {"a column wider than the page is a band of its own", {20, 10, 100, 10}, {20, 10}, 0, 0, none, 50, 20,
-         {"p0 t0 o0 | BB 0,0 10x10 1,1-1,1", "p1 t1 o0 | BB 0,0 100x10 2,1-2,1",
-          "p2 t2 o0 | BB 0,0 10x10 3,1-3,1"}},
-        {"down first: page 1 is column band 0, row band 1", {20, 30, 30}, {20, 10, 10, 10}, 0, 0,
-         [](TEasyGridPageInfo &info) { info.HorzSplit = false; }, 30, 10,
+        {"a column wider than the page is a band of its own",
+         {20, 10, 100, 10},
+         {20, 10},
+         0,
+         0,
+         none,
+         50,
+         20,
+         {"p0 t0 o0 | BB 0,0 10x10 1,1-1,1", "p1 t1 o0 | BB 0,0 100x10 2,1-2,1", "p2 t2 o0 | BB 0,0 10x10 3,1-3,1"}},
+        {"down first: page 1 is column band 0, row band 1",
+         {20, 30, 30},
+         {20, 10, 10, 10},
+         0,
+         0,
+         [](TEasyGridPageInfo &info) { info.HorzSplit = false; },
+         30,
+         10,
          {"p0 t0 o0 | BB 0,0 30x10 1,1-1,1", "p3 t1 o0 | BB 0,0 30x10 2,1-2,1", "p1 t0 o1 | BB 0,0 30x10 1,2-1,2",
-          "p4 t1 o1 | BB 0,0 30x10 2,2-2,2", "p2 t0 o2 | BB 0,0 30x10 1,3-1,3",
-          "p5 t1 o2 | BB 0,0 30x10 2,3-2,3"}},
+          "p4 t1 o1 | BB 0,0 30x10 2,2-2,2", "p2 t0 o2 | BB 0,0 30x10 1,3-1,3", "p5 t1 o2 | BB 0,0 30x10 2,3-2,3"}},
         // The fixed row is repeated but not counted in the bands: the last page overflows the
         // page and an empty page follows.
-        {"titles and fixed parts", {15, 12, 20, 20}, {8, 9, 10, 10}, 1, 1,
-         [](TEasyGridPageInfo &info) { info.PrintColTitle = info.PrintRowTitle = true; }, 40, 30,
+        {"titles and fixed parts",
+         {15, 12, 20, 20},
+         {8, 9, 10, 10},
+         1,
+         1,
+         [](TEasyGridPageInfo &info) { info.PrintColTitle = info.PrintRowTitle = true; },
+         40,
+         30,
          {"p0 t0 o0 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | BT 29,0 20x8 2,0-2,0 | TF 0,9 15x9 0,1-0,1"
           " | FF 16,9 12x9 1,1-1,1 | BF 29,9 20x9 2,1-2,1 | TB 0,19 15x21 0,2-0,3 | FB 16,19 12x21 1,2-1,3"
           " | BB 29,19 20x21 2,2-2,3",
           "p1 t1 o0 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 3,0-3,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 3,1-3,1"
           " | TB 0,19 15x21 0,2-0,3 | BB 16,19 20x21 3,2-3,3",
           "p2 t1 o0"}},
-        {"fixed rows only on the first row band unless printed", {5, 20}, {5, 4, 10, 10}, 0, 1,
-         [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; }, 20, 16,
-         {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
-        {"conjunction boxes: none above the first band, none below the last page", {5, 20}, {5, 10, 10, 10}, 0,
+        {"fixed rows only on the first row band unless printed",
+         {5, 20},
+         {5, 4, 10, 10},
          0,
-         [](TEasyGridPageInfo &info) { info.PrintConjunction = true; }, 20, 28,
+         1,
+         [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; },
+         20,
+         16,
+         {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
+        {"conjunction boxes: none above the first band, none below the last page",
+         {5, 20},
+         {5, 10, 10, 10},
+         0,
+         0,
+         [](TEasyGridPageInfo &info) { info.PrintConjunction = true; },
+         20,
+         28,
          {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2 | bottom 0,22 20x5", "p1 t0 o1 | top 0,0 20x5 | BB 0,6 20x10 1,3-1,3"}},
-        {"centred both ways", {5, 20}, {5, 10}, 0, 0,
-         [](TEasyGridPageInfo &info) { info.HorzCenter = info.VertCenter = true; }, 40, 30,
+        {"centred both ways",
+         {5, 20},
+         {5, 10},
+         0,
+         0,
+         [](TEasyGridPageInfo &info) { info.HorzCenter = info.VertCenter = true; },
+         40,
+         30,
          {"p0 t0 o0 | BB 10,10 20x10 1,1-1,1"}},
-        {"centring at half scale", {5, 20}, {5, 10}, 0, 0,
+        {"centring at half scale",
+         {5, 20},
+         {5, 10},
+         0,
+         0,
          [](TEasyGridPageInfo &info) {
              info.HorzCenter = true;
              info.Common.Scale = 50;
          },
-         40, 30, {"p0 t0 o0 | BB 30,0 20x10 1,1-1,1"}},
-        {"a single band taller than the end of the page adds an empty page", {5, 20}, {5, 10, 10}, 0, 0,
-         [](TEasyGridPageInfo &info) { info.Common.TitleExtent = 10; }, 20, 25,
+         40,
+         30,
+         {"p0 t0 o0 | BB 30,0 20x10 1,1-1,1"}},
+        {"a single band taller than the end of the page adds an empty page",
+         {5, 20},
+         {5, 10, 10},
+         0,
+         0,
+         [](TEasyGridPageInfo &info) { info.Common.TitleExtent = 10; },
+         20,
+         25,
          {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2", "p1 t0 o0"}},
     };
     for (const LayoutCase &c : cases) {
@@ -223,7 +289,7 @@ TEST_F(TablePagesTest, TheFirstPageSitsOneDotRightAndThreeLower)
     EXPECT_EQ(pages[0].pixel(0, 5), kRed);
     EXPECT_EQ(pages[0].pixel(0, 1), kRed);
     EXPECT_EQ(pages[0].pixel(0, 12), kRed); // closing frame line below the band
-    EXPECT_EQ(pages[0].pixel(10, 5), kRed);  // and right of it
+    EXPECT_EQ(pages[0].pixel(10, 5), kRed); // and right of it
     // Pages 2 and 3: the same cell one dot left and three up: x -1..8, y -1..8.
     for (int p = 1; p < 3; ++p) {
         SCOPED_TRACE(p + 1);
@@ -269,7 +335,7 @@ TEST_F(TablePagesTest, MergedBlockAcrossBandsIsDrawnOnBothPagesWithoutLinesInsid
     EXPECT_EQ(first.pixel(5, 12), kRed); // a line between rows left of the block
     // Page 2, origin (-1, -1): the block's last column at x -1..8, still green across y 9.
     EXPECT_EQ(Count(second, QRect(0, 0, 9, 20), kGreen), 180);
-    EXPECT_EQ(second.pixel(9, 5), kRed); // the line after the block
+    EXPECT_EQ(second.pixel(9, 5), kRed);  // the line after the block
     EXPECT_EQ(second.pixel(15, 9), kRed); // a line between rows right of it
 }
 

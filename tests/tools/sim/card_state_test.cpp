@@ -1,8 +1,8 @@
 // The simulated card's state files and the picture of its screen.
-#include "sim/card_state.h"
 #include "comm/frames.h"
 #include "config/screen_info.h"
 #include "pages/raster.h"
+#include "sim/card_state.h"
 
 #include <QDir>
 #include <QFile>

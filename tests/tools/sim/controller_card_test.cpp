@@ -1,7 +1,7 @@
 // The card state machine: what it answers, where it finds the end of each frame and what it keeps.
-#include "sim/controller_card.h"
 #include "comm/frames.h"
 #include "config/screen_info.h"
+#include "sim/controller_card.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,11 @@ QByteArray Hex(const char *hex)
 // that look like preambles, frame ends and command codes.
 QByteArray PageFile(int address, int pages)
 {
-    QByteArray f = Hex("00d10400" "0000" "0000" "0f00" "0700");
+    QByteArray f = Hex("00d10400"
+                       "0000"
+                       "0000"
+                       "0f00"
+                       "0700");
     f[0] = char(address);
     f.append(char(pages));
     for (int k = 0; k < pages; ++k)
@@ -43,7 +47,8 @@ Fed FeedInSteps(ControllerCard &card, const QByteArray &bytes, int step = 0)
     Fed fed;
     const int size = step > 0 ? step : int(bytes.size());
     for (qsizetype at = 0; at < bytes.size(); at += size) {
-        const ControllerCard::Output out = card.Feed(QByteArrayView(bytes).sliced(at, std::min<qsizetype>(size, bytes.size() - at)));
+        const ControllerCard::Output out = card.Feed(
+            QByteArrayView(bytes).sliced(at, std::min<qsizetype>(size, bytes.size() - at)));
         fed.answers.insert(fed.answers.end(), out.answers.begin(), out.answers.end());
         fed.exchanges.insert(fed.exchanges.end(), out.exchanges.begin(), out.exchanges.end());
         fed.dropped |= out.dropped;
@@ -71,7 +76,8 @@ TEST(ControllerCard, AnswersThePreambleAndTheCompleteFrameWithItsAddress)
     EXPECT_EQ(out.exchanges[0].frameBytes, 12);
     EXPECT_EQ(out.changed, std::vector<int>{5});
     EXPECT_EQ(card.Memory().Screen(5)[CardSlot::Params], frame);
-    EXPECT_EQ(out.exchanges[0].Describe(), QStringLiteral("screen 5: screen parameters (0xc1), 12 bytes, acknowledged"));
+    EXPECT_EQ(out.exchanges[0].Describe(),
+              QStringLiteral("screen 5: screen parameters (0xc1), 12 bytes, acknowledged"));
 }
 
 TEST(ControllerCard, FindsEveryFrameEndByItsLayoutHoweverTheBytesArrive)
@@ -123,7 +129,13 @@ TEST(ControllerCard, PageFileLengthFollowsTheColourDepthOfTheReceivedParameters)
     ControllerCard card(CardOptions{}); // dual colour until told otherwise
     FeedInSteps(card, Hex("0101") + BuildParamFrame(0, single));
     // Single colour: 16 bytes per 16 x 8 page.
-    QByteArray file = Hex("01d10400" "0000" "0000" "0f00" "0700" "01" "00000101");
+    QByteArray file = Hex("01d10400"
+                          "0000"
+                          "0000"
+                          "0f00"
+                          "0700"
+                          "01"
+                          "00000101");
     file += QByteArray(16, char(0xFF));
     file += char(0xAA);
     const Fed fed = FeedInSteps(card, Hex("0101") + file);
@@ -240,7 +252,12 @@ TEST(ControllerCard, ResynchronisesOnStrayBytesAbandonedExchangesAndUnknownCodes
 {
     ControllerCard card(CardOptions{});
     // Stray bytes, a preamble without a frame, a new preamble, an unknown command, a frame.
-    const QByteArray stream = Hex("5566" "0404" "0404" "04c5" "0404") + BuildTestFrame(3, 1);
+    const QByteArray stream = Hex("5566"
+                                  "0404"
+                                  "0404"
+                                  "04c5"
+                                  "0404")
+                              + BuildTestFrame(3, 1);
     const Fed fed = FeedInSteps(card, stream, 1);
     ASSERT_EQ(fed.exchanges.size(), 4u);
     EXPECT_EQ(fed.exchanges[0].outcome, Outcome::Discarded);
