@@ -3,6 +3,7 @@
 #include "base/app_dir.h"
 #include "base/gbk.h"
 #include "base/prompt.h"
+#include "silent_prompt.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,18 +12,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentPrompt : public pelvoro::Prompt {
-public:
-    void Message(const QString &, const QString &, pelvoro::PromptIcon) override {}
-    pelvoro::PromptButton Ask(const QString &, const QString &, pelvoro::PromptButtons, pelvoro::PromptIcon) override
-    {
-        return pelvoro::PromptButton::Ok;
-    }
-    QStringList OpenFiles(pelvoro::FileDialogRequest &) override { return {}; }
-    QString OpenFile(pelvoro::FileDialogRequest &) override { return {}; }
-    QString SaveFile(pelvoro::FileDialogRequest &) override { return {}; }
-};
 
 QByteArray StationWith64Screens()
 {

@@ -3,6 +3,7 @@
 // merged blocks.
 #include "base/prompt.h"
 #include "editors/table/grid_model.h"
+#include "silent_prompt.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,18 +16,6 @@ namespace {
 
 constexpr int kRows = 100000;
 constexpr int kCols = 20;
-
-class SilentPrompt : public pelvoro::Prompt {
-public:
-    void Message(const QString &, const QString &, pelvoro::PromptIcon) override {}
-    pelvoro::PromptButton Ask(const QString &, const QString &, pelvoro::PromptButtons, pelvoro::PromptIcon) override
-    {
-        return pelvoro::PromptButton::Ok;
-    }
-    QStringList OpenFiles(pelvoro::FileDialogRequest &) override { return {}; }
-    QString OpenFile(pelvoro::FileDialogRequest &) override { return {}; }
-    QString SaveFile(pelvoro::FileDialogRequest &) override { return {}; }
-};
 
 SilentPrompt &Prompt()
 {
