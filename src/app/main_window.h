@@ -106,6 +106,23 @@ public:
     // The dialog's "发送": the walk over the screens in the send list.
     void SendSelection();
 
+    // Each of these is owned by its own file (main_window_<feature>.cpp).
+    void OpenScreenSettings(); // "设置屏参"                                  main_window_settings.cpp
+    void LoginUser();          // "用户登录"                                  main_window_users.cpp
+    void ManageUsers();        // "用户管理"                                  main_window_users.cpp
+    void ShowAbout();          // "关于..."                                   main_window_users.cpp
+    void SaveProject();        // "保存"                                      main_window_project.cpp
+    void OpenProject();        // "打开"                                      main_window_project.cpp
+    void SendSchedule();       // "发送定时"                                  main_window_schedule.cpp
+    void CancelSchedule();     // "取消定时"                                  main_window_schedule.cpp
+    void PowerOn();            // "开屏"                                      main_window_maintenance.cpp
+    void PowerOff();           // "关屏"                                      main_window_maintenance.cpp
+    void SendTestPattern(const QString &caption); // the "测试" menu          main_window_maintenance.cpp
+    void LoadFpga();           // "加载FPGA"                                  main_window_maintenance.cpp
+    void OpenOutdoorConfig();  // "户外配置"                                  main_window_maintenance.cpp
+    void OpenTableEditor();    // "表格"                                      main_window_table_editor.cpp
+    void OpenTextEditor();     // "文本"                                      main_window_text_editor.cpp
+
     SerialLink *Serial() const { return serial_; }
     NetLink *Net() const { return net_; }
     const SendSequence &Sequence() const { return runner_->Sequence(); }

@@ -34,8 +34,8 @@ void Tfrmmain::BuildCommands()
     toolbar_->setObjectName(QStringLiteral("ToolBar"));
     toolbar_->setMovable(false);
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), notYet(QStringLiteral("打开")));
-    toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), notYet(QStringLiteral("保存")));
+    toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), [this] { OpenProject(); });
+    toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), [this] { SaveProject(); });
     toolbar_->addSeparator();
     toolButton(QStringLiteral("预览"), QStringLiteral("显示预览"), [this] {
         ToggleEffectPreview();
@@ -51,8 +51,8 @@ void Tfrmmain::BuildCommands()
     if (auto *button = qobject_cast<QToolButton *>(toolbar_->widgetForAction(decorate)))
         button->setPopupMode(QToolButton::InstantPopup);
     toolbar_->addSeparator();
-    toolButton(QStringLiteral("表格"), QStringLiteral("表格编辑"), notYet(QStringLiteral("表格")));
-    toolButton(QStringLiteral("文本"), QStringLiteral("写字板编辑"), notYet(QStringLiteral("文本")));
+    toolButton(QStringLiteral("表格"), QStringLiteral("表格编辑"), [this] { OpenTableEditor(); });
+    toolButton(QStringLiteral("文本"), QStringLiteral("写字板编辑"), [this] { OpenTextEditor(); });
     toolButton(QStringLiteral("画图"), QString(), [] {
         // The paint program is a convenience; when none can be started nothing is reported.
         for (const QString &program : {QStringLiteral("pbrush.exe"), QStringLiteral("mspaint.exe"),
@@ -62,8 +62,8 @@ void Tfrmmain::BuildCommands()
         }
     });
     toolbar_->addSeparator();
-    toolButton(QStringLiteral("开屏"), QStringLiteral("打开显示"), notYet(QStringLiteral("开屏")));
-    toolButton(QStringLiteral("关屏"), QStringLiteral("关闭显示"), notYet(QStringLiteral("关屏")));
+    toolButton(QStringLiteral("开屏"), QStringLiteral("打开显示"), [this] { PowerOn(); });
+    toolButton(QStringLiteral("关屏"), QStringLiteral("关闭显示"), [this] { PowerOff(); });
     toolbar_->addSeparator();
     toolButton(QStringLiteral("群发"), QStringLiteral("群发所有屏"), [this] { GroupSend(); });
     toolButton(QStringLiteral("连接IP"), QString(), [this] { ConnectIp(); });
@@ -101,29 +101,29 @@ void Tfrmmain::BuildCommands()
     item(control, QStringLiteral("校准时间"), [this] { SyncClock(); });
     item(control, QStringLiteral("打开屏幕"), same(QStringLiteral("开屏")));
     item(control, QStringLiteral("关闭屏幕"), same(QStringLiteral("关屏")));
-    item(control, QStringLiteral("发送定时"), notYet(QStringLiteral("发送定时")));
-    item(control, QStringLiteral("取消定时"), notYet(QStringLiteral("取消定时")));
+    item(control, QStringLiteral("发送定时"), [this] { SendSchedule(); });
+    item(control, QStringLiteral("取消定时"), [this] { CancelSchedule(); });
     item(control, QStringLiteral("选择发送"), [this] { OpenSendSelection(); });
 
     QMenu *settings = menu(QStringLiteral("设置"));
-    item(settings, QStringLiteral("设置屏参"), notYet(QStringLiteral("设置屏参")));
+    item(settings, QStringLiteral("设置屏参"), [this] { OpenScreenSettings(); });
     item(settings, QStringLiteral("重置屏参"), [this] { ResetScreenParams(); });
-    for (const QString &caption : {QStringLiteral("户外配置"), QStringLiteral("用户管理")})
-        item(settings, caption, notYet(caption));
+    item(settings, QStringLiteral("户外配置"), [this] { OpenOutdoorConfig(); });
+    item(settings, QStringLiteral("用户管理"), [this] { ManageUsers(); });
 
     QMenu *user = menu(QStringLiteral("用户"));
-    item(user, QStringLiteral("用户登录"), notYet(QStringLiteral("用户登录")));
+    item(user, QStringLiteral("用户登录"), [this] { LoginUser(); });
     item(user, QStringLiteral("用户退出"), [this] { Initialise(); });
 
     QMenu *test = menu(QStringLiteral("测试"));
     for (const QString &caption : {QStringLiteral("全屏黑"), QStringLiteral("全屏黄"), QStringLiteral("全屏红"),
                                    QStringLiteral("全屏绿"), QStringLiteral("正斜线"), QStringLiteral("负斜线"),
                                    QStringLiteral("网格线"), QStringLiteral("交叉线"), QStringLiteral("退出测试")})
-        item(test, caption, notYet(caption));
+        item(test, caption, [this, caption] { SendTestPattern(caption); });
 
     QMenu *help = menu(QStringLiteral("帮助"));
-    item(help, QStringLiteral("关于..."), notYet(QStringLiteral("关于...")));
-    item(help, QStringLiteral("加载FPGA"), notYet(QStringLiteral("加载FPGA")))->setVisible(false);
+    item(help, QStringLiteral("关于..."), [this] { ShowAbout(); });
+    item(help, QStringLiteral("加载FPGA"), [this] { LoadFpga(); })->setVisible(false);
 }
 
 } // namespace pelvoro
