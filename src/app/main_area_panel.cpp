@@ -1,6 +1,7 @@
 #include "app/main_area_panel.h"
 
 #include "base/prompt.h"
+#include "comm/ui/glyph_download_tab.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
 #include "pages/effect_lists.h"
@@ -104,6 +105,10 @@ MainAreaPanel::MainAreaPanel(ScreenTable &table, Prompt &prompt, QWidget *parent
     form->addRow(send_);
     tabs_->addTab(effects, QStringLiteral("显示特效"));
     tabs_->addTab(new QWidget(tabs_), QStringLiteral("定时播放"));
+    // "计时设置" stays hidden; its "下载字模" tab is the only way to the glyph download.
+    auto *timing = new QTabWidget(tabs_);
+    timing->addTab(new GlyphDownloadTab(timing), QStringLiteral("下载字模"));
+    tabs_->setTabVisible(tabs_->addTab(timing, QStringLiteral("计时设置")), false);
     layout->addWidget(tabs_, 1);
 
     pageList_->viewport()->installEventFilter(this);

@@ -183,6 +183,7 @@ private:
     // Lists the main-area and subtitle pages of a screen.
     void RefreshLists(int screen);
     void ConnectLinks();
+    void ConnectMaintenance(); // the glyph download tab                 main_window_maintenance.cpp
     void SetSendButtonsEnabled(bool enabled);
     void ShowProgress(qint64 maximum);
     // Makes a screen current as a click on its node does (serial walks).

@@ -1,6 +1,7 @@
 #include "comm/glyphs.h"
 
 #include "comm/frame_layout.h"
+#include "comm/frames.h"
 #include "pages/raster.h"
 
 #include <QPainter>
@@ -107,6 +108,18 @@ QByteArray RenderGlyphSet(const QString &family, int pointSize, GlyphCell cell)
         packed.append(PackMonoRaster(RenderGlyph(g.Text(), width, cell.height, family, pixelSize), width, cell.height));
     }
     return packed;
+}
+
+std::optional<SendRequest> GlyphDownloadRequest(int screenIndex, const QString &family, int pointSize)
+{
+    const std::optional<GlyphCell> cell = GlyphCellFor(pointSize);
+    if (!cell)
+        return std::nullopt;
+    const FrameResult frame =
+        BuildGlyphFrame(screenIndex, cell->width, cell->height, RenderGlyphSet(family, pointSize, *cell));
+    if (!frame)
+        return std::nullopt;
+    return MakeSendRequest(screenIndex, frame.frame);
 }
 
 } // namespace pelvoro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/command_registry.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
@@ -50,5 +52,9 @@ int GlyphPixelSize(int pointSize);
 
 // Renders and packs every string of the set in order: what the glyph download sends.
 QByteArray RenderGlyphSet(const QString &family, int pointSize, GlyphCell cell);
+
+// "下载字模": the whole set rendered in `family` at `pointSize` and packed into one 0xD3 frame for the
+// screen, with the cell of that size; nullopt for a size without a cell (above 50 points).
+std::optional<SendRequest> GlyphDownloadRequest(int screenIndex, const QString &family, int pointSize);
 
 } // namespace pelvoro
