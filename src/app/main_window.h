@@ -16,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -37,6 +38,7 @@ class TFrmdisplay;
 class EffectPlayer;
 class RichLayout;
 class SendSelectionDialog;
+class TFrmset;
 
 // The waits of the links and of the send operations; tests shorten them.
 struct LinkTimings {
@@ -193,6 +195,10 @@ private:
     void SelectLastAreaNode(QTreeWidgetItem *node);
     // Selections made by code do not run the click handling.
     void SelectFromCode(QTreeWidgetItem *item);
+    // The settings dialog, opened window-modal; OpenScreenSettings reaches it through here only.
+    TFrmset *ShowScreenSettingsDialog();
+    // The dialog closed: `reset` screens were cleared; lists, tree, preview and status follow screen 0.
+    void AfterScreenSettings(const std::vector<int> &reset);
 
     ScreenTable &table_;
     Prompt &prompt_;
