@@ -2,6 +2,8 @@
 #include "frame_options.h"
 
 #include "base/prompt.h"
+#include "comm/frame_layout.h"
+#include "comm/maintenance.h"
 #include "comm/net_link.h"
 #include "comm/send_dispatch.h"
 #include "comm/send_runner.h"
@@ -11,6 +13,7 @@
 #include "pages/data_files.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTcpSocket>
 
 // send: a frame, or the full send of a screen, over the screen's configured link with the
@@ -131,6 +134,32 @@ private:
     int exitCode_ = kLinkFailure;
 };
 
+// PATTERN of "send test": 0..8, or an item of the station's "测试" menu.
+quint8 ParsePattern(const QString &text)
+{
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (number && value >= 0 && value <= kTestCrossedLines)
+        return quint8(value);
+    if (const std::optional<quint8> pattern = TestPatternOf(text))
+        return *pattern;
+    QStringList captions;
+    for (const TestPatternItem &item : TestPatterns())
+        captions.append(item.Caption());
+    throw UsageError{QStringLiteral("PATTERN is 0..8 or one of %1, not \"%2\"").arg(captions.join(u' '), text)};
+}
+
+// The one positional argument of a kind ("test PATTERN", "fpga FILE"); nullopt when there is none.
+std::optional<QString> TakeOnePositional(const CliArgs &options, const QString &what)
+{
+    const QStringList positional = options.Positional();
+    if (positional.isEmpty())
+        return std::nullopt;
+    if (positional.size() > 1)
+        throw UsageError{QStringLiteral("give one %1, not %2").arg(what, positional.join(u' '))};
+    return positional.first();
+}
+
 int RunSend(CliArgs &args)
 {
     const QStringList rest = args.Rest();
@@ -142,6 +171,15 @@ int RunSend(CliArgs &args)
     if (timeoutS < 1 || timeoutS > 86400)
         throw UsageError{QStringLiteral("--timeout takes 1..86400 seconds")};
     const int index = options.TakeScreen();
+    // The file is relative to where the tool was started; the station's directory is entered below.
+    const bool download = kind == QLatin1String("fpga") || kind == QLatin1String("outdoor");
+    std::optional<QString> downloadFile;
+    if (download) {
+        downloadFile = TakeOnePositional(options, QStringLiteral("FILE"));
+        if (!downloadFile)
+            throw UsageError{QStringLiteral("give the FILE to send")};
+        downloadFile = QFileInfo(*downloadFile).absoluteFilePath();
+    }
     ConfigStore store;
     ScreenTable table;
     LoadStation(store, table, index);
@@ -157,6 +195,23 @@ int RunSend(CliArgs &args)
         return run.RunAll();
     }
     std::optional<SendRequest> request;
+    if (download) {
+        const DownloadSend send =
+            PrepareFileDownload(index, kind == QLatin1String("fpga") ? kFileKindFpga : kFileKindOutdoor, *downloadFile);
+        if (!send.request) {
+            // An empty file is not sent; the station says nothing then, the tool says why.
+            Err(send.status.isEmpty() ? *downloadFile + QStringLiteral("是空文件") : send.status);
+            return kRefused;
+        }
+        SendRun run(table, index, timeoutS);
+        return run.RunOne(*send.request);
+    }
+    if (kind == QLatin1String("test")) {
+        if (const std::optional<QString> pattern = TakeOnePositional(options, QStringLiteral("PATTERN"))) {
+            SendRun run(table, index, timeoutS);
+            return run.RunOne(TestPatternRequest(index, ParsePattern(*pattern)));
+        }
+    }
     const bool mainArea = kind == QLatin1String("main");
     if (mainArea || kind == QLatin1String("subtitle")) {
         noMoreOptions();
@@ -202,7 +257,14 @@ PELVORO_CLI_COMMAND(CliCommand{
             "                           the previous transfer, as the station chains them; a part whose\n"
             "                           file is missing, empty or damaged is reported and the next one\n"
             "                           is sent\n"
-            "main and subtitle are read as 发送主区 and 发送字幕 read them (the area must exist).\n\n"
+            "  test PATTERN             0xED as the 测试 menu sends it: PATTERN 0..8 or the item's name\n"
+            "                           (全屏黑 1 ... 交叉线 8, 退出测试 0)\n"
+            "  fpga FILE                0xCC sub-kind 0, FILE as it stands (加载FPGA)\n"
+            "  outdoor FILE             0xCC sub-kind 1, FILE as it stands (配置参数 of 户外配置; the\n"
+            "                           station sends TavrelPic<s><v>.config from its directory)\n"
+            "main and subtitle are read as 发送主区 and 发送字幕 read them (the area must exist); an\n"
+            "unreadable fpga or outdoor FILE is refused with the station's message, an empty one is\n"
+            "refused and not sent.\n\n"
             "  --timeout S              give up when the controller has kept the link waiting S seconds\n"
             "                           (default 30): for an answer, or for a write that does not\n"
             "                           complete. The wait restarts at every chunk, block and part; the\n"
