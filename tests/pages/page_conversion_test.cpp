@@ -324,11 +324,12 @@ TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
         int height;
         QList<std::pair<int, int>> pages; // (red, green) per page
     } screens[] = {
-        // Six pages: title and header alone (the first band's two rows lie below the page), then
-        // two routes per page, the red row on the fourth.
-        {128, 32, {{545, 1446}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
-        // Three pages, the table centred: title, header and two routes, then four routes each.
-        {256, 64, {{1232, 2001}, {3103, 619}, {1421, 569}}},
+        // Seven pages: title and header alone (they fill the page), then two routes per page, the
+        // red row on the fifth; every route is shown.
+        {128, 32, {{545, 1446}, {624, 307}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
+        // Four pages, the table centred: title, header and two routes, four routes twice (the red
+        // row on the third), the last two routes.
+        {256, 64, {{1232, 2001}, {1361, 576}, {3125, 615}, {842, 293}}},
     };
     for (const auto &screen : screens) {
         SCOPED_TRACE(QStringLiteral("%1x%2").arg(screen.width).arg(screen.height).toStdString());

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 
@@ -179,18 +181,42 @@ struct TablePager::Axis {
 
     int size(int i) const { return sizes[size_t(i)]; }
 
+    // The pixel extent of the fixed indices with the line that follows them, 0 without fixed indices.
+    // Unscaled, as the band sizes are counted.
+    int FixedExtent(int lineWidth) const
+    {
+        if (fixed == 0)
+            return 0;
+        int extent = 0;
+        for (int i = 1; i <= fixed; ++i)
+            extent += size(i) + lineWidth;
+        return extent;
+    }
+
     // The last index of every band of the scrolling indices. `reserve` is the room of the
-    // conjunction boxes: once on the first band, twice on every later one.
-    std::vector<int> Bands(int available, int title, int reserve, int lineWidth) const
+    // conjunction boxes: once on the first band, twice on every later one. The fixed indices take
+    // room on the first band, and on every later one when they are repeated: left out, the last
+    // indices of a band would lie below the page and never be shown on any page.
+    std::vector<int> Bands(int available, int title, int reserve, int lineWidth, int fixedExtent,
+                           bool fixedRepeated) const
     {
         std::vector<int> bands;
         for (int a = fixed + 1; a <= count - 1;) {
-            const int room = available - (bands.empty() ? reserve : 2 * reserve);
+            const bool first = bands.empty();
+            const int room = available - (first ? reserve : 2 * reserve);
             if (title >= room)
                 throw ETablePageError(kTitleTooLarge);
+            const int taken = title + (first || fixedRepeated ? fixedExtent : 0);
+            if (taken + size(a) + lineWidth > room && first && !fixedRepeated && fixedExtent > 0 &&
+                title + size(a) + lineWidth <= room) {
+                // The fixed indices fill the first page: they go alone, and the scrolling indices
+                // start on the next band, where they are not repeated.
+                bands.push_back(a - 1);
+                continue;
+            }
             int last = a;
-            if (size(a) + lineWidth <= room) {
-                int sum = title;
+            if (taken + size(a) + lineWidth <= room) {
+                int sum = taken;
                 for (int i = a; i <= count - 1 && sum + size(i) <= room; ++i) {
                     sum += size(i);
                     last = i;
@@ -230,8 +256,8 @@ void TablePager::PaginateBands()
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
     const int reserve = info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
-    colBands_ = cols.Bands(aw, colTitle, 0, lw);
-    rowBands_ = rows.Bands(ah, rowTitle, reserve, lw);
+    colBands_ = cols.Bands(aw, colTitle, 0, lw, cols.FixedExtent(lw), info.PrintFixedCols);
+    rowBands_ = rows.Bands(ah, rowTitle, reserve, lw, rows.FixedExtent(lw), info.PrintFixedRows);
     keptHeight_ = rowBands_.size() == 1 ? ah - common.TitleExtent - common.TitleOffset : ah;
 }
 
@@ -271,16 +297,20 @@ PageLayout TablePager::LayoutPage(int u) const
     };
     const int fc = grid_.FixedCols();
     const int fr = grid_.FixedRows();
-    const std::array<Part, 3> colParts = {{
+    std::array<Part, 3> colParts = {{
         {info.PrintRowTitle, 0, 0},
         {(t == 0 || info.PrintFixedCols) && fc > 0, 1, fc},
         {true, t == 0 ? fc + 1 : colBands_[t - 1] + 1, colBands_[t]},
     }};
-    const std::array<Part, 3> rowParts = {{
+    std::array<Part, 3> rowParts = {{
         {info.PrintColTitle, 0, 0},
         {(o == 0 || info.PrintFixedRows) && fr > 0, 1, fr},
         {true, o == 0 ? fr + 1 : rowBands_[o - 1] + 1, rowBands_[o]},
     }};
+
+    // A first band left empty because the fixed part fills the page has no region.
+    for (Part *part : {&colParts[kBandPart], &rowParts[kBandPart]})
+        part->shown = part->first <= part->last;
 
     int y = 0;
     if (info.PrintConjunction && o > 0) {
@@ -313,7 +343,7 @@ PageLayout TablePager::LayoutPage(int u) const
         y += heights[r] + lw;
     }
     const int tableWidth = x - lw;
-    const int bandBottom = ys[kBandPart] + heights[kBandPart];
+    const int bandBottom = y - lw;
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
             if (!colParts[c].shown || !rowParts[r].shown)
@@ -593,17 +623,23 @@ void TablePager::PaintLayout(QPainter &painter, const QRect &rect, const PageLay
         const ConjunctionBox &box = layout.Top;
         FrameRect(painter, box.X, box.Y, box.X + box.Width, box.Y + box.Height, lw, lineColor);
     }
-    const PageRegion &band = layout.Region(kBandPart, kBandPart);
-    if (info.PrintGridLine && band.Visible) {
-        int left = band.X;
-        int top = band.Y;
+    // The frame runs round every present region; its far corner is the band's, or the fixed part's
+    // on a page that shows the fixed part alone.
+    const auto visible = [](const PageRegion &region) { return region.Visible; };
+    if (info.PrintGridLine && std::any_of(layout.Regions.begin(), layout.Regions.end(), visible)) {
+        int left = INT_MAX;
+        int top = INT_MAX;
+        int right = INT_MIN;
+        int bottom = INT_MIN;
         for (const PageRegion &region : layout.Regions) {
             if (region.Visible) {
                 left = std::min(left, region.X);
                 top = std::min(top, region.Y);
+                right = std::max(right, region.X + region.Width);
+                bottom = std::max(bottom, region.Y + region.Height);
             }
         }
-        FrameRect(painter, left, top - lw, band.X + band.Width + lw, band.Y + band.Height + lw, lw, lineColor);
+        FrameRect(painter, left, top - lw, right + lw, bottom + lw, lw, lineColor);
     }
     if (layout.Bottom.Visible) {
         const ConjunctionBox &box = layout.Bottom;

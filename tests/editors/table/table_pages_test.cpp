@@ -155,12 +155,29 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          [](TEasyGridPageInfo &info) { info.PrintColTitle = info.PrintRowTitle = true; },
          40,
          30,
-         {"p0 t0 o0 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | BT 29,0 20x8 2,0-2,0 | TF 0,9 15x9 0,1-0,1"
-          " | FF 16,9 12x9 1,1-1,1 | BF 29,9 20x9 2,1-2,1 | TB 0,19 15x21 0,2-0,3 | FB 16,19 12x21 1,2-1,3"
-          " | BB 29,19 20x21 2,2-2,3",
-          "p1 t1 o0 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 3,0-3,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 3,1-3,1"
-          " | TB 0,19 15x21 0,2-0,3 | BB 16,19 20x21 3,2-3,3",
-          "p2 t1 o0"}},
+         // The title and fixed column leave no room for column 2: they make a page alone (the
+         // fixed column is not repeated). The fixed row takes room on every row band.
+         {"p0 t0 o0 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | TF 0,9 15x9 0,1-0,1 | FF 16,9 12x9 1,1-1,1"
+          " | TB 0,19 15x10 0,2-0,2 | FB 16,19 12x10 1,2-1,2",
+          "p1 t1 o0 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 2,0-2,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 2,1-2,1"
+          " | TB 0,19 15x10 0,2-0,2 | BB 16,19 20x10 2,2-2,2",
+          "p2 t2 o0 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 3,0-3,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 3,1-3,1"
+          " | TB 0,19 15x10 0,2-0,2 | BB 16,19 20x10 3,2-3,2",
+          "p3 t0 o1 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | TF 0,9 15x9 0,1-0,1 | FF 16,9 12x9 1,1-1,1"
+          " | TB 0,19 15x10 0,3-0,3 | FB 16,19 12x10 1,3-1,3",
+          "p4 t1 o1 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 2,0-2,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 2,1-2,1"
+          " | TB 0,19 15x10 0,3-0,3 | BB 16,19 20x10 2,3-2,3",
+          "p5 t2 o1 | TT 0,0 15x8 0,0-0,0 | BT 16,0 20x8 3,0-3,0 | TF 0,9 15x9 0,1-0,1 | BF 16,9 20x9 3,1-3,1"
+          " | TB 0,19 15x10 0,3-0,3 | BB 16,19 20x10 3,3-3,3"}},
+        {"repeated fixed rows take room on every row band",
+         {5, 20},
+         {5, 4, 5, 5, 5},
+         0,
+         1,
+         [](TEasyGridPageInfo &info) { info.PrintFixedRows = true; },
+         20,
+         16,
+         {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x11 1,2-1,3", "p1 t0 o1 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x5 1,4-1,4"}},
         {"fixed rows only on the first row band unless printed",
          {5, 20},
          {5, 4, 10, 10},
@@ -214,7 +231,8 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
         SCOPED_TRACE(c.name);
         Shape(c.widths, c.heights, c.fixedCols, c.fixedRows);
         c.options(grid.PageInfo());
-        EXPECT_EQ(Layouts(c.width, c.height), c.expected);
+        const QStringList layouts = Layouts(c.width, c.height);
+        EXPECT_EQ(layouts, c.expected) << layouts.join(QLatin1Char('\n')).toStdString();
     }
 }
 
