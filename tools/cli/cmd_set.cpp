@@ -2,6 +2,8 @@
 
 #include "config/config_store.h"
 #include "config/screen_fields.h"
+#include "config/screen_settings.h"
+#include "pages/settings_reset.h"
 
 #include <QMap>
 
@@ -83,15 +85,19 @@ int RunSet(CliArgs &args)
 
     ScreenTable table;
     table.LastIndex = lastIndex;
+    bool resetScreen = false;
     if (hasScreen) {
         store.LoadScreens(table, lastIndex);
         ScreenInfo &info = table[screen];
+        const ScreenInfo before = info;
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             SetField(info, *it.key(), it.value());
-        // The settings dialog offers the fourth rate only to "Normal" controllers.
-        if (info.CardType == kCardZpKq && info.BaudIndex > 2
-            && values.contains(FindScalarField(QStringLiteral("BaudIndex"))))
-            throw UsageError{QStringLiteral("BaudIndex: %1 controllers offer 0..2").arg(kCardZpKq)};
+        auto given = [&](const char *name) { return values.contains(FindScalarField(QString::fromLatin1(name))); };
+        // Nothing the settings dialog would not let through: the card's baud list and size limits.
+        if (const auto violation =
+                CardLimitViolation(info, given("Width") || given("Height") || given("CardType"), given("BaudIndex")))
+            throw UsageError{*violation};
+        resetScreen = !PagesStillFit(before, info);
     }
 
     if (screens) {
@@ -102,6 +108,12 @@ int RunSet(CliArgs &args)
         }
         if (!store.SaveLastIndex(lastIndex))
             return WriteFailed(store);
+    }
+    // Pages drawn for the old size, colour or controller no longer fit: the screen is cleared as the
+    // settings dialog clears it.
+    if (resetScreen && !ResetScreenForNewSettings(table[screen], screen)) {
+        Err(QStringLiteral("cannot delete the page or subtitle file of screen %1").arg(screen + 1));
+        return kRefused;
     }
     if (hasScreen && !store.SaveScreens(table, table.LastIndex))
         return WriteFailed(store);
@@ -121,8 +133,11 @@ PELVORO_CLI_COMMAND(CliCommand{
                    "--screen K FIELD=VALUE...\n"
                    "              sets scalar ScreenInfo fields of screen K (1..number of screens) and\n"
                    "              saves as the station saves: only keys whose value changed are written.\n"
-                   "              The fields are set as given; areas, heights and pages are not reset\n"
-                   "              (use 'area' for the areas).\n\n"
+                   "              A new Width, Height, ColorMode or CardType clears the screen as the\n"
+                   "              settings dialog does: its areas go, the area heights become 16 and its\n"
+                   "              page file and subtitle file are deleted (use 'area' to add areas again).\n"
+                   "              The size must lie within the controller's range (Normal 32..4096 x\n"
+                   "              16..512, ZP-KQ/TQ 64..1024 x 16..192) and not beyond 1024 x 256 in both.\n\n"
                    "Fields: CardType (Normal or ZP-KQ/TQ), CommMode 0..2, ComPort, BaudIndex 0..3\n"
                    "(0..2 for ZP-KQ/TQ), IpAddress (dotted IPv4), IpPort 1..65535, ColorMode 0..1,\n"
                    "ModuleType 0..1, Width, Height, LineOrder 0..2, DataFlow 0..1, ScreenName, MainHeight,\n"
