@@ -1,19 +1,56 @@
 #include "config/identity.h"
 
+#include "base/gbk.h"
 #include "config/config_store.h"
 
 namespace pelvoro {
+namespace {
+
+const QString kSection = QStringLiteral("版本信息");
+const QString kNameKey = QStringLiteral("软件名称");
+const QString kVersionKey = QStringLiteral("软件版本号");
+const QString kDateKey = QStringLiteral("软件日期");
+const QString kDefaultVersion = QStringLiteral("V1.0");
+const QString kDefaultDate = QStringLiteral("2005/11/18");
+
+IdentityFields ReadFields(const ConfigStore &store, const QString &defaultName)
+{
+    const IniDocument doc = store.Read();
+    return {ReadText(doc, kSection, kNameKey, defaultName), ReadText(doc, kSection, kVersionKey, kDefaultVersion),
+            ReadText(doc, kSection, kDateKey, kDefaultDate)};
+}
+
+} // namespace
 
 Identity ReadIdentity(const ConfigStore &store)
 {
-    const QString section = QStringLiteral("版本信息");
-    const IniDocument doc = store.Read();
-    const QString name = ReadText(doc, section, QStringLiteral("软件名称"), kSoftwareDisplayName);
-    const QString version = ReadText(doc, section, QStringLiteral("软件版本号"), QStringLiteral("V1.0"));
-    const QString date = ReadText(doc, section, QStringLiteral("软件日期"), QStringLiteral("2005/11/18"));
+    const IdentityFields fields = ReadFields(store, kSoftwareDisplayName);
     const QString lineBreaks = QStringLiteral("\r\r");
-    return {name + lineBreaks + QStringLiteral("版本号：") + version + lineBreaks + QStringLiteral("版本日期：") + date,
-            name};
+    return {fields.name + lineBreaks + QStringLiteral("版本号：") + fields.version + lineBreaks +
+                QStringLiteral("版本日期：") + fields.date,
+            fields.name};
+}
+
+IdentityFields ReadIdentityFields(const ConfigStore &store)
+{
+    return ReadFields(store, kDefaultOwnerText);
+}
+
+bool WriteIdentityFields(ConfigStore &store, const IdentityFields &fields)
+{
+    // One replacement of the file for the three keys.
+    return store.Edit([&](IniDocument &doc) {
+        const QByteArray section = ToGbk(kSection);
+        bool changed = doc.SetValue(section, ToGbk(kNameKey), ToGbk(fields.name));
+        changed = doc.SetValue(section, ToGbk(kVersionKey), ToGbk(fields.version)) || changed;
+        changed = doc.SetValue(section, ToGbk(kDateKey), ToGbk(fields.date)) || changed;
+        return changed;
+    });
+}
+
+bool WriteBackIdentity(ConfigStore &store)
+{
+    return WriteIdentityFields(store, ReadIdentityFields(store));
 }
 
 } // namespace pelvoro

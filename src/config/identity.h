@@ -18,4 +18,18 @@ struct Identity {
 // The software identity from "版本信息", with the display defaults.
 Identity ReadIdentity(const ConfigStore &store);
 
+// The three stored texts of "版本信息".
+struct IdentityFields {
+    QString name;    // "软件名称"
+    QString version; // "软件版本号"
+    QString date;    // "软件日期"
+};
+
+// The three texts as the identity editor shows them: a missing name is the default owner text.
+IdentityFields ReadIdentityFields(const ConfigStore &store);
+// Writes the three keys, each only where it differs. Returns false when the file could not be written.
+bool WriteIdentityFields(ConfigStore &store, const IdentityFields &fields);
+// Writes back what ReadIdentityFields gives, so that afterwards the section holds all three keys.
+bool WriteBackIdentity(ConfigStore &store);
+
 } // namespace pelvoro

@@ -6,7 +6,8 @@ namespace pelvoro {
 
 class ConfigStore;
 
-// The login switch and the two passwords, kept in "全局参数".
+// The login switch and the two passwords, kept in "全局参数". The passwords are plain text in the
+// file: stored configurations and older stations read them so.
 struct UserSettings {
     QString OperatorPassword; // "参数一"
     QString AdminPassword;    // "参数二"
@@ -14,5 +15,16 @@ struct UserSettings {
 };
 
 UserSettings LoadUsers(const ConfigStore &store);
+// Writes the three keys with one replacement of the file. Returns false when it could not be written.
+bool SaveUsers(ConfigStore &store, const UserSettings &users);
+
+// Who a login makes of the person at the station; nothing keeps it after the window is unlocked.
+enum class LoginRole { None, Operator, Administrator };
+
+// The role a typed text logs in as: the administrator's password (or the master code) first, so an
+// empty field logs in as administrator while that password is empty, then the operator's.
+LoginRole CheckLogin(const QString &typed, const UserSettings &users);
+// User management's first page: the administrator's password or the master code.
+bool AcceptsAdministrator(const QString &typed, const UserSettings &users);
 
 } // namespace pelvoro

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "base/atomic_file.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Project files: a ".save" file that is a byte-for-byte copy of SysConfig.ini, with companions
+// beside it that copy the screens' page and subtitle files (P + "main1.dat", P + "title1.dat",
+// P + "title1.txt", ...). Both directions replace the files they write as one unit: every file
+// is first copied to a staging name beside its target, and only when all copies succeeded are
+// they renamed into place and the files the new set lacks deleted. A failure while copying leaves
+// every target as it was.
+namespace pelvoro {
+
+// The project file P's companion of screen index i: "main", "title" and the extension.
+QString ProjectCompanion(const QString &projectPath, const QString &kind, int screenIndex, const QString &extension);
+
+struct ProjectCopy {
+    QString from;
+    QString to;
+};
+
+struct ProjectResult {
+    bool Ok() const { return error.isEmpty(); }
+
+    QString error;             // for the operator: the file that failed and why
+    QList<ProjectCopy> copied; // in the order they were put in place
+    QStringList removed;       // files of the earlier set that the new one lacks
+    bool changed = false;      // some target was replaced or removed, even when a later step failed
+    int screens = 0;           // opening: the screens the project's configuration names
+};
+
+// The file operations the copies go through; tests replace one to make a chosen file fail.
+struct ProjectIo {
+    std::function<bool(const QString &path, QByteArray *bytes)> read = ReadWholeFile;
+    std::function<bool(const QString &path, const QByteArray &bytes, QString *error)> write = WriteFileAtomically;
+};
+
+// Saves the working files of screens 0..lastIndex as the project `projectPath` (the full path with
+// its extension) and removes the companions an earlier save under the same name left.
+ProjectResult SaveProjectFiles(const QString &projectPath, int lastIndex, const ProjectIo &io = {});
+
+// Copies the project back over the working files in the application's directory: SysConfig.ini,
+// the page and subtitle files of the screens the project's configuration names, and removes the
+// page and subtitle files of every screen the project has none for.
+ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io = {});
+
+} // namespace pelvoro

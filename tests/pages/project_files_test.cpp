@@ -1,0 +1,232 @@
+// Project files: saving and opening the working set as a ".save" file with its companions.
+#include "pages/project_files.h"
+
+#include "support/app_dir_fixture.h"
+#include "support/gbk_lines.h"
+
+#include <QDir>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+namespace pelvoro::test {
+namespace {
+
+using Files = QMap<QString, QByteArray>; // file name → bytes
+
+class ProjectFilesTest : public AppDirTest {
+protected:
+    void SetUp() override
+    {
+        AppDirTest::SetUp();
+        ASSERT_TRUE(projects_.isValid());
+    }
+
+    // The station's configuration with n screens (显示屏数目 = n - 1).
+    static QByteArray Config(int screens)
+    {
+        return GbkLines({"[全局参数]"}) + Gbk("显示屏数目=") + QByteArray::number(screens - 1) + "\r\n";
+    }
+    // Distinct bytes per file, with line ends and bytes that no text conversion would keep.
+    static QByteArray Bytes(const QString &name) { return name.toUtf8() + QByteArray("\r\n\n\0\xff\x80", 6); }
+
+    void WriteWorking(const Files &files) const
+    {
+        for (auto it = files.begin(); it != files.end(); ++it)
+            WriteFile(it.key(), it.value());
+    }
+    Files Working() const { return Read(dir_.path()); }
+    Files Project() const { return Read(projects_.path()); }
+    static Files Read(const QString &dir)
+    {
+        Files files;
+        for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            QFile file(QDir(dir).filePath(name));
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            files.insert(name, file.readAll());
+        }
+        return files;
+    }
+    QString ProjectPath(const QString &name = QStringLiteral("demo.save")) const
+    {
+        return QDir(projects_.path()).filePath(name);
+    }
+    // Files of the project directory written directly.
+    void WriteProject(const Files &files) const
+    {
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            QFile file(ProjectPath(it.key()));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(it.value());
+        }
+    }
+
+    QTemporaryDir projects_;
+};
+
+// Which working files of a screen become which companions: the subtitle text goes only with the
+// subtitle data, and screens after the last configured one are not saved.
+TEST_F(ProjectFilesTest, SaveCopiesEachScreensFilesByTheCompanionRules)
+{
+    const Files working = {
+        {"SysConfig.ini", Config(4)},
+        {"Tavrel1.dat", Bytes("p1")},                                                      // pages only
+        {"TavrelTitle2.dat", Bytes("t2")},                                                 // subtitle, no text
+        {"TavrelTitle3.txt", Bytes("x3")},                                                 // text without data
+        {"Tavrel4.dat", ""}, {"TavrelTitle4.dat", Bytes("t4")}, {"TavrelTitle4.txt", Bytes("x4")}, // all, one empty
+        {"Tavrel5.dat", Bytes("p5")},                                                      // not a screen
+    };
+    WriteWorking(working);
+    const ProjectResult result = SaveProjectFiles(ProjectPath(), 3);
+    ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+    const Files expected = {
+        {"demo.save", working["SysConfig.ini"]},       {"demo.savemain1.dat", working["Tavrel1.dat"]},
+        {"demo.savetitle2.dat", working["TavrelTitle2.dat"]}, {"demo.savemain4.dat", ""},
+        {"demo.savetitle4.dat", working["TavrelTitle4.dat"]}, {"demo.savetitle4.txt", working["TavrelTitle4.txt"]},
+    };
+    EXPECT_EQ(Project(), expected);
+    EXPECT_EQ(Working(), working); // saving changes nothing in the working set
+    EXPECT_EQ(result.copied.size(), expected.size());
+    EXPECT_EQ(result.copied.last().to, ProjectPath()); // the project file is put in place last
+}
+
+TEST_F(ProjectFilesTest, ProjectWithoutDataFilesIsTheSaveFileAlone)
+{
+    WriteWorking({{"SysConfig.ini", Config(2)}});
+    ASSERT_TRUE(SaveProjectFiles(ProjectPath(), 1).Ok());
+    EXPECT_EQ(Project(), Files({{"demo.save", Config(2)}}));
+}
+
+TEST_F(ProjectFilesTest, SavingAgainWithFewerScreensRemovesTheStaleCompanions)
+{
+    WriteWorking({{"SysConfig.ini", Config(3)}, {"Tavrel1.dat", Bytes("p1")}, {"Tavrel2.dat", Bytes("p2")},
+                  {"TavrelTitle3.dat", Bytes("t3")}, {"TavrelTitle3.txt", Bytes("x3")}});
+    ASSERT_TRUE(SaveProjectFiles(ProjectPath(), 2).Ok());
+    ASSERT_EQ(Project().size(), 5);
+    // A main-area text companion of an older layout is stale as well; other projects are not touched.
+    WriteProject({{"demo.savemain7.txt", "old"}, {"other.savemain2.dat", "other"}});
+
+    WriteWorking({{"SysConfig.ini", Config(1)}, {"Tavrel1.dat", Bytes("p1 again")}});
+    const ProjectResult result = SaveProjectFiles(ProjectPath(), 0);
+    ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+    EXPECT_EQ(Project(), Files({{"demo.save", Config(1)},
+                                {"demo.savemain1.dat", Bytes("p1 again")},
+                                {"other.savemain2.dat", "other"}}));
+    EXPECT_EQ(result.removed.size(), 4);
+}
+
+// Opening puts exactly the project's set in place: the other screens' page and subtitle files go,
+// files that are not data files stay.
+TEST_F(ProjectFilesTest, OpeningReplacesTheWorkingSetAndRemovesOtherScreensFiles)
+{
+    WriteProject({{"demo.save", Config(3)},
+                  {"demo.savemain1.dat", Bytes("p1")},
+                  {"demo.savetitle1.dat", Bytes("t1")},
+                  {"demo.savetitle2.txt", Bytes("x2 without data")},
+                  {"demo.savemain3.dat", Bytes("p3")},
+                  {"demo.savemain4.dat", Bytes("p4 beyond the screens")}});
+    WriteWorking({{"SysConfig.ini", Config(5)}, {"Tavrel1.dat", Bytes("old p1")}, {"TavrelTitle1.txt", Bytes("old")},
+                  {"TavrelTitle2.dat", Bytes("old t2")}, {"Tavrel5.dat", Bytes("old p5")},
+                  {"Tavrel64.dat", Bytes("old p64")}, {"notes.txt", Bytes("mine")}});
+    const ProjectResult result = OpenProjectFiles(ProjectPath());
+    ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+    EXPECT_EQ(result.screens, 3);
+    EXPECT_EQ(Working(), Files({{"SysConfig.ini", Config(3)},
+                                {"Tavrel1.dat", Bytes("p1")},
+                                {"TavrelTitle1.dat", Bytes("t1")},
+                                {"Tavrel3.dat", Bytes("p3")},
+                                {"notes.txt", Bytes("mine")}}));
+    EXPECT_EQ(result.removed.size(), 4);
+}
+
+TEST_F(ProjectFilesTest, OpeningTakesTheScreenCountFromTheProjectClamped)
+{
+    const struct {
+        QByteArray global;
+        int screens;
+    } cases[] = {
+        {"", 1}, {Gbk("显示屏数目=abc"), 1}, {Gbk("显示屏数目=-2"), 1}, {Gbk("显示屏数目=1"), 2},
+        {Gbk("显示屏数目=99"), 64},
+    };
+    for (const auto &c : cases) {
+        WriteProject({{"demo.save", GbkLines({"[全局参数]"}) + c.global + "\r\n"},
+                      {"demo.savemain2.dat", Bytes("p2")},
+                      {"demo.savemain64.dat", Bytes("p64")}});
+        const ProjectResult result = OpenProjectFiles(ProjectPath());
+        ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+        EXPECT_EQ(result.screens, c.screens) << c.global.constData();
+        EXPECT_EQ(Exists("Tavrel2.dat"), c.screens >= 2) << c.global.constData();
+        EXPECT_EQ(Exists("Tavrel64.dat"), c.screens == 64) << c.global.constData();
+    }
+}
+
+TEST_F(ProjectFilesTest, OpeningAMissingProjectChangesNothing)
+{
+    WriteWorking({{"SysConfig.ini", Config(2)}, {"Tavrel2.dat", Bytes("p2")}});
+    const ProjectResult result = OpenProjectFiles(ProjectPath(QStringLiteral("none.save")));
+    EXPECT_FALSE(result.Ok());
+    EXPECT_FALSE(result.changed);
+    EXPECT_EQ(Working(), Files({{"SysConfig.ini", Config(2)}, {"Tavrel2.dat", Bytes("p2")}}));
+}
+
+// A copy that fails part-way, reading the project or writing a staged file, leaves every working
+// file as it was, no staged file behind, and names the file that failed.
+TEST_F(ProjectFilesTest, AFailingCopyMidOpenLeavesTheOldSet)
+{
+    const Files old = {{"SysConfig.ini", Config(4)}, {"Tavrel1.dat", Bytes("old p1")},
+                       {"TavrelTitle2.dat", Bytes("old t2")}, {"Tavrel4.dat", Bytes("old p4")}};
+    WriteProject({{"demo.save", Config(2)}, {"demo.savemain1.dat", Bytes("p1")}, {"demo.savetitle1.dat", Bytes("t1")},
+                  {"demo.savetitle1.txt", Bytes("x1")}, {"demo.savemain2.dat", Bytes("p2")}});
+    const struct {
+        const char *failing; // the target (writing) or source (reading) whose copy fails
+        bool reading;
+        const char *named; // what the message names
+    } cases[] = {
+        {".Tavrel1.dat.staged", false, "Tavrel1.dat"},        // the first copy
+        {".TavrelTitle1.txt.staged", false, "TavrelTitle1.txt"}, // one in the middle
+        {".SysConfig.ini.staged", false, "SysConfig.ini"},     // the last
+        {"demo.savemain2.dat", true, "demo.savemain2.dat"},
+    };
+    for (const auto &c : cases) {
+        WriteWorking(old);
+        ProjectIo io;
+        const QString failing = QString::fromUtf8(c.failing);
+        if (c.reading) {
+            io.read = [&](const QString &path, QByteArray *bytes) {
+                return !path.endsWith(QLatin1Char('/') + failing) && ReadWholeFile(path, bytes);
+            };
+        } else {
+            io.write = [&](const QString &path, const QByteArray &bytes, QString *error) {
+                if (path.endsWith(QLatin1Char('/') + failing)) {
+                    *error = QStringLiteral("disk full");
+                    return false;
+                }
+                return WriteFileAtomically(path, bytes, error);
+            };
+        }
+        const ProjectResult result = OpenProjectFiles(ProjectPath(), io);
+        EXPECT_FALSE(result.Ok()) << c.failing;
+        EXPECT_FALSE(result.changed) << c.failing;
+        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.named))) << result.error.toStdString();
+        EXPECT_EQ(Working(), old) << c.failing;
+    }
+}
+
+TEST_F(ProjectFilesTest, AFailingCopyWhileSavingLeavesTheEarlierProject)
+{
+    WriteWorking({{"SysConfig.ini", Config(2)}, {"Tavrel1.dat", Bytes("p1")}});
+    ASSERT_TRUE(SaveProjectFiles(ProjectPath(), 1).Ok());
+    const Files earlier = Project();
+    WriteWorking({{"SysConfig.ini", Config(2)}, {"Tavrel1.dat", Bytes("new p1")}, {"Tavrel2.dat", Bytes("p2")}});
+    ProjectIo io;
+    io.write = [](const QString &path, const QByteArray &bytes, QString *error) {
+        return !path.endsWith(QStringLiteral("main2.dat.staged")) && WriteFileAtomically(path, bytes, error);
+    };
+    const ProjectResult result = SaveProjectFiles(ProjectPath(), 1, io);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_TRUE(result.error.contains(QStringLiteral("demo.savemain2.dat"))) << result.error.toStdString();
+    EXPECT_EQ(Project(), earlier);
+}
+
+} // namespace
+} // namespace pelvoro::test
