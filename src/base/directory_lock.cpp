@@ -1,0 +1,97 @@
+#include "base/directory_lock.h"
+
+#include "base/app_dir.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMutex>
+
+#include <map>
+#include <memory>
+
+namespace pelvoro {
+namespace {
+
+struct Held {
+    std::unique_ptr<QLockFile> file;
+    int depth = 0;
+};
+
+QMutex &RegistryMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+std::map<QString, Held> &Registry()
+{
+    static std::map<QString, Held> held;
+    return held;
+}
+
+QString KeyOf(const QString &dir)
+{
+    const QFileInfo info(dir.isEmpty() ? AppDir() : dir);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+QString HolderText(const QLockFile &file)
+{
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (!file.getLockInfo(&pid, &host, &app))
+        return QStringLiteral("另一个程序");
+    QString who = app.isEmpty() ? QStringLiteral("另一个程序") : app;
+    return who + QStringLiteral("（进程%1）").arg(pid);
+}
+
+} // namespace
+
+DirectoryLock::DirectoryLock(const QString &dir, int waitMs) : key_(KeyOf(dir))
+{
+    QMutexLocker guard(&RegistryMutex());
+    Held &held = Registry()[key_];
+    if (held.depth > 0) {
+        ++held.depth;
+        locked_ = true;
+        return;
+    }
+    auto file = std::make_unique<QLockFile>(QDir(key_).filePath(QLatin1String(kDirectoryLockName)));
+    // A live owner is never stale, however long it writes; a dead one is recognised by its process id.
+    file->setStaleLockTime(0);
+    if (file->tryLock(waitMs)) {
+        held.file = std::move(file);
+        held.depth = 1;
+        locked_ = true;
+        return;
+    }
+    Registry().erase(key_);
+    switch (file->error()) {
+    case QLockFile::LockFailedError:
+        error_ = QStringLiteral("%1正在写入目录“%2”，等待%3秒后仍未结束：本次没有修改任何文件，请稍后再试")
+                     .arg(HolderText(*file), QDir::toNativeSeparators(key_))
+                     .arg(waitMs / 1000.0);
+        break;
+    default:
+        error_ = QStringLiteral("无法在目录“%1”中建立锁文件%2：本次没有修改任何文件")
+                     .arg(QDir::toNativeSeparators(key_), QLatin1String(kDirectoryLockName));
+        break;
+    }
+}
+
+DirectoryLock::~DirectoryLock()
+{
+    if (!locked_)
+        return;
+    QMutexLocker guard(&RegistryMutex());
+    auto it = Registry().find(key_);
+    if (it == Registry().end() || --it->second.depth > 0)
+        return;
+    it->second.file->unlock();
+    Registry().erase(it);
+}
+
+} // namespace pelvoro
