@@ -187,12 +187,13 @@ int SpacingFactor(const ParagraphFormat &format)
         return 30;
     case LineSpacingRule::AtLeast:
         return 40;
-    // Not one of the control's four rules: exact spacing lays out like single spacing, a multiple
-    // of single spacing scales it (20 twentieths are one line).
+    // Not one of the control's four rules: exact spacing lays out like single spacing; a multiple
+    // below one and a half lines (word processors write 1.08 and 1.15) like single spacing, from one
+    // and a half lines on like one-and-a-half and double spacing.
     case LineSpacingRule::Exactly:
         return 15;
     case LineSpacingRule::Multiple:
-        return std::max(1, 15 * format.spacingValue / 20);
+        return format.spacingValue < 30 ? 15 : 30;
     }
     return 15;
 }

@@ -28,10 +28,15 @@ constexpr int kAnsiCharset = 0;
 constexpr int kDefaultCharset = 1;
 constexpr int kGb2312Charset = 134;
 
+// The family a document's font table gives a face (\froman, \fswiss, \fmodern): what an
+// unknown face is replaced by.
+enum class FontFamily { Nil, Roman, Swiss, Modern, Other };
+
 struct CharFormat {
     QString face;            // as the document names it ("宋体", "Arial"); empty: the layout's default
     int sizeHalfPoints = 24; // 1..3276 (0.5 to 1638 points)
     int charset = kDefaultCharset;
+    FontFamily family = FontFamily::Nil;
     bool bold = false;
     bool italic = false;
     bool underline = false;

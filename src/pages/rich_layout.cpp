@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -29,10 +30,62 @@ QString ForLayout(const QString &text)
     return out;
 }
 
-const QString &DefaultFace()
+QFont DrawingFont(const QString &family, const CharFormat &format)
 {
-    static const QString face = QStringLiteral("宋体");
-    return face;
+    QFont font;
+    font.setFamilies({family});
+    font.setPixelSize(RichLayout::PixelSize(format.PointSize()));
+    font.setBold(format.bold);
+    font.setItalic(format.italic);
+    font.setUnderline(format.underline);
+    font.setStrikeOut(format.strike);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
+// A run's text cut where its face lacks characters: those pieces are drawn in the 宋体 face, each
+// piece from the top of the line as a run of that face would be, so that Chinese text comes out the
+// same whatever Western face the document gave it.
+struct Piece {
+    QString text;
+    QFont font;
+};
+
+std::vector<Piece> Pieces(const QString &text, const CharFormat &format)
+{
+    const QFont own = RichLayout::FontFor(format);
+    std::vector<Piece> pieces;
+    const QString linkedFace = LinkedFace();
+    if (own.families().value(0) == linkedFace || text.isEmpty()) {
+        pieces.push_back({text, own});
+        return pieces;
+    }
+    // The faces themselves, without the font matcher's fallbacks.
+    const QRawFont ownFace = QRawFont::fromFont(own);
+    const QFont linked = DrawingFont(linkedFace, format);
+    const QRawFont linkedFont = QRawFont::fromFont(linked);
+    bool linkedPiece = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t code = text[i].unicode();
+        qsizetype width = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            width = 2;
+        }
+        // Breaks and tabs are laid out as spaces, which every face has.
+        const bool lacking = code >= 0x20 && !ownFace.supportsCharacter(code) && linkedFont.supportsCharacter(code);
+        if (i > 0 && lacking != linkedPiece) {
+            pieces.push_back({text.mid(start, i - start), linkedPiece ? linked : own});
+            start = i;
+        }
+        linkedPiece = lacking;
+        i += width;
+    }
+    pieces.push_back({text.mid(start), linkedPiece ? linked : own});
+    return pieces;
 }
 
 } // namespace
@@ -124,12 +177,14 @@ void RichLayout::Relayout()
         QList<QTextLayout::FormatRange> ranges;
         for (const TextRun &run : paragraph.runs) {
             layout.runStart.push_back(int(text.size()));
-            QTextLayout::FormatRange range;
-            range.start = int(text.size());
-            range.length = int(run.text.size());
-            range.format.setFont(FontFor(run.format));
-            ranges.append(range);
-            text += run.text;
+            for (const Piece &piece : Pieces(run.text, run.format)) {
+                QTextLayout::FormatRange range;
+                range.start = int(text.size());
+                range.length = int(piece.text.size());
+                range.format.setFont(piece.font);
+                ranges.append(range);
+                text += piece.text;
+            }
         }
         Encode(&layout, text);
         position += int(layout.bytes.size()) + 2;
@@ -310,25 +365,15 @@ int RichLayout::PixelSize(int points)
 
 QFont RichLayout::FontFor(const CharFormat &format)
 {
-    const QString &face = format.face.isEmpty() ? DefaultFace() : format.face;
-    QFont font;
-    QStringList families{face};
-    families += SubstitutesFor(face);
-    font.setFamilies(families);
-    font.setPixelSize(PixelSize(format.PointSize()));
-    font.setBold(format.bold);
-    font.setItalic(format.italic);
-    font.setUnderline(format.underline);
-    font.setStrikeOut(format.strike);
-    font.setKerning(false);
-    font.setStyleStrategy(QFont::NoAntialias);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    return font;
+    return DrawingFont(DrawingFace(format.face, format.charset, format.family), format);
 }
 
 int RichLayout::TextWidth(const QString &text, const CharFormat &format)
 {
-    return QFontMetrics(FontFor(format)).horizontalAdvance(ForLayout(text));
+    int width = 0;
+    for (const Piece &piece : Pieces(text, format))
+        width += QFontMetrics(piece.font).horizontalAdvance(ForLayout(piece.text));
+    return width;
 }
 
 bool RichLayout::DrawText(QImage *image, int x, int y, const QString &text, const CharFormat &format,
@@ -340,12 +385,16 @@ bool RichLayout::DrawText(QImage *image, int x, int y, const QString &text, cons
     QPainter painter;
     if (!painter.begin(image))
         return false;
-    const QFont font = FontFor(format);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(QPoint(x, y + QFontMetrics(font).ascent()), ForLayout(text));
+    for (const Piece &piece : Pieces(text, format)) {
+        const QFontMetrics metrics(piece.font);
+        const QString shown = ForLayout(piece.text);
+        painter.setFont(piece.font);
+        painter.drawText(QPoint(x, y + metrics.ascent()), shown);
+        x += metrics.horizontalAdvance(shown);
+    }
     return true;
 }
 

@@ -28,8 +28,8 @@
 // in the control, a final display line that is empty is not counted, so an empty document, or one that
 // is only an empty paragraph, has no lines.
 //
-// Fonts. Sizes are whole points at 96 pixels per inch (12 points are 16 pixels); faces are looked up
-// with the station's substitutes for Windows faces, and an empty face means 宋体. Text is never
+// Fonts. Sizes are whole points at 96 pixels per inch (12 points are 16 pixels); faces are chosen by
+// DrawingFace (font_substitution.h), and characters a face lacks are drawn in the 宋体 face. Text is never
 // smoothed and never kerned, so that the width of a run is the sum of the widths of its characters
 // and drawing a line run by run matches its layout.
 namespace pelvoro {

@@ -334,9 +334,7 @@ Kw Keyword(std::string_view word)
                                       "xmlnstbl",
                                       "pgdsctbl",
                                       "fldinst",
-                                      "pntext",
                                       "pn",
-                                      "listtext",
                                       "shp",
                                       "shpinst",
                                       "shprslt",
@@ -544,6 +542,7 @@ struct State {
 
 struct FontEntry {
     QString name;
+    FontFamily family = FontFamily::Nil;
     int charset = -1; // -1: none given
     int codePage = 0; // 0: from the charset
 };
@@ -943,8 +942,15 @@ private:
             fontEntry_.codePage = token.hasParam ? std::max(0, token.param) : 0;
             return;
         default:
-            return;
+            break;
         }
+        static const std::unordered_map<std::string_view, FontFamily> families = {
+            {"fnil", FontFamily::Nil},       {"froman", FontFamily::Roman}, {"fswiss", FontFamily::Swiss},
+            {"fmodern", FontFamily::Modern}, {"fscript", FontFamily::Other}, {"fdecor", FontFamily::Other},
+            {"ftech", FontFamily::Other},    {"fbidi", FontFamily::Other},
+        };
+        if (const auto family = families.find(token.word); family != families.end())
+            fontEntry_.family = family->second;
     }
 
     void ColorTableWord(Kw kw, const Token &token)
@@ -1070,6 +1076,7 @@ private:
         if (font) {
             format.face = font->name;
             format.charset = font->charset >= 0 ? font->charset : kDefaultCharset;
+            format.family = font->family;
         }
         format.sizeHalfPoints = eastAsian && s.eastAsianHalfPoints > 0 ? s.eastAsianHalfPoints : s.halfPoints;
         format.bold = eastAsian && s.eastAsianBold >= 0 ? s.eastAsianBold == 1 : s.bold;

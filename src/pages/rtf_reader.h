@@ -12,8 +12,9 @@
 //
 // The reader takes what the page conversion needs from RTF written by word processors, WordPad and
 // LibreOffice: fonts with their character sets, colours, bold, italic, underline, strike-out, size,
-// alignment and line spacing, and the text. Everything else (styles, pictures, headers, fields'
-// instructions, lists, document information) is skipped. It never fails: malformed input yields
+// alignment and line spacing, and the text, list numbers and bullets included (the "\pntext" and
+// "\listtext" a writer gives for readers without lists). Everything else (styles, pictures, headers,
+// fields' instructions, list tables, document information) is skipped. It never fails: malformed input yields
 // whatever text could be recovered, and it reads only inside the given bytes.
 //
 // Text after "\line" starts a new paragraph with the same formats, so that every break in the text

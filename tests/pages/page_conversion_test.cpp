@@ -14,6 +14,8 @@
 namespace pelvoro::test {
 namespace {
 
+std::pair<int, int> LitDots(const QImage &page);
+
 struct RecordingObserver : ConversionObserver {
     void Message(const QString &text, bool warning) override { messages.append({text, warning}); }
     void ProgressRange(int maximum) override { range = maximum; }
@@ -76,6 +78,24 @@ TEST_F(PageConversionTest, LineAndGlyphHeights)
     EXPECT_EQ(SpacingFactor({Alignment::Left, LineSpacingRule::OneAndHalf, 0}), 30);
     EXPECT_EQ(SpacingFactor({Alignment::Left, LineSpacingRule::Double, 0}), 30);
     EXPECT_EQ(SpacingFactor({Alignment::Left, LineSpacingRule::AtLeast, 0}), 40);
+    // Multiples in twentieths of a line: word processors' 1.08 and 1.15 lay out as single spacing.
+    const std::pair<int, int> multiples[] = {{15, 15}, {22, 15}, {23, 15}, {29, 15}, {30, 30}, {40, 30}};
+    for (const auto &[twentieths, factor] : multiples)
+        EXPECT_EQ(SpacingFactor({Alignment::Left, LineSpacingRule::Multiple, twentieths}), factor) << twentieths;
+}
+
+// Paragraphs as LibreOffice writes them by default: 1.15 lines, Liberation Serif, the language words.
+QByteArray LibreOfficeRtf(const QByteArray &spacing, int lines)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\deff4\\adeflang1025{\\fonttbl{\\f0\\froman\\fprq2\\fcharset0 Times New Roman;}"
+                     "{\\f4\\froman\\fprq2\\fcharset0 Liberation Serif{\\*\\falt Times New Roman};}}"
+                     "{\\colortbl;\\red0\\green0\\blue0;}{\\*\\generator LibreOffice/7.4.7.2$Linux_X86_64}"
+                     "\\pgwsxn11906\\pghsxn16838{\\*\\ftnsep\\chftnsep}\\pgndec";
+    for (int i = 1; i <= lines; ++i) {
+        rtf += "\\pard\\plain \\s0" + spacing + "\\rtlch\\af6\\afs24\\alang1081 \\ltrch\\lang2057\\loch\\f4\\fs24"
+               "{\\rtlch \\ltrch\\loch Line " + QByteArray::number(i) + "}\\par ";
+    }
+    return rtf + "}";
 }
 
 TEST_F(PageConversionTest, LinesFillPagesByHeight)
@@ -96,6 +116,78 @@ TEST_F(PageConversionTest, LinesFillPagesByHeight)
     EXPECT_EQ(observer.range, 3);
     EXPECT_EQ(observer.progress, 3);
     EXPECT_TRUE(observer.hidden);
+}
+
+// 12-point text at 1.15 and 1.08 lines: one line per page on 16 rows, two on 32 rows.
+TEST_F(PageConversionTest, WordProcessorSpacingFitsSixteenRowSigns)
+{
+    const struct {
+        const char *spacing;
+        int width, height, pages;
+    } cases[] = {{"\\sl276\\slmult1", 256, 16, 4},
+                 {"\\sl276\\slmult1", 128, 32, 2},
+                 {"\\sl259\\slmult1", 256, 16, 4},
+                 {"\\sl360\\slmult1", 128, 32, 4}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 on %2x%3").arg(c.spacing).arg(c.width).arg(c.height).toStdString());
+        QFile::remove(Path("Tavrel1.dat"));
+        observer.messages.clear();
+        Screen(c.width, c.height);
+        WriteFile("office.rtf", LibreOfficeRtf(c.spacing, 4));
+        const ConversionResult result = Convert(Path("office.rtf"));
+        EXPECT_TRUE(observer.messages.isEmpty());
+        EXPECT_TRUE(result.written.Ok()) << result.written.message.toStdString();
+        EXPECT_EQ(Pages(), c.pages);
+    }
+}
+
+// Faces the station does not have are replaced as a Chinese Windows replaces them, and characters a
+// face lacks are drawn in the 宋体 face: the same text gives the same dots whatever face it names.
+TEST_F(PageConversionTest, MissingFacesAndCharactersAreSubstituted)
+{
+    Screen(64, 16);
+    const auto dots = [this](const QByteArray &font, const QByteArray &text) {
+        QFile::remove(Path("Tavrel1.dat"));
+        WriteFile("face.rtf", "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0" + font + ";}}\\f0\\fs24 " + text + "\\par}");
+        const ConversionResult result = Convert(Path("face.rtf"));
+        EXPECT_TRUE(result.written.Ok()) << font.toStdString() << ": " << result.written.message.toStdString();
+        return Page(1);
+    };
+    const QByteArray chinese = "\\uc1\\u21333?\\u20301?\\u36890?\\u30693?"; // 单位通知
+    const QImage song = dots("\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5", chinese);
+    EXPECT_GT(LitDots(song).first, 40);
+    for (const char *font : {"\\froman\\fcharset0 Liberation Serif", "\\fswiss\\fcharset0 Helvetica",
+                             "\\fnil\\fcharset134 PingFangSC-Regular", "\\fnil Unknown Face"})
+        EXPECT_EQ(dots(font, chinese), song) << font;
+
+    const struct {
+        const char *alias;
+        const char *windowsFace;
+    } western[] = {{"\\fswiss Helvetica", "\\fswiss Arial"},
+                   {"\\froman Times", "\\froman Times New Roman"},
+                   {"\\fmodern Courier", "\\fmodern Courier New"},
+                   {"\\fswiss Unknown Grotesk", "\\fswiss Arial"},
+                   {"\\froman Unknown Antiqua", "\\froman Times New Roman"}};
+    for (const auto &c : western) {
+        const QImage expected = dots(c.windowsFace, "EXIT");
+        EXPECT_GT(LitDots(expected).first, 20) << c.windowsFace;
+        EXPECT_EQ(dots(c.alias, "EXIT"), expected) << c.alias;
+    }
+    // Latin text of a Western face stays in that face; only what it lacks is linked.
+    EXPECT_NE(dots("\\fswiss Arial", "EXIT"), dots("\\froman Times New Roman", "EXIT"));
+}
+
+// A numbered notice keeps its numbers.
+TEST_F(PageConversionTest, ListNumbersAreDrawnAsLineText)
+{
+    Screen(64, 16);
+    Convert(Rtf("list.rtf", "\\pard\\ls1{\\listtext\\pard\\plain \\f0\\fs24 1.\\tab}AB\\par"));
+    CharFormat format;
+    format.face = QStringLiteral("宋体");
+    QImage expected(64, 16, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    RichLayout::DrawText(&expected, 0, 0, QStringLiteral("1.\tAB"), format, Qt::red);
+    EXPECT_EQ(Page(1), expected);
 }
 
 TEST_F(PageConversionTest, TooTallTextStopsWithTheSystemsMessages)

@@ -167,9 +167,17 @@ TEST(RtfReaderTest, UnknownFontFallsBackToDefaultFont)
 
 TEST(RtfReaderTest, FontTableWithoutEntryGroupsAndUnicodeNames)
 {
-    const RichDocument d = Read(R"({\rtf1{\fonttbl\f0\fswiss Helvetica;\f1\fnil\uc0 \u23435\u20307;}{\f0 a}{\f1 b}})");
+    const RichDocument d = Read(R"({\rtf1{\fonttbl\f0\fswiss Helvetica;\f1\fnil\uc0 \u23435\u20307;)"
+                                R"(\f2\froman Times;\f3\fmodern Courier;\f4\fscript Brush;\f5 Plain;})"
+                                R"({\f0 a}{\f1 b}{\f2 c}{\f3 d}{\f4 e}{\f5 f}})");
     EXPECT_EQ(FormatOf(d, u"a"_qs).face, u"Helvetica"_qs);
     EXPECT_EQ(FormatOf(d, u"b"_qs).face, u"宋体"_qs);
+    // The family decides what an unknown face is drawn with.
+    const std::pair<const char16_t *, FontFamily> families[] = {
+        {u"a", FontFamily::Swiss},  {u"b", FontFamily::Nil},   {u"c", FontFamily::Roman},
+        {u"d", FontFamily::Modern}, {u"e", FontFamily::Other}, {u"f", FontFamily::Nil}};
+    for (const auto &[text, family] : families)
+        EXPECT_EQ(FormatOf(d, QString::fromUtf16(text)).family, family) << QString::fromUtf16(text).toStdString();
 }
 
 // Writers that keep East Asian formats apart ("\dbch\af", "\afs", "\ab") give them for Chinese
@@ -269,9 +277,22 @@ TEST(RtfReaderTest, SkipsDestinationsThatAreNotText)
     const RichDocument d = Read(
         R"({\rtf1{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}{\*\generator G;})"
         R"({\header H}{\footerr F}{\*\unknown U}{\pict\pngblip\bin5 {}}{ 0a0b}Z)"
-        R"({\field{\*\fldinst HYPERLINK "x"}{\fldrslt shown}}{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb\'b7}}text)"
+        R"({\field{\*\fldinst HYPERLINK "x"}{\fldrslt shown}}{\*\pn\pnlvlblt{\pntxtb\'b7}}text)"
         R"({\listtable{\list{\listlevel{\leveltext\'01\u8226 ?;}}}}{\fldinst I}.})");
     EXPECT_EQ(Texts(d), QStringList{u"Zshowntext."_qs});
+}
+
+// A list's numbers and bullets are given as text for readers without lists (LibreOffice and Word
+// write "\listtext", WordPad "\pntext"): they are the start of their line.
+TEST(RtfReaderTest, ListNumbersAndBulletsAreText)
+{
+    const RichDocument d = Read(
+        R"({\rtf1\ansi{\fonttbl{\f0\fswiss Arial;}{\f1\fnil\fcharset2 Symbol;}})"
+        R"({\listtable{\list{\listlevel{\leveltext\'02\'00.;}}}}{\*\listoverridetable{\listoverride\ls1}})"
+        R"(\pard\ls1{\listtext\pard\plain \f0 1.\tab}\f0 first\par)"
+        R"(\pard\ls1{\listtext\pard\plain \f0 2.\tab}second\par)"
+        R"(\pard{\pntext\f1\'b7\tab}{\*\pn\pnlvlblt\pnf1{\pntxtb\'b7}}third\par})");
+    EXPECT_EQ(Texts(d), (QStringList{u"1.\tfirst"_qs, u"2.\tsecond"_qs, u"\u00B7\tthird"_qs}));
 }
 
 TEST(RtfReaderTest, TextAfterTheDocumentGroupIsNotRead)
