@@ -6,6 +6,7 @@
 #include "support/sim_process.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,10 +37,9 @@ protected:
     }
     void UseTcp(int port)
     {
-        ASSERT_EQ(RunCli({"set", "--screen", "1", "CommMode=2", "IpAddress=127.0.0.1", QStringLiteral("IpPort=%1").arg(port)},
-                         dir_.path())
-                      .exitCode,
-                  0);
+        const QStringList set = {"set", "--screen", "1", "CommMode=2", "IpAddress=127.0.0.1",
+                                 QStringLiteral("IpPort=%1").arg(port)};
+        ASSERT_EQ(RunCli(set, dir_.path()).exitCode, 0);
     }
     void UseSerial()
     {
@@ -57,7 +57,10 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
     }
     QImage Shown() const { return QImage(QDir(state_.path()).filePath(QStringLiteral("screen1/screen.png"))); }
-    qint64 KeptBytes(const char *file) const { return QFileInfo(QDir(state_.path()).filePath(QStringLiteral("screen1/") + file)).size(); }
+    qint64 KeptBytes(const char *file) const
+    {
+        return QFileInfo(QDir(state_.path()).filePath(QStringLiteral("screen1/") + file)).size();
+    }
 
     QTemporaryDir state_;
     QString device_;

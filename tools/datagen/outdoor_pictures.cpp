@@ -26,7 +26,7 @@ constexpr int kHeight = 300;
 // The board drawn: 32 columns by 16 rows of LEDs, the size of one common module.
 constexpr int kColumns = 32;
 constexpr int kRows = 16;
-constexpr int kBoardLeft = 40;
+constexpr int kBoardLeft = 24;
 constexpr int kBoardTop = 50;
 constexpr int kDot = 10; // pitch in pixels
 
