@@ -1,5 +1,6 @@
 #include "app/main_area_panel.h"
 
+#include "app/schedule_tab.h"
 #include "base/prompt.h"
 #include "comm/ui/glyph_download_tab.h"
 #include "config/config_store.h"
@@ -104,7 +105,7 @@ MainAreaPanel::MainAreaPanel(ScreenTable &table, Prompt &prompt, QWidget *parent
     form->addRow(following_);
     form->addRow(send_);
     tabs_->addTab(effects, QStringLiteral("显示特效"));
-    tabs_->addTab(new QWidget(tabs_), QStringLiteral("定时播放"));
+    tabs_->addTab(new ScheduleTab(*this, prompt_, tabs_), QStringLiteral("定时播放"));
     // "计时设置" stays hidden; its "下载字模" tab is the only way to the glyph download.
     auto *timing = new QTabWidget(tabs_);
     timing->addTab(new GlyphDownloadTab(timing), QStringLiteral("下载字模"));

@@ -72,6 +72,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     BuildCommands();
     BuildAddAreaMenu();
     ConnectLinks();
+    ConnectSchedules();
     ConnectMaintenance();
     connect(mainPanel_, &MainAreaPanel::AddPagesRequested, this, &Tfrmmain::AddDataPages);
     connect(clockPanel_, &ClockPanel::ClockChanged, this, [this] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/title_animation.h"
+#include "comm/counter_settings.h"
 #include "comm/net_link.h"
 #include "comm/send_dispatch.h"
 #include "comm/send_runner.h"
@@ -134,6 +135,8 @@ public:
 
     bool BroadcastFlag() const { return broadcastFlag_; }
     const UserSettings &Users() const { return users_; }
+    // The current screen's timing-counter groups, read whenever the tree's selection is drawn.
+    const CounterTable &Counters() const { return counters_; }
 
     // Toolbar buttons by caption ("打开"), menu items by menu and caption ("文件/打开..."), the
     // decoration items as "修饰/空心".
@@ -185,6 +188,7 @@ private:
     // Lists the main-area and subtitle pages of a screen.
     void RefreshLists(int screen);
     void ConnectLinks();
+    void ConnectSchedules(); // main_window_schedule.cpp
     void ConnectMaintenance(); // the glyph download tab                 main_window_maintenance.cpp
     void SetSendButtonsEnabled(bool enabled);
     void ShowProgress(qint64 maximum);
@@ -222,6 +226,7 @@ private:
     // Lays out documents for the conversions, as the preview's hidden rich-text control did.
     std::unique_ptr<RichLayout> layout_;
     AddAreaMenuState menuState_;
+    CounterTable counters_;
 
     QHash<QString, QAction *> commands_;
     QHash<QString, QMenu *> menus_;

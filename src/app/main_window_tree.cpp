@@ -85,6 +85,8 @@ QWidget *Tfrmmain::BuildTreePanel()
             TreemainClick(current);
     });
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { ShowScreenSummary(table_.CurrentScreen); });
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this] { LoadCounters(store_, table_.CurrentScreen, counters_); });
     return treePanel_;
 }
 
