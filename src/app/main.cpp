@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace pelvoro;
 
@@ -25,6 +26,22 @@ bool DisplayAvailable()
 
 int main(int argc, char **argv)
 {
+    // Answered without a display: the man page is made from them at build time.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("pelvoro %s\n", PELVORO_VERSION_TEXT);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("Usage: pelvoro [--dir DIR]\n\n"
+                        "The LED screen station.\n\n"
+                        "  --dir DIR   the application's directory (default: the executable's when writable,\n"
+                        "              else the user's data folder)\n"
+                        "  --version   print the version and exit\n"
+                        "  --help      print this help and exit\n");
+            return 0;
+        }
+    }
     if (!DisplayAvailable()) {
         std::fprintf(stderr, "pelvoro: no display available (DISPLAY is not set); "
                              "run it under Xvfb: xvfb-run -a build/bin/pelvoro\n");

@@ -1,4 +1,5 @@
 #include "cli_command.h"
+#include "progress.h"
 
 #include "config/config_store.h"
 #include "pages/font_substitution.h"
@@ -38,6 +39,7 @@ int RunConvert(CliArgs &args)
 {
     const int index = args.TakeScreen();
     const auto kindName = args.TakeOption(QStringLiteral("--kind"));
+    const ProgressStyle progressStyle = TakeProgressOption(args);
     const QStringList files = args.Positional();
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one FILE")};
@@ -53,7 +55,8 @@ int RunConvert(CliArgs &args)
     InstallFontSubstitutions();
 
     RichLayout layout;
-    CliObserver observer;
+    CliObserver messages;
+    ConversionProgress observer(progressStyle, messages, int(files.size()));
     const AddDocumentsResult added = AddDocuments(table, index, *kind, files, layout, observer);
     Out(QStringLiteral(R"({"added": %1, "files": %2})").arg(added.pagesAdded).arg(added.filesConverted));
     return added.stopped || added.limitReached || added.filesConverted < files.size() ? kRefused : kOk;
@@ -61,14 +64,16 @@ int RunConvert(CliArgs &args)
 
 PELVORO_CLI_COMMAND(
     {QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
-     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] FILE...\n\n"
+     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] [--progress STYLE] "
+                    "FILE...\n\n"
                     "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
                     "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file;\n"
                     "a table file (.bls) gives one page per table page of the main area.\n"
                     "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
                     "A stop (empty file, text taller than the area, a table title that fills\n"
                     "the area, full page store, file error)\n"
-                    "prints the station's message on stderr and exits 1; pages written so far stay."),
+                    "prints the station's message on stderr and exits 1; pages written so far stay.\n\n")
+         + ProgressOptionHelp(),
      RunConvert});
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "cli_command.h"
 #include "frame_options.h"
+#include "progress.h"
 
 #include "base/prompt.h"
 #include "comm/frame_layout.h"
@@ -25,10 +26,12 @@ namespace {
 // One run of the command: the links, the send runner and the outcome.
 class SendRun {
 public:
-    SendRun(ScreenTable &table, int index, int timeoutS)
-        : index_(index), screen_(table[index]), serial_(prompt_), net_(table, prompt_), runner_(table, serial_, net_)
+    SendRun(ScreenTable &table, int index, int timeoutS, ProgressStyle progress = ProgressStyle::None)
+        : index_(index), screen_(table[index]), serial_(prompt_), net_(table, prompt_), runner_(table, serial_, net_),
+          progress_(progress, runner_)
     {
-        QObject::connect(&runner_, &SendRunner::StatusText, &loop_, [](const QString &text) { Out(text); });
+        QObject::connect(&runner_, &SendRunner::StatusText, &loop_,
+                         [this](const QString &text) { progress_.Line(text); });
         QObject::connect(&serial_, &SerialLink::TransferEnded, &loop_, [this](SerialOutcome outcome) {
             if (outcome != SerialOutcome::Succeeded)
                 failed_ = true;
@@ -52,6 +55,7 @@ public:
     // A single request.
     int RunOne(const SendRequest &request)
     {
+        progress_.Expect(request.frame.size());
         if (IsNetworkScreen(screen_)) {
             QObject::connect(&net_, &NetLink::Acknowledged, &loop_, [this] { Finish(kOk); });
             Connect([this, request] { runner_.Send(request); });
@@ -129,6 +133,7 @@ private:
     SerialLink serial_;
     NetLink net_;
     SendRunner runner_;
+    SendProgress progress_;
     bool failed_ = false;
     bool finished_ = false;
     int exitCode_ = kLinkFailure;
@@ -168,6 +173,7 @@ int RunSend(CliArgs &args)
     const QString kind = rest.first();
     CliArgs options(rest.mid(1));
     const int timeoutS = options.TakeIntOption(QStringLiteral("--timeout")).value_or(30);
+    const ProgressStyle progress = TakeProgressOption(options);
     if (timeoutS < 1 || timeoutS > 86400)
         throw UsageError{QStringLiteral("--timeout takes 1..86400 seconds")};
     const int index = options.TakeScreen();
@@ -191,7 +197,7 @@ int RunSend(CliArgs &args)
     };
     if (kind == QLatin1String("all")) {
         noMoreOptions();
-        SendRun run(table, index, timeoutS);
+        SendRun run(table, index, timeoutS, progress);
         return run.RunAll();
     }
     std::optional<SendRequest> request;
@@ -231,7 +237,7 @@ int RunSend(CliArgs &args)
         }
         request = MakeSendRequest(index, frame.frame);
     }
-    SendRun run(table, index, timeoutS);
+    SendRun run(table, index, timeoutS, progress);
     return run.RunOne(*request);
 }
 
@@ -240,7 +246,8 @@ int RunSend(CliArgs &args)
 PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("send"),
     QStringLiteral("send a frame, or everything, to a screen's controller"),
-    QStringLiteral("usage: pelvoro-cli [--dir DIR] send KIND --screen K [frame options] [--timeout S]\n\n"
+    QStringLiteral("usage: pelvoro-cli [--dir DIR] send KIND --screen K [frame options] [--timeout S] "
+                   "[--progress STYLE]\n\n"
                    "Sends to the controller of screen K over the screen's configured link, with the station's own\n"
                    "link code, and prints the status texts on stdout as they come; the links' message boxes go to\n"
                    "stderr.\n"
@@ -273,7 +280,8 @@ PELVORO_CLI_COMMAND(CliCommand{
             "Exit codes: 0 the controller acknowledged (for all: every part); 1 refused (a missing,\n"
             "empty or damaged file; for all, once the other parts were sent); 2 no answer, a port that\n"
             "cannot be opened or fails, a connection that cannot be made, or --timeout ran out (for all,\n"
-            "2 when any transfer failed, even if a part was also refused)."),
+            "2 when any transfer failed, even if a part was also refused).\n\n")
+        + ProgressOptionHelp(),
     RunSend,
 });
 

@@ -17,7 +17,9 @@ namespace {
 QString ToolHelp()
 {
     QString text = QStringLiteral("usage: pelvoro-cli [--dir DIR] COMMAND [options]\n\n"
-                                  "  --dir DIR   the application's directory (default: the executable's)\n\n"
+                                  "  --dir DIR   the application's directory (default: the executable's when\n"
+                                  "              writable, else the user's data folder, ~/.local/share/pelvoro)\n"
+                                  "  --version   the version and the application's directory in use\n\n"
                                   "commands:\n");
     QList<CliCommand> commands = CliCommands();
     std::sort(commands.begin(), commands.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
@@ -52,6 +54,11 @@ int main(int argc, char **argv)
         return kUsage;
     }
     args.removeFirst();
+    if (args.size() == 1 && args.first() == QLatin1String("--version")) {
+        Out(QStringLiteral("pelvoro-cli %1\napplication directory: %2")
+                .arg(QStringLiteral(PELVORO_VERSION_TEXT), DescribeAppDir()));
+        return kOk;
+    }
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         (args.isEmpty() ? Err(ToolHelp()) : Out(ToolHelp()));
         return args.isEmpty() ? kUsage : kOk;

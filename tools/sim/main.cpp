@@ -28,6 +28,13 @@ Links (at least one; both at once are allowed):
                       gets no byte for 2 s is over (5 s inside a frame of 128 KB or more to a Normal
                       card, which the station sends with pauses): a partial frame is reported as
                       rejected, and the next bytes are read as a new preamble.
+  --baud N            with --serial: read and answer at the pace of an N-baud line, 11 bits a byte
+                      (start, 8 data, parity, stop), so that a send takes as long as on the wire;
+                      the station's writes are held back as the line would hold them back
+                      (default: as fast as the pseudo-terminal goes). A pseudo-terminal takes
+                      about 20 KB ahead of the line where a port's driver takes a few KB: at a
+                      low rate the station's 4 s wait for the final answer can run out while a
+                      frame larger than 4 s of line time still crosses.
 
 The card:
   --card TYPE         Normal (2-byte preamble, default) or ZP-KQ/TQ (6-byte preamble on the
@@ -71,6 +78,8 @@ Faults:
   --drop-after N      stop after N bytes of every frame (N >= 2, counted from the screen number
                       that opens it): close the TCP connection; on the serial link read the rest
                       of the frame without answering
+
+  --version           print the version and exit
 )";
 
 int Usage(const QString &message)
@@ -119,6 +128,13 @@ int main(int argc, char **argv)
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::fputs(kHelp, stdout);
             return 0;
+        } else if (arg == QLatin1String("--version")) {
+            std::printf("pelvoro-sim %s\n", PELVORO_VERSION_TEXT);
+            return 0;
+        } else if (arg == QLatin1String("--baud")) {
+            if (!TakeInt(args, i, arg, 50, &value, &error) || value > 4000000)
+                return Usage(error.isEmpty() ? QStringLiteral("--baud takes 50..4000000") : error);
+            options.baud = int(value);
         } else if (arg == QLatin1String("--tcp")) {
             if (!TakeInt(args, i, arg, 0, &value, &error) || value > 65535)
                 return Usage(error.isEmpty() ? QStringLiteral("--tcp takes a port of 0..65535") : error);
@@ -175,6 +191,8 @@ int main(int argc, char **argv)
     }
     if (options.tcpPort < 0 && !options.serial)
         return Usage(QStringLiteral("give --tcp PORT, --serial or both"));
+    if (options.baud > 0 && !options.serial)
+        return Usage(QStringLiteral("--baud paces the serial link; give --serial"));
     if (options.snapshot && options.stateDir.isEmpty())
         return Usage(QStringLiteral("--snapshot writes into the --state directory; give --state DIR"));
 

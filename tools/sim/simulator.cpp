@@ -12,10 +12,33 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace pelvoro::sim {
 namespace {
+
+using LineClock = std::chrono::steady_clock;
+
+// Start bit, 8 data bits, the parity bit and a stop bit.
+constexpr qint64 kBitsPerByte = 11;
+
+LineClock::duration LineTime(qint64 bytes, int baud)
+{
+    return std::chrono::nanoseconds(bytes * kBitsPerByte * 1000000000LL / baud);
+}
+
+// Milliseconds from now until `when`, rounded up so that a slice never arrives early.
+int MsUntil(LineClock::time_point when)
+{
+    const auto left = when - LineClock::now();
+    if (left <= LineClock::duration::zero())
+        return 0;
+    return int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
 
 void Print(const QString &line)
 {
@@ -128,14 +151,62 @@ bool Simulator::StartSerial(QString *error)
 
 void Simulator::OnSerialReadable()
 {
-    const QByteArray bytes = pty_.ReadAvailable();
-    if (bytes.isEmpty())
+    if (options_.baud > 0) {
+        ReadSlice(false);
         return;
-    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes),
-           [this](const QByteArray &answer) { pty_.WriteAll(answer); });
+    }
+    const QByteArray bytes = pty_.ReadAvailable();
+    if (!bytes.isEmpty())
+        FeedSerial(bytes);
+}
+
+void Simulator::FeedSerial(const QByteArray &bytes)
+{
+    Handle(QStringLiteral("serial"), serialCard_->Feed(bytes), [this](const QByteArray &answer) {
+        if (options_.baud > 0)
+            WritePaced(answer);
+        else
+            pty_.WriteAll(answer);
+    });
     // The station's own pauses inside a large frame are no sign that it gave up.
     constexpr int kStationPauseMs = 3000;
     serialGap_->start(options_.serialGapMs + (serialCard_->ExpectsSendPauses() ? kStationPauseMs : 0));
+}
+
+void Simulator::ReadSlice(bool continuing)
+{
+    // About 5 ms of the line per slice: fine enough that the station's writes are held back as a
+    // line holds them back, coarse enough for the timers.
+    const qint64 sliceBytes = std::max<qint64>(1, options_.baud / kBitsPerByte / 200);
+    QByteArray bytes(sliceBytes, Qt::Uninitialized);
+    ssize_t n = -1;
+    do
+        n = ::read(pty_.CardEnd(), bytes.data(), size_t(sliceBytes));
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        notifier_->setEnabled(true);
+        return;
+    }
+    bytes.truncate(n);
+    notifier_->setEnabled(false);
+    // Bytes that were waiting while the previous slice crossed followed it without a gap; bytes
+    // that woke the notifier started crossing now.
+    const LineClock::time_point start = continuing ? inboundFree_ : std::max(inboundFree_, LineClock::now());
+    inboundFree_ = start + LineTime(n, options_.baud);
+    QTimer::singleShot(MsUntil(inboundFree_), Qt::PreciseTimer, notifier_, [this, bytes] { DeliverSlice(bytes); });
+}
+
+void Simulator::DeliverSlice(const QByteArray &bytes)
+{
+    FeedSerial(bytes);
+    ReadSlice(true);
+}
+
+void Simulator::WritePaced(const QByteArray &answer)
+{
+    const LineClock::time_point start = std::max(outboundFree_, LineClock::now());
+    outboundFree_ = start + LineTime(answer.size(), options_.baud);
+    QTimer::singleShot(MsUntil(outboundFree_), Qt::PreciseTimer, notifier_, [this, answer] { pty_.WriteAll(answer); });
 }
 
 void Simulator::Handle(const QString &link, const ControllerCard::Output &out,
