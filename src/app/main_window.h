@@ -39,6 +39,8 @@ class TFrmdisplay;
 class EffectPlayer;
 class RichLayout;
 class SendSelectionDialog;
+class TFrmTablet;
+struct RichDocument;
 class TFrmset;
 
 // The waits of the links and of the send operations; tests shorten them.
@@ -124,7 +126,10 @@ public:
     void LoadFpga();           // "加载FPGA"                                  main_window_maintenance.cpp
     void OpenOutdoorConfig();  // "户外配置"                                  main_window_maintenance.cpp
     void OpenTableEditor();    // "表格"                                      main_window_table_editor.cpp
-    void OpenTextEditor();     // "文本"                                      main_window_text_editor.cpp
+    // "文本": the editor, sized for the current screen, application-modal without blocking the caller.
+    TFrmTablet *OpenTextEditor(); //                                          main_window_text_editor.cpp
+    // The editor closed onto the main area: its text becomes pages of the current screen.
+    void ConvertEditorText(const RichDocument &document); //                  main_window_text_editor.cpp
 
     SerialLink *Serial() const { return serial_; }
     NetLink *Net() const { return net_; }
