@@ -60,7 +60,7 @@ if(HELP2MAN_EXECUTABLE AND GZIP_EXECUTABLE)
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
       COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
               ${HELP2MAN_EXECUTABLE} --no-info --no-discard-stderr "--name=${${program}_summary}"
-              "--version-string=${PELVORO_VERSION_TEXT}"
+              "--version-string=${program} ${PELVORO_VERSION_TEXT}"
               --output=${page} $<TARGET_FILE:${program}>
       COMMAND ${GZIP_EXECUTABLE} -9nf ${page}
       DEPENDS ${program}
@@ -91,3 +91,15 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming, fonts-wqy-zenhei, libre
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
+
+if(PELVORO_BUILD_TESTS)
+  # Builds the package, unpacks it into a temporary root and checks that the files are where the
+  # desktop entry and the man pages say; the second test installs it in a Debian 12 container when a
+  # container runtime is there, and is skipped (saying why) when not.
+  foreach(variant files container)
+    add_test(NAME package.${variant}
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/package/check_package.sh ${variant} ${PROJECT_BINARY_DIR})
+    set_tests_properties(package.${variant} PROPERTIES LABELS slow SKIP_RETURN_CODE 77 TIMEOUT 900
+                         RUN_SERIAL TRUE)
+  endforeach()
+endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the station needs on Debian 12, builds it, and then starts it ("start") or runs
-# the whole test suite ("test"). Safe to run again: it installs only what is missing.
+# Installs what the station needs on Debian 12, builds it, and then starts it ("start"), runs the
+# whole test suite ("test") or starts the demo of two simulated screens ("demo", scripts/demo.sh).
+# Safe to run again: it installs only what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei fonts-liberation2
   xvfb xauth
+  help2man
   libreoffice-writer-nogui
 )
 
@@ -42,13 +44,19 @@ case "${1:-}" in
     fi
     exec build/bin/pelvoro "$@"
     ;;
+  demo)
+    install_packages
+    build
+    shift
+    exec bash scripts/demo.sh "$@"
+    ;;
   test)
     install_packages
     build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"
     ;;
   *)
-    echo "usage: $0 start [--dir DIR] | test" >&2
+    echo "usage: $0 start [--dir DIR] | test | demo" >&2
     exit 64
     ;;
 esac
