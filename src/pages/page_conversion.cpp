@@ -264,8 +264,10 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
 {
     const ScreenInfo &screen = table[screenIndex];
     PageAppender appender(table, screenIndex);
-    if (!appender.OpenResult().Ok())
+    if (!appender.OpenResult().Ok()) {
+        RemoveEmptyDamagedPageFile(appender.OpenResult(), screenIndex);
         return Fail(appender.OpenResult());
+    }
     ConversionResult result;
     observer.ProgressRange(100);
     observer.Progress(0);

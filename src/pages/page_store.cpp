@@ -469,4 +469,11 @@ PageResult PageAppender::Finish()
     return Store(screenIndex_, path_, header_ + rasters_);
 }
 
+bool RemoveEmptyDamagedPageFile(const PageResult &openResult, int screenIndex)
+{
+    if (openResult.status != PageStatus::Damaged || StoredPageCount(screenIndex) != 0)
+        return false;
+    return QFile::remove(AppFile(PageFileName(screenIndex)));
+}
+
 } // namespace pelvoro

@@ -191,4 +191,8 @@ private:
     QByteArray rasters_; // rasters and trailer
 };
 
+// A damaged page file that lists no pages is deleted, as an empty page list has no file: the screen
+// can take pages again. `openResult` is what opening it for appending said. True when it went.
+bool RemoveEmptyDamagedPageFile(const PageResult &openResult, int screenIndex);
+
 } // namespace pelvoro

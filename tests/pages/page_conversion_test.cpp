@@ -190,6 +190,23 @@ TEST_F(PageConversionTest, ListNumbersAreDrawnAsLineText)
     EXPECT_EQ(Page(1), expected);
 }
 
+// A damaged file that lists no pages goes, so the screen can take pages again; one that still lists
+// pages stays for the operator to see.
+TEST_F(PageConversionTest, DamagedFileWithoutPagesIsDeleted)
+{
+    Screen(64, 16);
+    WriteFile("Tavrel1.dat", QByteArray());
+    EXPECT_EQ(Convert(Rtf("a.rtf", "AB\\par")).written.status, PageStatus::Damaged);
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
+    ASSERT_TRUE(Convert(Path("a.rtf")).written.Ok());
+    EXPECT_EQ(Pages(), 1);
+
+    const QByteArray cut = ReadFile("Tavrel1.dat").chopped(1);
+    WriteFile("Tavrel1.dat", cut);
+    EXPECT_EQ(Convert(Path("a.rtf")).written.status, PageStatus::Damaged);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), cut);
+}
+
 TEST_F(PageConversionTest, TooTallTextStopsWithTheSystemsMessages)
 {
     Screen(64, 16);

@@ -70,9 +70,7 @@ int RunAdd(CliArgs &args)
     PageAppender appender(screen.table, index);
     if (!appender.OpenResult().Ok()) {
         Err(appender.OpenResult().message);
-        // As the station does after an abandoned conversion: a file that lists no pages goes.
-        if (appender.OpenResult().status == PageStatus::Damaged && StoredPageCount(index) == 0)
-            QFile::remove(AppFile(PageFileName(index)));
+        RemoveEmptyDamagedPageFile(appender.OpenResult(), index);
         return kRefused;
     }
     const ScreenInfo &info = screen.table[index];
