@@ -1,6 +1,7 @@
 #include "pages/settings_reset.h"
 
 #include "base/app_dir.h"
+#include "base/directory_lock.h"
 #include "pages/data_files.h"
 
 #include <QFile>
@@ -14,6 +15,9 @@ bool ResetScreenForNewSettings(ScreenInfo &screen, int index)
     screen.ClockHeight = 16;
     screen.TitleHeight = 16;
     // The subtitle text stays: it holds no raster and is replaced with the next subtitle.
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return false;
     bool ok = true;
     for (const QString &name : {PageFileName(index), SubtitleFileName(index)}) {
         const QString path = AppFile(name);

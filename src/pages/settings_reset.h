@@ -12,7 +12,8 @@ namespace pelvoro {
 
 // Empties the four area slots, gives the main, clock and subtitle areas their 16 dots back and
 // deletes the screen's page file and subtitle data file where they exist. Returns false when a file
-// exists but could not be deleted; the record is reset either way.
+// exists but could not be deleted, or another writer holds the directory; the record is reset
+// either way.
 bool ResetScreenForNewSettings(ScreenInfo &screen, int index);
 
 struct ChangedScreensReset {

@@ -1,5 +1,6 @@
 #include "config/ui/settings_dialog.h"
 
+#include "base/directory_lock.h"
 #include "base/prompt.h"
 #include "comm/com_ports.h"
 #include "config/config_store.h"
@@ -8,6 +9,7 @@
 #include "pages/settings_reset.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -192,7 +194,8 @@ void TFrmset::ConnectControls()
     connect(ui_.dataPolarity, &QComboBox::activated, this,
             [this](int index) { table_[Selected()].DataPolarity = index; });
     connect(ui_.mirror, &QComboBox::activated, this, [this](int index) { table_[Selected()].DataMirror = index; });
-    connect(ui_.name, &QLineEdit::textEdited, this, [this](const QString &text) { table_[Selected()].ScreenName = text; });
+    connect(ui_.name, &QLineEdit::textEdited, this,
+            [this](const QString &text) { table_[Selected()].ScreenName = text; });
     // A port is taken when picked from the list or when its typed text is finished, not on every key.
     connect(ui_.port, &QComboBox::textActivated, this, &TFrmset::OnPortText);
     connect(ui_.port->lineEdit(), &QLineEdit::editingFinished, this, &TFrmset::OnPortText);
@@ -205,7 +208,7 @@ void TFrmset::ConnectControls()
         MarkChanged();
     });
     connect(ui_.ipAddress, &QLineEdit::textEdited, this, [this](const QString &text) {
-        // Only a whole address is stored; the field holds the last one while the operator types.
+        // Only a whole address is stored; while the operator types, the record keeps the last one.
         if (!ParseFieldText(*FindScalarField(QStringLiteral("IpAddress")), text, nullptr))
             return;
         table_[Selected()].IpAddress = text;
@@ -491,15 +494,25 @@ void TFrmset::OnCardChosen(int index)
 void TFrmset::done(int result)
 {
     if (!closed_) {
-        closed_ = true;
-        int lastIndex = table_.LastIndex;
-        if (!store_.SaveLastIndex(lastIndex))
-            prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
-        table_.LastIndex = lastIndex;
-        const ChangedScreensReset reset = ResetChangedScreens(table_);
-        if (!reset.filesOk)
-            prompt_.Message(QStringLiteral("无法删除已改变显示屏的数据文件。"), QStringLiteral("提示"), PromptIcon::Error);
-        Save(table_.LastIndex);
+        ChangedScreensReset reset;
+        {
+            // The count, the cleared files and the screens are written as one unit, or the dialog stays open.
+            const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
+            if (!lock.Locked()) {
+                prompt_.Message(lock.Error(), QStringLiteral("提示"), PromptIcon::Error);
+                return;
+            }
+            closed_ = true;
+            int lastIndex = table_.LastIndex;
+            if (!store_.SaveLastIndex(lastIndex))
+                prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
+            table_.LastIndex = lastIndex;
+            reset = ResetChangedScreens(table_);
+            if (!reset.filesOk)
+                prompt_.Message(QStringLiteral("无法删除已改变显示屏的数据文件。"), QStringLiteral("提示"),
+                                PromptIcon::Error);
+            Save(table_.LastIndex);
+        }
         if (hooks_.closed)
             hooks_.closed(reset.screens);
     }
