@@ -118,18 +118,25 @@ void Tfrmmain::Initialise()
 
 void Tfrmmain::ApplyLoginGate()
 {
+    // Both states are set in full: a re-initialisation may follow a login, a lock or the other
+    // setting. Without login everything is usable as at start-up; with it only "用户", "测试" and
+    // "帮助" until someone logs in.
     const bool locked = !users_.NoLogin;
     menus_.value(QStringLiteral("用户"))->menuAction()->setVisible(locked);
-    if (!locked)
-        return;
     for (const QString &caption : {QStringLiteral("文件"), QStringLiteral("控制"), QStringLiteral("设置")})
-        menus_.value(caption)->menuAction()->setVisible(false);
-    toolbar_->setEnabled(false);
+        menus_.value(caption)->menuAction()->setVisible(!locked);
+    toolbar_->setEnabled(!locked);
+    // "预览" waits for a click on a main area, as at start-up.
     for (QAction *action : toolbar_->actions())
-        action->setEnabled(false);
-    treePanel_->setEnabled(false);
+        action->setEnabled(!locked && action != commands_.value(QStringLiteral("预览")));
+    treePanel_->setEnabled(!locked);
     for (QWidget *panel : WorkPanels())
-        panel->setEnabled(false);
+        panel->setEnabled(!locked);
+    // The login dialog opens once on the next activation; after a logout or an opened project the
+    // window is active already, so it is looked at once more when this event is done.
+    loginDue_ = locked;
+    if (locked)
+        QTimer::singleShot(0, this, &Tfrmmain::OpenLoginWhenDue);
 }
 
 void Tfrmmain::UpdateTitle()

@@ -9,6 +9,7 @@
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "config/screen_info.h"
+#include "users/access_codes.h"
 #include "users/user_settings.h"
 
 #include <QHash>
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -140,6 +142,10 @@ public:
 
     bool BroadcastFlag() const { return broadcastFlag_; }
     const UserSettings &Users() const { return users_; }
+    // "设置屏参" and "户外配置" without login go through the access-code dialog: true when the caller
+    // may go on (login is on, or the dialog has just accepted a code for `purpose` and calls back);
+    // otherwise the dialog is opened and false returned.                        main_window_users.cpp
+    bool RequestAccess(AccessPurpose purpose);
     // The current screen's timing-counter groups, read whenever the tree's selection is drawn.
     const CounterTable &Counters() const { return counters_; }
 
@@ -169,6 +175,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override; // the login on activation      main_window_users.cpp
 
 private:
     void BuildCommands();
@@ -176,6 +183,9 @@ private:
     QWidget *BuildTreePanel();
     void ApplyLoginGate();
     void UpdateTitle();
+    void UnlockFor(LoginRole role);                                     // main_window_users.cpp
+    void OpenLoginWhenDue();                                            // main_window_users.cpp
+    void OnAccessCode(AccessPurpose purpose, AccessOutcome outcome);    // main_window_users.cpp
     void NotAvailableYet(const QString &caption);
     void ApplyMenuState();
     void ShowPanels(std::initializer_list<QWidget *> panels);
@@ -214,6 +224,8 @@ private:
     TFrmdisplay *preview_ = nullptr;
     ConfigStore store_;
     UserSettings users_;
+    bool loginDue_ = false; // login is on and its dialog has not opened since the last initialisation
+    std::optional<AccessPurpose> accessGranted_; // set only while the unlocked command runs
     bool broadcastFlag_ = false;
     bool selectingFromCode_ = false;
     bool effectRunning_ = false; // the effect preview plays into the preview window

@@ -10,6 +10,8 @@ namespace pelvoro {
 
 void Tfrmmain::OpenScreenSettings()
 {
+    if (!RequestAccess(AccessPurpose::Setting))
+        return;
     ShowScreenSettingsDialog();
 }
 

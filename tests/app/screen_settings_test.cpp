@@ -4,6 +4,7 @@
 #include "comm/com_ports.h"
 #include "config/ui/dip_switch_picture.h"
 #include "config/ui/settings_dialog.h"
+#include "users/ui/login_dialogs.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,6 +25,8 @@ protected:
     void OpenSettings()
     {
         window->Command("设置/设置屏参")->trigger();
+        // Without login the dialog is behind the access code.
+        window->findChild<AccessCodeDialog *>()->Enter(kSettingsCode);
         dialog = window->findChild<TFrmset *>();
         ASSERT_TRUE(dialog);
         ASSERT_TRUE(dialog->isVisible());

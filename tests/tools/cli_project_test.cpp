@@ -1,0 +1,104 @@
+// pelvoro-cli project, identity and users, run as the built binary on a temporary application directory.
+#include "support/cli_runner.h"
+#include "support/gbk_lines.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+namespace pelvoro::test {
+namespace {
+
+class CliProjectTest : public AppDirTest {
+protected:
+    void SetUp() override
+    {
+        AppDirTest::SetUp();
+        ASSERT_TRUE(projects_.isValid());
+    }
+    CliResult Run(const QStringList &args) const { return RunCli(args, dir_.path()); }
+    QJsonObject Ok(const QStringList &args) const
+    {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.exitCode, 0) << args.join(' ').toStdString() << ": " << result.err.toStdString();
+        return QJsonDocument::fromJson(result.outBytes).object();
+    }
+    QString ProjectPath() const { return QDir(projects_.path()).filePath("demo.save"); }
+
+    QTemporaryDir projects_;
+};
+
+TEST_F(CliProjectTest, SaveAndOpenRoundTripTheWorkingSet)
+{
+    const QByteArray config = GbkLines({"[全局参数]", "显示屏数目=1"});
+    WriteFile("SysConfig.ini", config);
+    WriteFile("Tavrel1.dat", QByteArray("\0\r\n\xff", 4));
+    WriteFile("TavrelTitle2.dat", "t2");
+    WriteFile("TavrelTitle2.txt", "x2");
+    QJsonObject saved = Ok({"project", "save", ProjectPath()});
+    EXPECT_EQ(saved.value("copied").toArray().size(), 4);
+    EXPECT_EQ(saved.value("copied").toArray().last().toObject().value("to").toString(), ProjectPath());
+
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=5"}));
+    WriteFile("Tavrel1.dat", "changed");
+    WriteFile("Tavrel6.dat", "p6");
+    const QJsonObject opened = Ok({"project", "open", ProjectPath()});
+    EXPECT_EQ(opened.value("screens").toInt(), 2);
+    EXPECT_EQ(opened.value("removed").toArray(), QJsonArray({Path("Tavrel6.dat")}));
+    EXPECT_EQ(ReadFile("SysConfig.ini"), config);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), QByteArray("\0\r\n\xff", 4));
+    EXPECT_EQ(ReadFile("TavrelTitle2.txt"), "x2");
+}
+
+TEST_F(CliProjectTest, RefusalsAndUsage)
+{
+    const struct {
+        QStringList args;
+        int exitCode;
+    } cases[] = {
+        {{"project", "open", "missing.save"}, 1},
+        {{"project", "open"}, 64},
+        {{"project", "copy", "a.save"}, 64},
+        {{"users", "set"}, 64},
+        {{"users", "set", "--login", "maybe"}, 64},
+        {{"identity", "set"}, 64},
+    };
+    for (const auto &c : cases) {
+        const CliResult result = Run(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(Exists("SysConfig.ini"));
+}
+
+TEST_F(CliProjectTest, UsersNeverPrintPasswords)
+{
+    EXPECT_EQ(Ok({"users", "show"}),
+              QJsonObject({{"login", false}, {"adminPasswordSet", false}, {"operatorPasswordSet", false}}));
+    const CliResult set = Run({"users", "set", "--login", "on", "--admin-password", "secret9"});
+    EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_FALSE(set.out.contains("secret9"));
+    EXPECT_EQ(ReadGbkLines(ReadFile("SysConfig.ini")),
+              QStringList({"[全局参数]", "参数一=", "参数二=secret9", "参数三=0"}));
+    const CliResult show = Run({"users", "show"});
+    EXPECT_FALSE(show.out.contains("secret9"));
+    EXPECT_EQ(QJsonDocument::fromJson(show.outBytes).object(),
+              QJsonObject({{"login", true}, {"adminPasswordSet", true}, {"operatorPasswordSet", false}}));
+}
+
+TEST_F(CliProjectTest, IdentityShowsBothDefaultsAndSetsTheThreeKeys)
+{
+    EXPECT_EQ(Ok({"identity", "show"}), QJsonObject({{"name", "Pelvoro 显示系统"},
+                                                     {"version", "V1.0"},
+                                                     {"date", "2005/11/18"},
+                                                     {"title", "Pelvoro"}}));
+    Ok({"identity", "set", "--date", "2026/12/10"});
+    EXPECT_EQ(ReadGbkLines(ReadFile("SysConfig.ini")),
+              QStringList({"[版本信息]", "软件名称=Pelvoro 显示系统", "软件版本号=V1.0", "软件日期=2026/12/10"}));
+    EXPECT_EQ(Ok({"identity", "show"}).value("title").toString(), "Pelvoro 显示系统");
+}
+
+} // namespace
+} // namespace pelvoro::test
