@@ -32,8 +32,9 @@ TEST(VersionTest, EveryProgramNamesItsVersion)
                                           .arg(QRegularExpression::escape(QString::fromUtf8(program))));
         const QString line = FirstLineOf(QString::fromUtf8(program));
         EXPECT_TRUE(form.match(line).hasMatch()) << line.toStdString();
-        if (QDir(QStringLiteral(PELVORO_SOURCE_DIR "/.git")).exists())
+        if (QDir(QStringLiteral(PELVORO_SOURCE_DIR "/.git")).exists()) {
             EXPECT_TRUE(line.contains(QStringLiteral("(git "))) << "built from a checkout: " << line.toStdString();
+        }
     }
 }
 
