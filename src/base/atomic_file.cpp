@@ -1,8 +1,11 @@
 #include "base/atomic_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <csignal>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -30,8 +33,17 @@ void SyncDirectory(const QString &dir)
 
 } // namespace
 
+void FileSystemStep()
+{
+    static const int killAt = qEnvironmentVariableIntValue("PELVORO_KILL_AT_STEP");
+    static int step = 0;
+    if (killAt > 0 && ++step == killAt)
+        std::raise(SIGKILL);
+}
+
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
+    FileSystemStep();
     // QSaveFile writes to a temporary file beside the target, gives it the permissions of the file
     // it replaces and renames it over the target only in commit(); on a failure, or destroyed
     // before commit(), it removes the temporary file and the old file stays as it was.
@@ -51,6 +63,7 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (::fsync(file.handle()) != 0)
         return fail(QStringLiteral("cannot flush %1 to disk"), qt_error_string(errno));
 #endif
+    FileSystemStep();
     if (!file.commit())
         return fail(QStringLiteral("cannot replace %1"), file.errorString());
 #ifdef Q_OS_UNIX
@@ -69,6 +82,180 @@ bool ReadWholeFile(const QString &path, QByteArray *bytes)
         return false;
     }
     *bytes = file.readAll();
+    return true;
+}
+
+namespace {
+
+const QString kStagedSuffix = QStringLiteral(".pelvoro-new");
+
+void Fail(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+// Where a write of `path` lands: the file a symbolic link points to, so that the link stays a link.
+QString ResolvedTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        if (!target.isEmpty())
+            return target;
+    }
+    return info.absoluteFilePath();
+}
+
+bool WriteStaged(const QString &staged, const QString &target, const QByteArray &bytes, QString *error)
+{
+    FileSystemStep();
+    QFile file(staged);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        Fail(error, QStringLiteral("cannot create %1: %2").arg(staged, file.errorString()));
+        return false;
+    }
+    if (QFileInfo::exists(target))
+        file.setPermissions(QFile::permissions(target));
+    bool ok = file.write(bytes) == bytes.size() && file.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && ::fsync(file.handle()) == 0;
+#endif
+    if (!ok) {
+        Fail(error, QStringLiteral("cannot write %1: %2").arg(staged, file.errorString()));
+        file.close();
+        QFile::remove(staged);
+    }
+    return ok;
+}
+
+bool Rename(const QString &from, const QString &to, QString *error)
+{
+    FileSystemStep();
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        Fail(error, QStringLiteral("cannot replace %1: %2").arg(to, qt_error_string(errno)));
+        return false;
+    }
+    return true;
+}
+
+bool RemoveIfThere(const QString &path, QString *error)
+{
+    if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        return true;
+    FileSystemStep();
+    if (!QFile::remove(path)) {
+        Fail(error, QStringLiteral("cannot remove %1").arg(path));
+        return false;
+    }
+    return true;
+}
+
+// The journal: one line per entry, "W <path>" or "R <path>", paths in UTF-8 and absolute.
+QByteArray JournalText(const QStringList &writes, const QStringList &removals)
+{
+    QByteArray text;
+    for (const QString &path : writes)
+        text += "W " + path.toUtf8() + '\n';
+    for (const QString &path : removals)
+        text += "R " + path.toUtf8() + '\n';
+    return text;
+}
+
+// Carries out a journal: every staged file still there is renamed over its target, every removal done.
+bool Replay(const QByteArray &journal, QString *error)
+{
+    bool ok = true;
+    QStringList dirs;
+    for (const QByteArray &line : journal.split('\n')) {
+        if (line.size() < 3)
+            continue;
+        const QString path = QString::fromUtf8(line.mid(2));
+        dirs << QFileInfo(path).absolutePath();
+        if (line.startsWith("W ")) {
+            if (QFileInfo::exists(path + kStagedSuffix))
+                ok = Rename(path + kStagedSuffix, path, error) && ok;
+        } else if (line.startsWith("R ")) {
+            ok = RemoveIfThere(path, error) && ok;
+        }
+    }
+#ifdef Q_OS_UNIX
+    dirs.removeDuplicates();
+    for (const QString &dir : dirs)
+        SyncDirectory(dir);
+#endif
+    return ok;
+}
+
+} // namespace
+
+void FileSetUpdate::Write(const QString &path, const QByteArray &bytes)
+{
+    entries_.push_back(Entry{path, false, bytes});
+}
+
+void FileSetUpdate::Remove(const QString &path)
+{
+    entries_.push_back(Entry{path, true, {}});
+}
+
+bool FileSetUpdate::Commit(QString *error)
+{
+    if (entries_.empty())
+        return true;
+    QStringList writes;
+    QStringList removals;
+    QString dir;
+    for (const Entry &entry : entries_) {
+        if (dir.isEmpty())
+            dir = QFileInfo(entry.path).absolutePath();
+        if (entry.remove) {
+            removals << QFileInfo(entry.path).absoluteFilePath();
+            continue;
+        }
+        const QString target = ResolvedTarget(entry.path);
+        if (!WriteStaged(target + kStagedSuffix, target, entry.bytes, error)) {
+            for (const QString &written : writes)
+                QFile::remove(written + kStagedSuffix);
+            return false;
+        }
+        writes << target;
+    }
+#ifdef Q_OS_UNIX
+    SyncDirectory(dir);
+#endif
+    const QString journal = QDir(dir).filePath(QLatin1String(kJournalName));
+    if (!WriteFileAtomically(journal, JournalText(writes, removals), error)) {
+        for (const QString &written : writes)
+            QFile::remove(written + kStagedSuffix);
+        return false;
+    }
+    if (!Replay(JournalText(writes, removals), error))
+        return false;
+    return RemoveIfThere(journal, error);
+}
+
+bool HasUnfinishedUpdate(const QString &dir)
+{
+    return QFileInfo::exists(QDir(dir).filePath(QLatin1String(kJournalName)))
+           || !QDir(dir).entryList({QLatin1Char('*') + kStagedSuffix}, QDir::Files | QDir::Hidden).isEmpty();
+}
+
+bool RecoverDirectory(const QString &dir, QString *error)
+{
+    const QString journal = QDir(dir).filePath(QLatin1String(kJournalName));
+    QByteArray text;
+    if (QFileInfo::exists(journal)) {
+        if (!ReadWholeFile(journal, &text)) {
+            Fail(error, QStringLiteral("cannot read %1").arg(journal));
+            return false;
+        }
+        if (!Replay(text, error) || !RemoveIfThere(journal, error))
+            return false;
+    }
+    // What is left staged belongs to an update that never reached its journal: the old files stand.
+    for (const QString &name : QDir(dir).entryList({QLatin1Char('*') + kStagedSuffix}, QDir::Files | QDir::Hidden))
+        QFile::remove(QDir(dir).filePath(name));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "base/directory_lock.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -66,6 +67,10 @@ DirectoryLock::DirectoryLock(const QString &dir, int waitMs) : key_(KeyOf(dir))
         held.file = std::move(file);
         held.depth = 1;
         locked_ = true;
+        // A writer killed before us may have left an update half done: finish it before anyone reads.
+        QString recovery;
+        if (!RecoverDirectory(key_, &recovery))
+            qWarning("%s", qPrintable(recovery));
         return;
     }
     Registry().erase(key_);

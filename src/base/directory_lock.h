@@ -16,7 +16,8 @@ inline constexpr char kDirectoryLockName[] = ".pelvoro.lock";
 // replaces its files, so that no writer replaces files with a copy made before another one wrote.
 // The lock is re-entrant within a process (an operation that calls other locking operations keeps
 // the one it holds) and is released when the last holder goes. A lock whose owner died is taken
-// over at once; a live owner is waited for up to `waitMs`, then Locked() is false.
+// over at once; a live owner is waited for up to `waitMs`, then Locked() is false. Taking the lock
+// first completes what a killed writer left unfinished (RecoverDirectory).
 class DirectoryLock {
 public:
     // `dir` empty: the application's directory.

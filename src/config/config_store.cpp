@@ -2,9 +2,12 @@
 
 #include "base/app_dir.h"
 #include "base/atomic_file.h"
+#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "config/screen_fields.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace pelvoro {
@@ -104,48 +107,107 @@ IniDocument ConfigStore::Read() const
     return IniDocument::Parse(bytes);
 }
 
+QString ConfigStore::ReadError() const
+{
+    QFile file(path_);
+    if (!file.exists() || file.open(QIODevice::ReadOnly))
+        return {};
+    return QStringLiteral("无法读取配置文件“%1”：%2").arg(QDir::toNativeSeparators(path_), file.errorString());
+}
+
+bool ConfigStore::Edited(const std::function<bool(IniDocument &)> &edit, QByteArray *before, QByteArray *after)
+{
+    if (!ReadWholeFile(path_, before) && QFileInfo::exists(path_)) {
+        // Writing now would replace every setting the file holds with the few being changed.
+        lastError_ = ReadError();
+        if (lastError_.isEmpty())
+            lastError_ = QStringLiteral("cannot read %1").arg(path_);
+        return false;
+    }
+    IniDocument doc = IniDocument::Parse(*before);
+    *after = edit(doc) ? doc.ToBytes() : *before;
+    return true;
+}
+
 bool ConfigStore::Edit(const std::function<bool(IniDocument &)> &edit)
 {
     lastError_.clear();
-    QByteArray before;
-    if (!ReadWholeFile(path_, &before) && QFileInfo::exists(path_)) {
-        // Writing now would replace every setting the file holds with the few being changed.
-        lastError_ = QStringLiteral("cannot read %1").arg(path_);
+    // Read and replaced under the lock, so that no other writer's change in between is lost.
+    const DirectoryLock lock(QFileInfo(path_).absolutePath());
+    if (!lock.Locked()) {
+        lastError_ = lock.Error();
         return false;
     }
-    IniDocument doc = IniDocument::Parse(before);
-    if (!edit(doc))
-        return true;
-    const QByteArray after = doc.ToBytes();
+    QByteArray before;
+    QByteArray after;
+    if (!Edited(edit, &before, &after))
+        return false;
     if (after == before)
         return true;
     return WriteFileAtomically(path_, after, &lastError_);
 }
 
+bool ConfigStore::Stage(const std::function<bool(IniDocument &)> &edit, FileSetUpdate &update)
+{
+    lastError_.clear();
+    QByteArray before;
+    QByteArray after;
+    if (!Edited(edit, &before, &after))
+        return false;
+    if (after != before)
+        update.Write(path_, after);
+    return true;
+}
+
 void ConfigStore::LoadScreens(ScreenTable &table, int n) const
 {
     const IniDocument doc = Read();
-    for (int i = 0; i <= ClampLastIndex(n); ++i)
+    for (int i = 0; i <= ClampLastIndex(n); ++i) {
         table[i] = ReadScreen(doc, i);
+        loaded_[size_t(i)] = table[i];
+    }
 }
 
 void LoadScreenTable(const ConfigStore &store, ScreenTable &table)
 {
+    // An update a killed writer left half done is completed (under the lock) before anything is read.
+    if (const QString dir = QFileInfo(store.Path()).absolutePath(); HasUnfinishedUpdate(dir))
+        DirectoryLock lock(dir);
     table.LastIndex = store.LoadLastIndex();
     table.CurrentScreen = 0;
     store.LoadScreens(table, table.LastIndex);
 }
 
-bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
+std::function<bool(IniDocument &)> ConfigStore::ScreensEdit(const ScreenTable &table, int n) const
 {
-    return Edit([&](IniDocument &doc) {
+    return [this, &table, n](IniDocument &doc) {
         bool changed = false;
         for (int i = 0; i <= ClampLastIndex(n); ++i) {
             const ScreenInfo stored = ReadScreen(doc, i);
-            changed |= WriteScreenChanges(doc, i, table[i], stored);
+            ScreenInfo wanted = table[i];
+            if (const auto &loaded = loaded_[size_t(i)]) {
+                // Only what this process changed; the file's values stand for everything else.
+                wanted = stored;
+                for (const ScreenField &field : ScreenFields()) {
+                    if (field.IsStored() && GetField(table[i], field) != GetField(*loaded, field))
+                        SetField(wanted, field, GetField(table[i], field));
+                }
+            }
+            changed |= WriteScreenChanges(doc, i, wanted, stored);
         }
         return changed;
-    });
+    };
+}
+
+bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
+{
+    if (!Edit(ScreensEdit(table, n)))
+        return false;
+    for (int i = 0; i <= ClampLastIndex(n); ++i) {
+        if (loaded_[size_t(i)])
+            loaded_[size_t(i)] = table[i];
+    }
+    return true;
 }
 
 int ConfigStore::LoadLastIndex() const

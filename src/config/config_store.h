@@ -5,9 +5,13 @@
 
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 namespace pelvoro {
+
+class FileSetUpdate;
 
 inline const QString kConfigFileName = QStringLiteral("SysConfig.ini");
 inline const QString kGlobalSection = QStringLiteral("全局参数");
@@ -31,7 +35,11 @@ public:
     // What the operator is told when a write failed.
     QString SaveFailureMessage() const;
 
+    // Loads screens 0..n and remembers them as loaded: a later save writes only the fields this
+    // store's owner changed since, so that another writer's change to any other field stays.
     void LoadScreens(ScreenTable &table, int n) const;
+    // Writes the fields of screens 0..n that differ from the file and (for a screen this store
+    // loaded) from what it loaded; the written screens then count as loaded.
     bool SaveScreens(const ScreenTable &table, int n);
     int LoadLastIndex() const;
     bool SaveLastIndex(int &value);
@@ -49,11 +57,23 @@ public:
     // Reads the document, lets `edit` change it and writes it back when it says it changed
     // something. Several keys can so be written with one replacement of the file.
     bool Edit(const std::function<bool(IniDocument &)> &edit);
+    // The same edit added to `update` instead of written, for a change of several files at once.
+    bool Stage(const std::function<bool(IniDocument &)> &edit, FileSetUpdate &update);
     IniDocument Read() const;
+    // Empty when the file can be read or does not exist (it then holds the defaults); otherwise the
+    // operator's message with the file's name and the system's reason. Whatever reads the screens
+    // checks this first: defaults taken for an unreadable file would be written over it.
+    QString ReadError() const;
 
 private:
+    // Reads, edits and encodes the document; false when the file cannot be read.
+    bool Edited(const std::function<bool(IniDocument &)> &edit, QByteArray *before, QByteArray *after);
+
+    std::function<bool(IniDocument &)> ScreensEdit(const ScreenTable &table, int n) const;
+
     QString path_;
     QString lastError_;
+    mutable std::array<std::optional<ScreenInfo>, kMaxScreens> loaded_;
 };
 
 // Loads the screen count and every configured screen as the station does at start-up, with

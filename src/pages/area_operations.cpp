@@ -1,33 +1,74 @@
 #include "pages/area_operations.h"
 
+#include "base/atomic_file.h"
+#include "base/directory_lock.h"
 #include "config/schedule_sections.h"
 #include "pages/data_files.h"
 
+#include <QFileInfo>
+
 namespace pelvoro {
+namespace {
+
+// The record, the data files and the configuration change under one lock; another writer's turn,
+// or a configuration that cannot be read, is refused with nothing changed.
+AreaOperationResult Refused(const QString &message)
+{
+    AreaOperationResult result;
+    result.outcome = AddAreaOutcome::Refused;
+    result.refusal = AreaRefusal{message, true};
+    return result;
+}
+
+// The screen's changed fields (and, for a removed main area, its page schedules erased) staged
+// with the removal of its data files, then committed as a unit.
+bool Commit(ConfigStore &store, const ScreenInfo &info, int screen, int erasedSchedules, AreaOperationResult *result)
+{
+    FileSetUpdate update;
+    StageScreenDataFilesRemoval(screen, update);
+    const auto edit = [&](IniDocument &doc) {
+        const bool erased = EraseScheduleSections(doc, screen, erasedSchedules);
+        return WriteScreenChanges(doc, screen, info, ReadScreen(doc, screen)) || erased;
+    };
+    if (!store.Stage(edit, update)) {
+        result->error = store.LastError();
+        return false;
+    }
+    return update.Commit(&result->error);
+}
+
+} // namespace
 
 AreaOperationResult AreaOperations::Add(int screen, AreaKind kind)
 {
     AreaOperationResult result;
+    const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
+    if (!lock.Locked())
+        return Refused(lock.Error());
+    if (const QString unreadable = store_.ReadError(); !unreadable.isEmpty())
+        return Refused(unreadable);
     result.outcome = AddAreaToScreen(table_[screen], kind, &result.refusal);
     if (result.outcome != AddAreaOutcome::Added)
         return result;
-    result.filesOk = DeleteScreenDataFiles(screen);
-    result.saved = store_.SaveScreens(table_, table_.LastIndex);
+    result.saved = Commit(store_, table_[screen], screen, 0, &result);
+    result.filesOk = result.saved;
     return result;
 }
 
 AreaOperationResult AreaOperations::Remove(int screen, AreaKind kind, int pageCount)
 {
     AreaOperationResult result;
-    ScreenInfo &info = table_[screen];
-    if (!RemoveAreaFromScreen(info, kind))
+    const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
+    if (!lock.Locked())
+        return Refused(lock.Error());
+    if (const QString unreadable = store_.ReadError(); !unreadable.isEmpty())
+        return Refused(unreadable);
+    if (!RemoveAreaFromScreen(table_[screen], kind))
         return result;
     result.removed = true;
-    result.filesOk = DeleteScreenDataFiles(screen);
-    bool saved = true;
-    if (CategoryOf(kind) == AreaCategory::Main)
-        saved = EraseSchedules(store_, screen, pageCount);
-    result.saved = store_.SaveScreens(table_, table_.LastIndex) && saved;
+    const int erased = CategoryOf(kind) == AreaCategory::Main ? pageCount : 0;
+    result.saved = Commit(store_, table_[screen], screen, erased, &result);
+    result.filesOk = result.saved;
     return result;
 }
 

@@ -7,10 +7,11 @@ namespace pelvoro {
 
 struct AreaOperationResult {
     AddAreaOutcome outcome = AddAreaOutcome::Added; // for removals: Added means "done"
-    AreaRefusal refusal;                            // the system's message when refused
+    AreaRefusal refusal; // the system's message when refused (also another writer kept the directory)
     bool removed = false;                           // a removal found the area
     bool filesOk = true;                            // the screen's data files could be deleted
     bool saved = true;                              // SysConfig.ini was written
+    QString error;                                  // why the files could not be replaced
 };
 
 // Adding and removing areas of one screen, with everything that follows from it outside the

@@ -1,9 +1,15 @@
 #include "pages/data_files.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "base/gbk.h"
+#include "config/ini_document.h"
+#include "config/schedule_sections.h"
 #include "pages/page_store.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 namespace pelvoro {
 
@@ -47,16 +53,22 @@ int StoredSubtitlePageCount(int screenIndex)
     return StoredCount(SubtitleFileName(screenIndex));
 }
 
-bool DeleteScreenDataFiles(int screenIndex)
+bool EraseScheduleSections(IniDocument &doc, int screenIndex, int count)
 {
-    bool ok = true;
+    bool changed = false;
+    for (int page = 1; page <= std::min(count, 255); ++page)
+        changed |= doc.RemoveSection(ToGbk(ScheduleSectionName(screenIndex, page)));
+    return changed;
+}
+
+void StageScreenDataFilesRemoval(int screenIndex, FileSetUpdate &update)
+{
     for (const QString &name :
          {PageFileName(screenIndex), SubtitleFileName(screenIndex), SubtitleTextFileName(screenIndex)}) {
         const QString path = AppFile(name);
-        if (QFile::exists(path) && !QFile::remove(path))
-            ok = false;
+        if (QFile::exists(path))
+            update.Remove(path);
     }
-    return ok;
 }
 
 } // namespace pelvoro

@@ -15,8 +15,16 @@ int StoredPageCount(int screenIndex);
 // The same for the screen's subtitle file.
 int StoredSubtitlePageCount(int screenIndex);
 
-// Screen-level reset: deletes the screen's page file and both subtitle files where they exist.
-// Returns false when a file exists but cannot be deleted.
-bool DeleteScreenDataFiles(int screenIndex);
+class IniDocument;
+
+// Erases the schedule sections of pages 1..count of a screen from a document (only pages 1..255
+// have sections); true when it changed.
+bool EraseScheduleSections(IniDocument &doc, int screenIndex, int count);
+
+class FileSetUpdate;
+
+// Screen-level reset: adds the removal of the screen's page file and both subtitle files, where they
+// exist, to `update`.
+void StageScreenDataFilesRemoval(int screenIndex, FileSetUpdate &update);
 
 } // namespace pelvoro

@@ -1,6 +1,8 @@
 #include "pages/page_store.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "base/directory_lock.h"
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "config/schedule_sections.h"
@@ -117,6 +119,20 @@ qsizetype RasterOffset(int count, int page, qsizetype pageBytes)
 void PackPage(const ScreenInfo &screen, const QImage &image, char *dest, qsizetype pageBytes)
 {
     PackAreaPage(screen, screen.MainHeight, image, dest, pageBytes);
+}
+
+// Every change reads and replaces its files under the directory's lock.
+PageResult Busy(const DirectoryLock &lock)
+{
+    return Result(PageStatus::IoError, lock.Error());
+}
+
+PageResult Commit(int screenIndex, FileSetUpdate &update)
+{
+    QString error;
+    if (!update.Commit(&error))
+        return IoError(PageFileName(screenIndex), error);
+    return {};
 }
 
 QString ConfigError(const ConfigStore &config)
@@ -263,6 +279,9 @@ PageEntries ReadPageEntries(const ScreenTable &table, int screenIndex)
 
 PageResult SavePageImage(const ScreenTable &table, int screenIndex, int page, const QImage &image)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     const ScreenInfo &screen = table[screenIndex];
     const qsizetype pageBytes = PageBytes(screen);
     if (pageBytes <= 0)
@@ -287,6 +306,9 @@ PageResult WritePageEntry(const ScreenTable &table, int screenIndex, int page, c
 
 PageResult WritePageEntries(const ScreenTable &table, int screenIndex, int first, int last, const PageEntry &entry)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     const qsizetype pageBytes = PageBytes(table[screenIndex]);
     if (pageBytes <= 0)
         return UnusableArea(screenIndex);
@@ -310,6 +332,9 @@ PageResult WritePageEntries(const ScreenTable &table, int screenIndex, int first
 
 PageResult DeletePage(const ScreenTable &table, int screenIndex, int page, ConfigStore &config)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     const qsizetype pageBytes = PageBytes(table[screenIndex]);
     LoadedFile file;
     if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
@@ -323,45 +348,52 @@ PageResult DeletePage(const ScreenTable &table, int screenIndex, int page, Confi
         if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), count, pageBytes, Need::Rasters); !whole.Ok())
             return whole;
     }
-    // The schedules first, so that a failure there leaves pages and schedules as they were.
-    if (!config.Edit([&](IniDocument &doc) { return ShiftSchedulesForDeletedPage(doc, screenIndex, page, count); }))
+    // The shifted schedules and the shorter file (or none) replace the old ones as a unit.
+    FileSetUpdate update;
+    if (!config.Stage([&](IniDocument &doc) { return ShiftSchedulesForDeletedPage(doc, screenIndex, page, count); },
+                      update))
         return Result(PageStatus::IoError, ConfigError(config));
     if (count == 1) {
-        QFile out(file.path);
-        if (!out.remove())
-            return IoError(PageFileName(screenIndex), out.errorString());
-        return {};
+        update.Remove(file.path);
+    } else {
+        const QByteArray &in = file.bytes;
+        QByteArray out;
+        out.reserve(PageFileSize(pageBytes, count - 1));
+        out.append(in.constData(), kPageCountOffset);
+        out.append(char(count - 1));
+        out.append(in.constData() + EntryOffset(1), kPageEntryBytes * (page - 1));
+        out.append(in.constData() + EntryOffset(page + 1), kPageEntryBytes * (count - page));
+        out.append(in.constData() + RasterOffset(count, 1, pageBytes), pageBytes * (page - 1));
+        out.append(in.constData() + RasterOffset(count, page + 1, pageBytes), pageBytes * (count - page));
+        out.append(kPageTrailer);
+        update.Write(file.path, out);
     }
-
-    const QByteArray &in = file.bytes;
-    QByteArray out;
-    out.reserve(PageFileSize(pageBytes, count - 1));
-    out.append(in.constData(), kPageCountOffset);
-    out.append(char(count - 1));
-    out.append(in.constData() + EntryOffset(1), kPageEntryBytes * (page - 1));
-    out.append(in.constData() + EntryOffset(page + 1), kPageEntryBytes * (count - page));
-    out.append(in.constData() + RasterOffset(count, 1, pageBytes), pageBytes * (page - 1));
-    out.append(in.constData() + RasterOffset(count, page + 1, pageBytes), pageBytes * (count - page));
-    out.append(kPageTrailer);
-    return Store(screenIndex, file.path, out);
+    return Commit(screenIndex, update);
 }
 
 PageResult DeleteAllPages(const ScreenTable & /*table*/, int screenIndex, ConfigStore &config)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     const QString path = PagePath(screenIndex);
     const int count = StoredPageCount(screenIndex);
-    if (!EraseSchedules(config, screenIndex, count))
+    FileSetUpdate update;
+    if (!config.Stage([&](IniDocument &doc) { return EraseScheduleSections(doc, screenIndex, count); }, update))
         return Result(PageStatus::IoError, ConfigError(config));
-    if (!QFile::exists(path))
-        return NoFile(screenIndex);
-    QFile file(path);
-    if (!file.remove())
-        return IoError(PageFileName(screenIndex), file.errorString());
-    return {};
+    const bool present = QFile::exists(path);
+    if (present)
+        update.Remove(path);
+    if (PageResult committed = Commit(screenIndex, update); !committed.Ok())
+        return committed;
+    return present ? PageResult{} : NoFile(screenIndex);
 }
 
 PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDirection direction)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     const qsizetype pageBytes = PageBytes(table[screenIndex]);
     LoadedFile file;
     if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
@@ -466,6 +498,9 @@ PageResult PageAppender::Finish()
         return open_;
     if (appended_ == 0)
         return {};
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     return Store(screenIndex_, path_, header_ + rasters_);
 }
 

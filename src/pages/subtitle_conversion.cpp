@@ -1,6 +1,8 @@
 #include "pages/subtitle_conversion.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "config/area_layout.h"
 #include "pages/data_file_io.h"
@@ -22,9 +24,11 @@ constexpr QRgb kBlack = 0xFF000000;
 // The subtitle file being built: header and entry, then rasters and trailer.
 class SubtitleBuilder {
 public:
-    SubtitleBuilder(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry)
+    // `text`: the pages are rebuilt from scratch, and the new text file replaces the old one together
+    // with them.
+    SubtitleBuilder(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry, const QByteArray *text)
         : screen_(table[screenIndex]), screenIndex_(screenIndex), entry_(entry), subPageBytes_(SubPageBytes(screen_)),
-          capacity_(SubtitleCapacity(screen_))
+          capacity_(SubtitleCapacity(screen_)), text_(text)
     {
         EnterAppDir();
         path_ = AppFile(SubtitleFileName(screenIndex));
@@ -42,7 +46,7 @@ public:
                                   QString::number(screenIndex_ + 1)
                                       + QStringLiteral("号屏的字幕区大小或颜色设置无效，无法保存字幕页"));
         }
-        if (!QFile::exists(path_)) {
+        if (text_ || !QFile::exists(path_)) {
             head_ = NewSubtitleHeader(screen_, screenIndex_);
             head_.resize(kSubtitleRasterOffset, '\0');
             return {};
@@ -80,9 +84,17 @@ public:
 
     PageResult Write() const
     {
-        if (appended_ == 0)
-            return {};
-        return StoreDataFile(SubtitleFileName(screenIndex_), path_, head_ + rasters_);
+        FileSetUpdate update;
+        if (text_) {
+            update.Write(AppFile(SubtitleTextFileName(screenIndex_)), *text_);
+            if (appended_ == 0 && QFile::exists(path_))
+                update.Remove(path_);
+        }
+        if (appended_ > 0)
+            update.Write(path_, head_ + rasters_);
+        if (QString error; !update.Commit(&error))
+            return DataFileIoError(SubtitleFileName(screenIndex_), error);
+        return {};
     }
 
 private:
@@ -91,6 +103,7 @@ private:
     SubtitleEntry entry_;
     qsizetype subPageBytes_;
     int capacity_;
+    const QByteArray *text_;
     QString path_;
     int count_ = 0;
     int appended_ = 0;
@@ -187,13 +200,21 @@ QStringList SubtitleFontFaces()
     return faces;
 }
 
-SubtitleConversion ConvertSubtitle(const ScreenTable &table, int screenIndex, QByteArrayView gbk,
-                                   const SubtitleDrawing &drawing, const SubtitleEntry &current)
+namespace {
+
+// Converts under the directory's lock; with `text`, from scratch and together with the text file.
+SubtitleConversion Convert(const ScreenTable &table, int screenIndex, QByteArrayView gbk,
+                           const SubtitleDrawing &drawing, const SubtitleEntry &current, const QByteArray *text)
 {
     SubtitleConversion result;
+    const DirectoryLock lock;
+    if (!lock.Locked()) {
+        static_cast<PageResult &>(result) = DataFileResult(PageStatus::IoError, lock.Error());
+        return result;
+    }
     const ScreenInfo &screen = table[screenIndex];
     // Every conversion starts the pages with speed and dwell 1.
-    SubtitleBuilder builder(table, screenIndex, SubtitleEntry{current.style, current.reserved, 1, 1});
+    SubtitleBuilder builder(table, screenIndex, SubtitleEntry{current.style, current.reserved, 1, 1}, text);
     static_cast<PageResult &>(result) = builder.Open();
     if (!result.Ok())
         return result;
@@ -201,6 +222,8 @@ SubtitleConversion ConvertSubtitle(const ScreenTable &table, int screenIndex, QB
     if (builder.Full()) {
         result.limitReached = true;
         result.limitMessage = SubtitleLimitMessage(screen);
+        if (text)
+            static_cast<PageResult &>(result) = builder.Write();
         return result;
     }
 
@@ -243,6 +266,14 @@ SubtitleConversion ConvertSubtitle(const ScreenTable &table, int screenIndex, QB
     return result;
 }
 
+} // namespace
+
+SubtitleConversion ConvertSubtitle(const ScreenTable &table, int screenIndex, QByteArrayView gbk,
+                                   const SubtitleDrawing &drawing, const SubtitleEntry &current)
+{
+    return Convert(table, screenIndex, gbk, drawing, current, nullptr);
+}
+
 SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex, const QString &text,
                                        const SubtitleDrawing &drawing, const SubtitleEntry &current)
 {
@@ -262,16 +293,10 @@ SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex
                                                                                     + QStringLiteral("号屏没有字幕区"));
         return result;
     }
-    if (PageResult saved = SaveSubtitleText(screenIndex, text); !saved.Ok()) {
-        static_cast<PageResult &>(result) = saved;
-        return result;
-    }
-    // The pages are always rebuilt from the whole text.
-    if (PageResult removed = RemoveSubtitleFile(screenIndex); !removed.Ok()) {
-        static_cast<PageResult &>(result) = removed;
-        return result;
-    }
-    return ConvertSubtitle(table, screenIndex, ToGbk(text), drawing, current);
+    // The pages are always rebuilt from the whole text, and replace the old ones with the text
+    // file as a unit: the screen never has no subtitle, nor pages of another text.
+    const QByteArray gbk = ToGbk(text);
+    return Convert(table, screenIndex, gbk, drawing, current, &gbk);
 }
 
 QStringList SubtitleSourceFilters()

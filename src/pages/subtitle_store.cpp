@@ -1,6 +1,8 @@
 #include "pages/subtitle_store.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
+#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "config/area_layout.h"
 #include "pages/area_stacking.h"
@@ -89,6 +91,12 @@ PageResult RemoveIfPresent(const QString &name, const QString &path)
     if (!file.remove())
         return DataFileIoError(name, file.errorString());
     return {};
+}
+
+// Every change reads and replaces its files under the directory's lock.
+PageResult Busy(const DirectoryLock &lock)
+{
+    return DataFileResult(PageStatus::IoError, lock.Error());
 }
 
 } // namespace
@@ -197,6 +205,9 @@ SubtitleRead ReadSubtitlePage(const ScreenTable &table, int screenIndex, int pag
 
 PageResult WriteSubtitleEntry(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     LoadedFile file;
     if (PageResult loaded = LoadWhole(table, screenIndex, &file); !loaded.Ok())
         return loaded;
@@ -209,18 +220,33 @@ PageResult WriteSubtitleEntry(const ScreenTable &table, int screenIndex, const S
 
 PageResult RemoveSubtitleFile(int screenIndex)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     return RemoveIfPresent(SubtitleFileName(screenIndex), SubtitlePath(screenIndex));
 }
 
 PageResult DeleteSubtitleFiles(int screenIndex)
 {
-    if (PageResult text = RemoveIfPresent(SubtitleTextFileName(screenIndex), TextPath(screenIndex)); !text.Ok())
-        return text;
-    return RemoveSubtitleFile(screenIndex);
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
+    // Both go as a unit: a text without its pages (or pages without their text) is never left.
+    FileSetUpdate update;
+    for (const QString &path : {TextPath(screenIndex), SubtitlePath(screenIndex)}) {
+        if (QFile::exists(path))
+            update.Remove(path);
+    }
+    if (QString error; !update.Commit(&error))
+        return DataFileIoError(SubtitleFileName(screenIndex), error);
+    return {};
 }
 
 PageResult SaveSubtitleText(int screenIndex, const QString &text)
 {
+    const DirectoryLock lock;
+    if (!lock.Locked())
+        return Busy(lock);
     return StoreDataFile(SubtitleTextFileName(screenIndex), TextPath(screenIndex), ToGbk(text));
 }
 

@@ -1,9 +1,11 @@
 #include "cli_command.h"
 
 #include "base/app_dir.h"
+#include "base/directory_lock.h"
 #include "config/config_store.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace pelvoro::cli {
 
@@ -69,15 +71,33 @@ void CliArgs::NoMoreArguments() const
         throw UsageError{QStringLiteral("unexpected argument %1").arg(args_.first())};
 }
 
+void RequireReadableConfig(const ConfigStore &store)
+{
+    if (const QString error = store.ReadError(); !error.isEmpty()) {
+        Err(error);
+        std::exit(kRefused);
+    }
+}
+
 void LoadStation(ConfigStore &store, ScreenTable &table, int screen)
 {
     EnterAppDir();
+    RequireReadableConfig(store);
     LoadScreenTable(store, table);
     if (screen > table.LastIndex)
         throw UsageError{QStringLiteral("there is no screen %1: the station has %2 screen(s)")
                              .arg(screen + 1)
                              .arg(table.LastIndex + 1)};
     table.CurrentScreen = screen;
+}
+
+bool LockForWriting()
+{
+    // Released at exit; a kill leaves the file to the next writer, which sees its owner gone.
+    static const DirectoryLock lock;
+    if (!lock.Locked())
+        Err(lock.Error());
+    return lock.Locked();
 }
 
 int RunSubCommand(CliArgs &args, std::initializer_list<SubCommand> subCommands)

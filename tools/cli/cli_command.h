@@ -50,6 +50,14 @@ struct UsageError {
 // `screen` current. Throws UsageError when the station has no such screen.
 void LoadStation(ConfigStore &store, ScreenTable &table, int screen);
 
+// Ends the tool with the refusal exit code and the system's reason when SysConfig.ini exists but
+// cannot be read: defaults shown or written for it would be wrong.
+void RequireReadableConfig(const ConfigStore &store);
+
+// Writing commands call this before they load anything: the application's directory stays locked
+// until the tool exits. False (and the reason on stderr) when another writer kept it.
+bool LockForWriting();
+
 // Runs the sub-command named by the first argument ("pages list ...") with the remaining ones.
 struct SubCommand {
     const char *name;

@@ -35,16 +35,15 @@ QString CategoryText(AreaCategory category)
 // After the record changed: what could not be done outside it.
 int Finish(const AreaOperationResult &result, const ConfigStore &store, int screen)
 {
-    int code = kOk;
-    if (!result.filesOk) {
-        Err(QStringLiteral("cannot delete the data files of screen %1").arg(screen + 1));
-        code = kRefused;
-    }
+    // The record and the data files change as a unit: a failure left both as they were.
     if (!result.saved) {
-        Err(QStringLiteral("cannot write %1: %2").arg(store.Path(), store.LastError()));
-        code = kRefused;
+        Err(QStringLiteral("cannot write %1 and reset the data files of screen %2: %3")
+                .arg(store.Path())
+                .arg(screen + 1)
+                .arg(result.error.isEmpty() ? store.LastError() : result.error));
+        return kRefused;
     }
-    return code;
+    return kOk;
 }
 
 int Add(AreaOperations &operations, const ScreenTable &table, const ConfigStore &store, int screen, AreaKind kind)
@@ -82,6 +81,10 @@ int Remove(AreaOperations &operations, const ConfigStore &store, int screen, Are
 {
     // The station counts the pages in its page list, which shows the page file.
     const AreaOperationResult result = operations.Remove(screen, kind, StoredPageCount(screen));
+    if (result.outcome == AddAreaOutcome::Refused) {
+        Err(result.refusal.message);
+        return kRefused;
+    }
     if (!result.removed) {
         Err(QStringLiteral("screen %1 has no %2 area").arg(screen + 1).arg(AreaKindText(kind)));
         return kRefused;
@@ -104,6 +107,8 @@ int RunArea(CliArgs &args)
 
     ConfigStore store;
     ScreenTable table;
+    if (!LockForWriting())
+        return kRefused;
     LoadStation(store, table, screen);
     AreaOperations operations(table, store);
     if (action == QLatin1String("add"))

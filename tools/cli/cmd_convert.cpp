@@ -51,6 +51,8 @@ int RunConvert(CliArgs &args)
 
     ConfigStore store;
     ScreenTable table;
+    if (!LockForWriting())
+        return kRefused;
     LoadStation(store, table, index);
     InstallFontSubstitutions();
 

@@ -53,6 +53,8 @@ int RunAdd(CliArgs &args)
     const QStringList files = args.Positional();
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one IMAGE")};
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
 
     // Every image is read before the first page is added, so that a bad name adds nothing.
@@ -120,6 +122,8 @@ int RunSet(CliArgs &args)
     const auto dwell = TakeRanged(args, QStringLiteral("--dwell"), 0, 255);
     const bool following = args.TakeFlag(QStringLiteral("--following"));
     args.NoMoreArguments();
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
     const PageEntries current = ReadPageEntries(screen.table, index);
     if (!current.Ok())
@@ -146,6 +150,8 @@ int RunDelete(CliArgs &args)
     if (all == page.has_value())
         throw UsageError{QStringLiteral("give either --page P or --all")};
     args.NoMoreArguments();
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
     ConfigStore config;
     if (all) {
@@ -164,6 +170,8 @@ int RunMove(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1 || (rest[0] != QLatin1String("up") && rest[0] != QLatin1String("down")))
         throw UsageError{QStringLiteral("give the direction: up or down")};
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
     const MoveDirection direction = rest[0] == QLatin1String("up") ? MoveDirection::Up : MoveDirection::Down;
     const PageResult result = MovePage(screen.table, index, page, direction);

@@ -42,6 +42,7 @@ int RunScreens(CliArgs &args)
     if (!args.Positional().isEmpty())
         throw UsageError{QStringLiteral("screens takes no arguments")};
     ConfigStore store;
+    RequireReadableConfig(store);
     ScreenTable table;
     table.LastIndex = store.LoadLastIndex();
     store.LoadScreens(table, table.LastIndex);

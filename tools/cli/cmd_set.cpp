@@ -74,7 +74,10 @@ int RunSet(CliArgs &args)
         throw UsageError{QStringLiteral("FIELD=VALUE needs --screen K")};
     const auto values = ParseAssignments(assignments);
 
+    if (!LockForWriting())
+        return kRefused;
     ConfigStore store;
+    RequireReadableConfig(store);
     const int oldLastIndex = store.LoadLastIndex();
     int lastIndex = oldLastIndex;
     if (screens)

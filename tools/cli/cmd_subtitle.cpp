@@ -28,6 +28,8 @@ int RunSet(CliArgs &args)
     // The strip is one line, as the panel's edit is.
     if (rest.first().contains(QLatin1Char('\n')) || rest.first().contains(QLatin1Char('\r')))
         throw UsageError{QStringLiteral("the subtitle TEXT cannot hold a line break")};
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
 
     // As in the panel, the style and reserved byte are those of the screen's file until changed.
@@ -85,6 +87,8 @@ int RunDelete(CliArgs &args)
 {
     const int index = args.TakeScreen();
     args.NoMoreArguments();
+    if (!LockForWriting())
+        return kRefused;
     const StationScreen screen = LoadScreen(index);
     const PageResult result = DeleteSubtitleFiles(index);
     return result.Ok() ? kOk : Fail(result);

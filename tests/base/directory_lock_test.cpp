@@ -1,0 +1,69 @@
+#include "base/directory_lock.h"
+
+#include "support/app_dir_fixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
+
+#include <gtest/gtest.h>
+
+namespace pelvoro::test {
+namespace {
+
+class DirectoryLockTest : public AppDirTest {
+protected:
+    QString LockPath() const { return Path(QLatin1String(kDirectoryLockName)); }
+};
+
+TEST_F(DirectoryLockTest, HeldWhileAliveNestedInOneProcessAndGoneAfterwards)
+{
+    {
+        const DirectoryLock outer;
+        ASSERT_TRUE(outer.Locked()) << outer.Error().toStdString();
+        EXPECT_TRUE(Exists(QLatin1String(kDirectoryLockName)));
+        {
+            // An operation that calls other locking operations keeps the lock it holds.
+            const DirectoryLock inner(dir_.path(), 0);
+            EXPECT_TRUE(inner.Locked());
+        }
+        EXPECT_TRUE(Exists(QLatin1String(kDirectoryLockName))) << "the inner lock released the outer one";
+    }
+    EXPECT_EQ(DirEntries(), QStringList());
+}
+
+TEST_F(DirectoryLockTest, AnotherOwnerIsWaitedForThenRefusedWithItsName)
+{
+    // Another owner: a lock file of its own, as a second process holds it.
+    QLockFile other(LockPath());
+    ASSERT_TRUE(other.tryLock(0));
+    QElapsedTimer timer;
+    timer.start();
+    {
+        const DirectoryLock lock(dir_.path(), 300);
+        EXPECT_FALSE(lock.Locked());
+        EXPECT_GE(timer.elapsed(), 250);
+        EXPECT_TRUE(lock.Error().contains(QStringLiteral("进程%1").arg(QCoreApplication::applicationPid())))
+            << lock.Error().toStdString();
+        EXPECT_TRUE(lock.Error().contains(QStringLiteral("没有修改任何文件")));
+    }
+    EXPECT_TRUE(QFile::exists(LockPath())) << "a refused lock must leave the owner's file";
+    other.unlock();
+    const DirectoryLock lock(dir_.path(), 0);
+    EXPECT_TRUE(lock.Locked()) << lock.Error().toStdString();
+}
+
+TEST_F(DirectoryLockTest, LockFileThatCannotBeMadeIsReportedNotWaitedFor)
+{
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QLatin1String(kDirectoryLockName)));
+    QElapsedTimer timer;
+    timer.start();
+    const DirectoryLock lock(dir_.path(), 2000);
+    EXPECT_FALSE(lock.Locked());
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_TRUE(lock.Error().contains(QStringLiteral("无法在目录"))) << lock.Error().toStdString();
+}
+
+} // namespace
+} // namespace pelvoro::test
