@@ -1,6 +1,7 @@
 #include "pages/project_files.h"
 
 #include "base/app_dir.h"
+#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
@@ -119,6 +120,13 @@ QString ProjectCompanion(const QString &projectPath, const QString &kind, int sc
 
 ProjectResult SaveProjectFiles(const QString &projectPath, int lastIndex, const ProjectIo &io)
 {
+    // No other writer changes the working set while it is copied.
+    const DirectoryLock lock;
+    if (!lock.Locked()) {
+        ProjectResult result;
+        result.error = lock.Error();
+        return result;
+    }
     const QString dat = QStringLiteral(".dat");
     const QString txt = QStringLiteral(".txt");
     const QString main = QStringLiteral("main");
@@ -147,6 +155,11 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
     ProjectResult result;
     if (!QFileInfo(projectPath).isFile()) {
         result.error = QStringLiteral("项目文件 %1 不存在").arg(Native(projectPath));
+        return result;
+    }
+    const DirectoryLock lock;
+    if (!lock.Locked()) {
+        result.error = lock.Error();
         return result;
     }
     QByteArray config;
