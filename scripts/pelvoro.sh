@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-wqy-microhei fonts-liberation2
   xvfb xauth
+  qt6-translations-l10n tango-icon-theme
   help2man
   libreoffice-writer-nogui
 )

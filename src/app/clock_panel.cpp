@@ -71,6 +71,7 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     }
     alignment_ = alignBox;
     clockLayout->addWidget(alignBox);
+    clockLayout->addStretch(1); // the groups keep together at the top
     layout->addWidget(clockBox_, 2);
 
     temperatureBox_ = new QGroupBox(this);

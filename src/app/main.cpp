@@ -5,6 +5,7 @@
 #include "pages/ui/preview_window.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstring>
@@ -55,16 +56,20 @@ int main(int argc, char **argv)
         return 64;
     }
     InstallFontSubstitutions();
+    InstallQtTranslation();
 
     ScreenTable table;
     QtPrompt prompt;
     Tfrmmain window(table, prompt);
     prompt.SetParent(&window);
-    // The preview lives for the whole run at the desktop's top-left corner.
+    // The preview lives for the whole run at the desktop's top-left corner, the main window beside it.
     TFrmdisplay preview(table);
     window.SetPreview(&preview);
-    preview.move(0, 0);
-    window.show();
+    const QRect desktop = preview.screen()->availableGeometry();
+    preview.move(desktop.topLeft());
     preview.show();
+    window.show();
+    const QSize frame = window.frameGeometry().size();
+    window.move(MainWindowPosition(desktop, preview.frameGeometry(), frame));
     return app.exec();
 }

@@ -163,6 +163,15 @@ void MainAreaPanel::RefreshPageList(int screenIndex)
         currentPage_ = 0;
         SetPageButtonsEnabled(false);
     }
+    if (count == 0) {
+        // No page to show: the controls show what a new page gets, not another screen's page.
+        FillEffects();
+        loading_ = true;
+        effect_->setCurrentIndex(0);
+        speed_->setValue(1);
+        dwell_->setValue(1);
+        loading_ = false;
+    }
     MarkNode(currentPage_);
 }
 

@@ -9,12 +9,15 @@
 #include "config/identity.h"
 #include "pages/effect_player.h"
 #include "pages/rich_layout.h"
+#include "pages/ui/preview_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -22,23 +25,53 @@
 namespace pelvoro {
 namespace {
 
-// The four work panels lie on top of each other and fill the work area.
+// The four work panels lie on top of each other and fill the work area; each one paints its own
+// background, so the one on top hides those beneath. The send operations' progress bar lies over
+// the bottom of whichever panel is in use. The area is never smaller than its largest panel needs.
 class WorkArea : public QWidget {
 public:
     using QWidget::QWidget;
+    void SetOverlay(QWidget *overlay) { overlay_ = overlay; }
+
+    QSize minimumSizeHint() const override
+    {
+        QSize size;
+        for (const QWidget *panel : Panels())
+            size = size.expandedTo(panel->minimumSizeHint()).expandedTo(panel->minimumSize());
+        return size;
+    }
+    QSize sizeHint() const override { return minimumSizeHint(); }
 
 protected:
     void resizeEvent(QResizeEvent *) override
     {
-        for (QObject *child : children()) {
-            if (auto *panel = qobject_cast<QWidget *>(child))
-                panel->setGeometry(rect());
+        for (QWidget *panel : Panels())
+            panel->setGeometry(rect());
+        if (overlay_) {
+            const int height = overlay_->sizeHint().height();
+            overlay_->setGeometry(0, rect().bottom() + 1 - height, width(), height);
         }
     }
+
+private:
+    QList<QWidget *> Panels() const
+    {
+        QList<QWidget *> panels;
+        for (QObject *child : children()) {
+            auto *panel = qobject_cast<QWidget *>(child);
+            if (panel && panel != overlay_ && !panel->isWindow())
+                panels.append(panel);
+        }
+        return panels;
+    }
+
+    QWidget *overlay_ = nullptr;
 };
 
 constexpr int kTitleTickMs = 500;
 constexpr int kSummaryPanelWidth = 174;
+// The size the window returns to after the effect preview: every control stays readable down to it.
+constexpr QSize kSmallestWindow(540, 478);
 
 } // namespace
 
@@ -46,6 +79,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     : QMainWindow(parent), table_(table), prompt_(prompt), timings_(timings), layout_(std::make_unique<RichLayout>())
 {
     setObjectName(QStringLiteral("Tfrmmain"));
+    setMinimumSize(kSmallestWindow);
     resize(800, 560);
 
     auto *central = new QWidget(this);
@@ -57,14 +91,21 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     mainPanel_ = new MainAreaPanel(table_, prompt_, workArea_);
     clockPanel_ = new ClockPanel(workArea_);
     titlePanel_ = new TitlePanel(table_, prompt_, workArea_);
+    for (QWidget *panel : WorkPanels())
+        panel->setAutoFillBackground(true);
+    screenPanel_->ProgressBar()->setParent(workArea_);
+    screenPanel_->ProgressBar()->hide();
+    static_cast<WorkArea *>(workArea_)->SetOverlay(screenPanel_->ProgressBar());
     layout->addWidget(workArea_, 1);
     setCentralWidget(central);
 
+    // Both panels stay: hints are tooltips, never status messages over them.
     summary_ = new QLabel(this);
     summary_->setFixedWidth(kSummaryPanelWidth);
     commStatus_ = new QLabel(QStringLiteral("状态："), this);
-    statusBar()->addWidget(summary_);
-    statusBar()->addWidget(commStatus_, 1);
+    commStatus_->setMinimumWidth(1); // a long message is cut, it does not widen the window
+    statusBar()->addPermanentWidget(summary_);
+    statusBar()->addPermanentWidget(commStatus_, 1);
 
     serial_ = new SerialLink(prompt_, timings_.serial, this);
     net_ = new NetLink(table_, prompt_, timings_.net, this);
@@ -222,10 +263,33 @@ void Tfrmmain::closeEvent(QCloseEvent *event)
 {
     const PromptButton answer = prompt_.Ask(QStringLiteral("你确定要退出系统吗? "), QStringLiteral("提示"),
                                             int(PromptButton::Ok) | int(PromptButton::Cancel), PromptIcon::Question);
-    if (answer == PromptButton::Ok)
-        event->accept();
-    else
+    if (answer != PromptButton::Ok) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The application ends here: the preview and any other window go with it.
+    if (preview_)
+        preview_->close();
+    QCoreApplication::quit();
+}
+
+QPoint MainWindowPosition(const QRect &desktop, const QRect &preview, const QSize &window)
+{
+    // Right of the preview when the window fits there, else below it; always inside the desktop.
+    const QPoint right(preview.right() + 1, desktop.top());
+    const QPoint below(desktop.left(), preview.bottom() + 1);
+    const bool fitsRight = right.x() + window.width() <= desktop.right() + 1;
+    const bool fitsBelow = below.y() + window.height() <= desktop.bottom() + 1;
+    bool useRight = fitsRight;
+    if (!fitsRight && !fitsBelow) // the side with more room
+        useRight = desktop.right() - preview.right() > desktop.bottom() - preview.bottom();
+    QPoint chosen = useRight ? right : below;
+    const int lastX = std::max(desktop.left(), desktop.right() + 1 - window.width());
+    const int lastY = std::max(desktop.top(), desktop.bottom() + 1 - window.height());
+    chosen.setX(std::clamp(chosen.x(), desktop.left(), lastX));
+    chosen.setY(std::clamp(chosen.y(), desktop.top(), lastY));
+    return chosen;
 }
 
 } // namespace pelvoro

@@ -53,6 +53,10 @@ struct LinkTimings {
     int networkWalkMs = 200; // "群发" over the network: one step every tick
 };
 
+// Where the main window goes beside the preview at the desktop's top-left corner: right of it when
+// it fits there, else below it, always inside the desktop (all rectangles with their frames).
+QPoint MainWindowPosition(const QRect &desktop, const QRect &preview, const QSize &window);
+
 // The station's main window: menu bar, toolbar, the programme tree of screens and their areas, the
 // four work panels and the two-panel status bar. It holds the working copy of all screens.
 class Tfrmmain : public QMainWindow {

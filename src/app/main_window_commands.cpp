@@ -4,8 +4,10 @@
 #include "app/screen_panel.h"
 #include "base/prompt.h"
 
+#include <QIcon>
 #include <QMenuBar>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -17,13 +19,52 @@ void Tfrmmain::NotAvailableYet(const QString &caption)
     prompt_.Message(QStringLiteral("“%1”功能尚未提供。").arg(caption), QStringLiteral("提示"), PromptIcon::Information);
 }
 
+namespace {
+
+// Freedesktop icon names of the toolbar buttons; the desktop's theme draws them, else the Tango
+// theme that the set-up installs.
+const QHash<QString, QString> &ToolIconNames()
+{
+    static const QHash<QString, QString> names = {
+        {QStringLiteral("打开"), QStringLiteral("document-open")},
+        {QStringLiteral("保存"), QStringLiteral("document-save")},
+        {QStringLiteral("预览"), QStringLiteral("media-playback-start")},
+        {QStringLiteral("修饰"), QStringLiteral("preferences-desktop-theme")},
+        {QStringLiteral("表格"), QStringLiteral("x-office-spreadsheet")},
+        {QStringLiteral("文本"), QStringLiteral("accessories-text-editor")},
+        {QStringLiteral("画图"), QStringLiteral("applications-graphics")},
+        {QStringLiteral("开屏"), QStringLiteral("video-display")},
+        {QStringLiteral("关屏"), QStringLiteral("system-shutdown")},
+        {QStringLiteral("群发"), QStringLiteral("mail-send-receive")},
+        {QStringLiteral("连接IP"), QStringLiteral("network-wired")},
+        {QStringLiteral("广播"), QStringLiteral("network-wireless")},
+    };
+    return names;
+}
+
+constexpr int kToolIconSize = 22;
+
+} // namespace
+
 void Tfrmmain::BuildCommands()
 {
+    // Without a desktop (a bare X server) Qt knows neither a theme nor where themes lie.
+    QStringList searchPaths = QIcon::themeSearchPaths();
+    for (const QString &dir :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory)) {
+        if (!searchPaths.contains(dir))
+            searchPaths.append(dir);
+    }
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    // Hints are tooltips only: a status tip would cover both status panels.
     auto toolButton = [this](const QString &caption, const QString &hint, std::function<void()> handler) {
-        QAction *action = toolbar_->addAction(caption);
+        QAction *action = toolbar_->addAction(QIcon::fromTheme(ToolIconNames().value(caption)), caption);
         action->setObjectName(caption);
         action->setToolTip(hint.isEmpty() ? caption : hint);
-        action->setStatusTip(hint);
         connect(action, &QAction::triggered, this, [handler] { handler(); });
         commands_.insert(caption, action);
         return action;
@@ -33,7 +74,8 @@ void Tfrmmain::BuildCommands()
     toolbar_ = addToolBar(QStringLiteral("工具栏"));
     toolbar_->setObjectName(QStringLiteral("ToolBar"));
     toolbar_->setMovable(false);
-    toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
     toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), [this] { OpenProject(); });
     toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), [this] { SaveProject(); });
     toolbar_->addSeparator();
@@ -87,10 +129,16 @@ void Tfrmmain::BuildCommands()
     auto same = [this](const QString &toolCaption) {
         return [this, toolCaption] { commands_.value(toolCaption)->trigger(); };
     };
+    // A menu item that does what a toolbar button does shows its icon.
+    auto sameItem = [&](QMenu *m, const QString &caption, const QString &toolCaption) {
+        QAction *action = item(m, caption, same(toolCaption));
+        action->setIcon(commands_.value(toolCaption)->icon());
+        return action;
+    };
 
     QMenu *file = menu(QStringLiteral("文件"));
-    item(file, QStringLiteral("打开..."), same(QStringLiteral("打开")));
-    item(file, QStringLiteral("保存"), same(QStringLiteral("保存")));
+    sameItem(file, QStringLiteral("打开..."), QStringLiteral("打开"));
+    sameItem(file, QStringLiteral("保存"), QStringLiteral("保存"));
     item(file, QStringLiteral("退出"), [this] { close(); });
 
     QMenu *control = menu(QStringLiteral("控制"));
@@ -99,8 +147,8 @@ void Tfrmmain::BuildCommands()
     // The menu items stay usable while the buttons wait for a serial transfer to close.
     item(control, QStringLiteral("发送数据"), [this] { SendAll(); });
     item(control, QStringLiteral("校准时间"), [this] { SyncClock(); });
-    item(control, QStringLiteral("打开屏幕"), same(QStringLiteral("开屏")));
-    item(control, QStringLiteral("关闭屏幕"), same(QStringLiteral("关屏")));
+    sameItem(control, QStringLiteral("打开屏幕"), QStringLiteral("开屏"));
+    sameItem(control, QStringLiteral("关闭屏幕"), QStringLiteral("关屏"));
     item(control, QStringLiteral("发送定时"), [this] { SendSchedule(); });
     item(control, QStringLiteral("取消定时"), [this] { CancelSchedule(); });
     item(control, QStringLiteral("选择发送"), [this] { OpenSendSelection(); });

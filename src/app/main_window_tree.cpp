@@ -235,8 +235,8 @@ void Tfrmmain::ClickArea(int j, const QString &kindText)
     switch (CategoryOf(*kind)) {
     case AreaCategory::Main:
         commands_.value(QStringLiteral("预览"))->setEnabled(true);
-        if (mainPanel_->PageCount() >= MaxPages(table_[j]))
-            mainPanel_->AddButton()->setEnabled(false);
+        // Each screen has its own capacity: a full screen does not keep the others from adding.
+        mainPanel_->AddButton()->setEnabled(mainPanel_->PageCount() < MaxPages(table_[j]));
         ShowPanels({screenPanel_, mainPanel_});
         mainPanel_->SetScreenCaption(j);
         mainPanel_->PageList()->setFocus();

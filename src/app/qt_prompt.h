@@ -6,6 +6,11 @@ class QWidget;
 
 namespace pelvoro {
 
+// Loads Qt's own Simplified Chinese translation (qtbase_zh_CN.qm), so that the buttons of message
+// boxes, the file dialogs and the text boxes' menus speak the station's language. False when the
+// file is not installed; the dialogs then stay in English.
+bool InstallQtTranslation();
+
 // The station's prompts as real message boxes and file dialogs.
 class QtPrompt : public Prompt {
 public:

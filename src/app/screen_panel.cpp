@@ -95,10 +95,10 @@ ScreenPanel::ScreenPanel(QWidget *parent) : QWidget(parent)
     buttons->addWidget(sendAll_);
     buttons->addWidget(syncClock_);
     layout->addLayout(buttons);
+    // Not in the layout: the main window lays it over whichever panel is in use.
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("ProgressBar"));
     progress_->hide();
-    layout->addWidget(progress_);
 }
 
 } // namespace pelvoro

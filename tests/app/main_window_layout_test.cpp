@@ -1,0 +1,164 @@
+// What an operator sees of the main window itself: the panel in use covers the others, every
+// control stays readable at the smallest size, the status panels stay, the toolbar's icons, Qt's
+// own dialogs in Chinese, the place beside the preview and the end of the program.
+#include "main_window_fixture.h"
+
+#include "app/clock_panel.h"
+#include "app/main_area_panel.h"
+#include "app/qt_prompt.h"
+#include "app/screen_panel.h"
+#include "app/title_panel.h"
+#include "pages/ui/preview_window.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QTranslator>
+
+namespace pelvoro::test {
+namespace {
+
+const QStringList kToolButtons = {"打开", "保存", "预览", "修饰", "表格",   "文本",
+                                  "画图", "开屏", "关屏", "群发", "连接IP", "广播"};
+
+class MainWindowLayoutTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "第一区域=主区", "第二区域=固定时钟", "第三区域=小字幕",
+                                             "时钟区域高=16", "主区域高=96"}));
+        Start();
+    }
+    QWidget *WorkArea() const { return window->Panelface()->parentWidget(); }
+
+    TFrmdisplay preview{table};
+};
+
+// Pixels of the screen panel's own pictures: the LED matrix and the green "Pelvoro" heading.
+int ScreenPanelPixels(const QImage &image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+            count += p == 0xFF2828 || p == 0xFFC800 || p == 0x00A000;
+        }
+    }
+    return count;
+}
+
+TEST_F(MainWindowLayoutTest, PanelInUseCoversTheOthersAndTheProgressBarComesToTheFront)
+{
+    ASSERT_GT(ScreenPanelPixels(WorkArea()->grab().toImage()), 100); // the screen panel itself
+    const std::pair<int, QWidget *> areas[] = {
+        {0, window->Panelmain()}, {1, window->Panelother()}, {2, window->Title()}};
+    for (const auto &[slot, panel] : areas) {
+        Click(AreaNode(0, slot));
+        ASSERT_TRUE(panel->isVisible());
+        EXPECT_EQ(ScreenPanelPixels(WorkArea()->grab().toImage()), 0) << panel->objectName().toStdString();
+    }
+    // A send started from the clock panel shows its progress over it.
+    QProgressBar *bar = window->Panelface()->ProgressBar();
+    bar->show();
+    bar->raise();
+    EXPECT_TRUE(bar->isVisible());
+    const QPoint centre = bar->mapTo(WorkArea(), bar->rect().center());
+    EXPECT_EQ(WorkArea()->childAt(centre), bar);
+    bar->hide();
+}
+
+TEST_F(MainWindowLayoutTest, StatusPanelsStayWhileAHintShows)
+{
+    for (const QString &caption : kToolButtons) {
+        EXPECT_TRUE(window->Command(caption)->statusTip().isEmpty()) << caption.toStdString();
+        EXPECT_FALSE(window->Command(caption)->toolTip().isEmpty()) << caption.toStdString();
+    }
+    EXPECT_EQ(window->Command("打开")->toolTip(), "载入显示文件");
+    window->ShowCommStatus(QStringLiteral("状态：向1号显示屏发送主区成功！"));
+    QStatusTipEvent hint(QStringLiteral("hint"));
+    QApplication::sendEvent(window.get(), &hint);
+    EXPECT_TRUE(window->SummaryLabel()->isVisible());
+    int shown = 0;
+    for (QLabel *label : window->statusBar()->findChildren<QLabel *>()) {
+        if (label->text() == QStringLiteral("状态：向1号显示屏发送主区成功！"))
+            shown += label->isVisible();
+    }
+    EXPECT_EQ(shown, 1);
+}
+
+TEST_F(MainWindowLayoutTest, ToolbarShowsIconsWithCaptionsAndMenusTheSameIcons)
+{
+    if (QIcon::fromTheme(QStringLiteral("document-open")).isNull())
+        GTEST_SKIP() << "no freedesktop icon theme installed (the set-up installs tango-icon-theme)";
+    EXPECT_EQ(window->Toolbar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    for (const QString &caption : kToolButtons)
+        EXPECT_FALSE(window->Command(caption)->icon().isNull()) << caption.toStdString();
+    const std::pair<const char *, const char *> same[] = {
+        {"文件/打开...", "打开"}, {"文件/保存", "保存"}, {"控制/打开屏幕", "开屏"}, {"控制/关闭屏幕", "关屏"}};
+    for (const auto &[item, button] : same)
+        EXPECT_EQ(window->Command(item)->icon().name(), window->Command(button)->icon().name()) << item;
+}
+
+TEST_F(MainWindowLayoutTest, ExitEndsTheApplicationAndThePreview)
+{
+    window->SetPreview(&preview);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    prompt.answers.enqueue(PromptButton::Ok);
+    QTimer::singleShot(0, window.get(), [this] { window->Command("文件/退出")->trigger(); });
+    QTimer guard; // a program that does not end fails here instead of hanging
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(preview.isVisible());
+}
+
+TEST(QtTranslationTest, DialogButtonsSpeakChinese)
+{
+    const QString file = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_zh_CN.qm");
+    if (!QFile::exists(file))
+        GTEST_SKIP() << file.toStdString() << " is not installed (Debian: qt6-translations-l10n)";
+    ASSERT_TRUE(InstallQtTranslation());
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "取消");
+    // The other tests read Qt's own texts in English.
+    for (QTranslator *translator : QCoreApplication::instance()->findChildren<QTranslator *>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+TEST(MainWindowPlacementTest, BesideThePreviewInsideTheDesktop)
+{
+    const QRect desktop(0, 0, 1600, 1000);
+    const struct {
+        QRect preview;
+        QSize window;
+        QPoint expected;
+    } cases[] = {
+        {{0, 0, 256, 64}, {800, 560}, {256, 0}},     // right of a small preview
+        {{0, 0, 1024, 256}, {800, 560}, {0, 256}},   // below a wide one
+        {{0, 0, 1024, 600}, {800, 560}, {800, 0}},   // neither fits: the side with more room, pulled in
+        {{0, 0, 1400, 700}, {800, 560}, {0, 440}},   // more room below: below, pulled in
+    };
+    for (const auto &c : cases) {
+        const QPoint at = MainWindowPosition(desktop, c.preview, c.window);
+        EXPECT_EQ(at, c.expected) << c.preview.width() << "x" << c.preview.height();
+    }
+    // A desktop with a panel on top starts lower.
+    EXPECT_EQ(MainWindowPosition(QRect(0, 30, 1600, 970), QRect(0, 30, 1024, 256), QSize(800, 560)), QPoint(0, 286));
+}
+
+} // namespace
+} // namespace pelvoro::test
