@@ -11,6 +11,7 @@
 #include "pages/ui/preview_window.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -20,6 +21,7 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolBar>
 #include <QTranslator>
 
@@ -122,6 +124,31 @@ TEST_F(MainWindowLayoutTest, ExitEndsTheApplicationAndThePreview)
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(preview.isVisible());
+}
+
+// Each screen's main area shows its own state: the add button by its own capacity, and the
+// attributes of its own pages or, without pages, those a new page gets.
+using MainAreaSelectionTest = MainWindowTest;
+
+TEST_F(MainAreaSelectionTest, AddButtonAndAttributesFollowTheSelectedScreen)
+{
+    QImage page(64, 16, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    WriteMainAreaScreen({{page, 3}});
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=1", "[0号屏参数]", "横向点数=64", "纵向点数=16",
+                                         "第一区域=主区", "主区域高=16", "[1号屏参数]", "横向点数=64", "纵向点数=16",
+                                         "第一区域=主区", "主区域高=16"}));
+    Start();
+    auto *effect = window->Panelmain()->findChild<QComboBox *>(QStringLiteral("Comb_InMode"));
+    ASSERT_NE(effect, nullptr);
+    Click(AreaNode(0, 0));
+    window->Panelmain()->SelectPage(1);
+    EXPECT_EQ(effect->currentIndex(), 3);
+    window->Panelmain()->AddButton()->setEnabled(false); // as when a conversion filled screen 1
+
+    Click(AreaNode(1, 0));
+    EXPECT_TRUE(window->Panelmain()->AddButton()->isEnabled());
+    EXPECT_EQ(effect->currentIndex(), 0);
 }
 
 TEST(QtTranslationTest, DialogButtonsSpeakChinese)
