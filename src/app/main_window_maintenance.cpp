@@ -2,6 +2,7 @@
 // configuration and the glyph download. Each builds one request for the current screen and hands
 // it to the send runner, as the content sends do.
 #include "app/main_window.h"
+#include "users/access_codes.h"
 
 #include "app/main_area_panel.h"
 #include "base/app_dir.h"
@@ -64,6 +65,12 @@ void Tfrmmain::LoadFpga()
 
 void Tfrmmain::OpenOutdoorConfig()
 {
+    // With login off the access-code dialog shows the outdoor warning and calls back; with login on
+    // the administrator gets the same warning here.
+    if (!RequestAccess(AccessPurpose::Config))
+        return;
+    if (!users_.NoLogin)
+        prompt_.Message(kOutdoorWarningText, QStringLiteral("提示"), PromptIcon::Question);
     auto *dialog = new Tfrmconfig(
         [this](int scanMode, int route) {
             const OutdoorSend send = PrepareOutdoorSend(table_.CurrentScreen, scanMode, route);

@@ -55,8 +55,11 @@ int StoredSubtitlePageCount(int screenIndex)
 
 bool EraseScheduleSections(IniDocument &doc, int screenIndex, int count)
 {
+    // As EraseSchedules: a page count outside 1..255 is not a page list, and erases nothing.
+    if (count < 1 || count > 255)
+        return false;
     bool changed = false;
-    for (int page = 1; page <= std::min(count, 255); ++page)
+    for (int page = 1; page <= count; ++page)
         changed |= doc.RemoveSection(ToGbk(ScheduleSectionName(screenIndex, page)));
     return changed;
 }

@@ -5,6 +5,8 @@
 #include "app/screen_panel.h"
 #include "comm/ui/glyph_download_tab.h"
 #include "comm/ui/outdoor_dialog.h"
+#include "users/access_codes.h"
+#include "users/ui/login_dialogs.h"
 #include "config/config_store.h"
 #include "main_window_fixture.h"
 #include "support/fake_cards.h"
@@ -190,6 +192,11 @@ TEST_F(MaintenanceTest, OutdoorDialogFollowsTheFilesOfTheChoiceAndSendsItsConfig
     WriteFile("TavrelPic12.config", QByteArray(300, char(0x11)));
 
     Trigger(QStringLiteral("设置/户外配置"));
+    // Without login the dialog is behind the outdoor code, which first warns about the card.
+    window->findChild<AccessCodeDialog *>()->Enter(kOutdoorCode);
+    ASSERT_FALSE(prompt.messages.isEmpty());
+    EXPECT_EQ(prompt.messages.back().text, kOutdoorWarningText);
+    prompt.messages.clear();
     Tfrmconfig *dialog = OutdoorDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));

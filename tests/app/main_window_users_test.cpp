@@ -307,6 +307,8 @@ TEST_F(UsersTest, AboutBoxShowsTheIdentityAndWritesItBackOnlyOnOk)
     ASSERT_TRUE(about);
     EXPECT_EQ(about->windowTitle(), "关于软件");
     EXPECT_EQ(about->AboutText()->text(), "Pelvoro\n\n版本号：V1.0\n\n版本日期：2005/11/18");
+    // The folder this run uses: the test's own directory, given as an override.
+    EXPECT_TRUE(about->AppDirText()->text().contains(QDir::toNativeSeparators(AppDir()))) << about->AppDirText()->text().toStdString();
     about->close(); // the close box writes nothing
     EXPECT_EQ(ReadFile("SysConfig.ini"), before);
 

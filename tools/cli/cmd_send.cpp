@@ -209,12 +209,16 @@ int RunSend(CliArgs &args)
             Err(send.status.isEmpty() ? *downloadFile + QStringLiteral("是空文件") : send.status);
             return kRefused;
         }
-        SendRun run(table, index, timeoutS);
+        SendRun run(table, index, timeoutS, progress);
         return run.RunOne(*send.request);
     }
     if (kind == QLatin1String("test")) {
-        if (const std::optional<QString> pattern = TakeOnePositional(options, QStringLiteral("PATTERN"))) {
-            SendRun run(table, index, timeoutS);
+        // "--pattern N" is the earlier spelling; scripts written for it keep working.
+        std::optional<QString> pattern = options.TakeOption(QStringLiteral("--pattern"));
+        if (!pattern)
+            pattern = TakeOnePositional(options, QStringLiteral("PATTERN"));
+        if (pattern) {
+            SendRun run(table, index, timeoutS, progress);
             return run.RunOne(TestPatternRequest(index, ParsePattern(*pattern)));
         }
     }

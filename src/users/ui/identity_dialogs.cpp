@@ -1,5 +1,6 @@
 #include "users/ui/identity_dialogs.h"
 
+#include "base/app_dir.h"
 #include "base/prompt.h"
 #include "config/config_store.h"
 #include "config/identity.h"
@@ -53,6 +54,11 @@ Tfrmabout::Tfrmabout(ConfigStore &store, Prompt &prompt, QWidget *parent) : QDia
     text_ = new QLabel(ReadIdentity(store).aboutText.replace(QLatin1Char('\r'), QLatin1Char('\n')), this);
     text_->setFrameShape(QFrame::Box);
     layout->addWidget(text_);
+    // Installed copies keep their files in the user's data folder: say which folder this run uses.
+    appDir_ = new QLabel(DescribeAppDir(true), this);
+    appDir_->setWordWrap(true);
+    appDir_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(appDir_);
     ok_ = new QPushButton(QStringLiteral("确定"), this);
     ok_->setDefault(true);
     layout->addWidget(ok_);

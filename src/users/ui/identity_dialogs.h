@@ -18,10 +18,12 @@ class Tfrmabout : public QDialog {
 public:
     Tfrmabout(ConfigStore &store, Prompt &prompt, QWidget *parent = nullptr);
     QLabel *AboutText() const { return text_; }
+    QLabel *AppDirText() const { return appDir_; }
     QPushButton *OkButton() const { return ok_; }
 
 private:
     QLabel *text_;
+    QLabel *appDir_;
     QPushButton *ok_;
 };
 
