@@ -3,6 +3,7 @@
 
 #include "app/main_area_panel.h"
 #include "app/screen_panel.h"
+#include "app/window_conversion_observer.h"
 #include "base/app_dir.h"
 #include "base/prompt.h"
 #include "pages/page_conversion.h"
@@ -14,51 +15,6 @@
 #include <QToolButton>
 
 namespace pelvoro {
-namespace {
-
-// Shows a running conversion in the main window: the progress bar, the status text, the pages as
-// they are made, and its messages. The window keeps painting while the conversion runs.
-class WindowConversionObserver : public ConversionObserver {
-public:
-    WindowConversionObserver(Tfrmmain &window, QProgressBar &bar, Prompt &prompt)
-        : window_(window), bar_(bar), prompt_(prompt)
-    {
-    }
-    void ProgressRange(int maximum) override
-    {
-        bar_.setRange(0, std::max(maximum, 1));
-        bar_.setValue(0);
-        bar_.show();
-        bar_.raise();
-    }
-    void Progress(int position) override
-    {
-        bar_.setValue(position);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    void HideProgress() override { bar_.hide(); }
-    void Message(const QString &text, bool warning) override
-    {
-        prompt_.Message(text, QStringLiteral("提示"), warning ? PromptIcon::Warning : PromptIcon::Information);
-    }
-    void Status(const QString &text) override
-    {
-        window_.ShowCommStatus(text);
-        window_.repaint();
-    }
-    void PageAppended(int, const QImage &image) override
-    {
-        if (window_.Preview())
-            window_.Preview()->ShowPage(image);
-    }
-
-private:
-    Tfrmmain &window_;
-    QProgressBar &bar_;
-    Prompt &prompt_;
-};
-
-} // namespace
 
 void Tfrmmain::AddDataPages()
 {

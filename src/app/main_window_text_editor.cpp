@@ -3,6 +3,7 @@
 
 #include "app/main_area_panel.h"
 #include "app/screen_panel.h"
+#include "app/window_conversion_observer.h"
 #include "base/prompt.h"
 #include "pages/rich_layout.h"
 #include "pages/text_editor_pages.h"
@@ -15,46 +16,6 @@
 #include <QTreeWidget>
 
 namespace pelvoro {
-namespace {
-
-// The editor's conversion shows itself as the add command's does: progress bar, status text, each
-// page in the preview and the messages of a stop.
-class EditorConversionObserver : public ConversionObserver {
-public:
-    EditorConversionObserver(Tfrmmain &window, QProgressBar &bar, Prompt &prompt)
-        : window_(window), bar_(bar), prompt_(prompt)
-    {
-    }
-    void ProgressRange(int maximum) override
-    {
-        bar_.setRange(0, std::max(maximum, 1));
-        bar_.setValue(0);
-        bar_.show();
-    }
-    void Progress(int position) override
-    {
-        bar_.setValue(position);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    void HideProgress() override { bar_.hide(); }
-    void Message(const QString &text, bool warning) override
-    {
-        prompt_.Message(text, QStringLiteral("提示"), warning ? PromptIcon::Warning : PromptIcon::Information);
-    }
-    void Status(const QString &text) override { window_.ShowCommStatus(text); }
-    void PageAppended(int, const QImage &image) override
-    {
-        if (window_.Preview())
-            window_.Preview()->ShowPage(image);
-    }
-
-private:
-    Tfrmmain &window_;
-    QProgressBar &bar_;
-    Prompt &prompt_;
-};
-
-} // namespace
 
 TFrmTablet *Tfrmmain::OpenTextEditor()
 {
@@ -75,7 +36,7 @@ TFrmTablet *Tfrmmain::OpenTextEditor()
 void Tfrmmain::ConvertEditorText(const RichDocument &document)
 {
     const int screen = table_.CurrentScreen;
-    EditorConversionObserver observer(*this, *screenPanel_->ProgressBar(), prompt_);
+    WindowConversionObserver observer(*this, *screenPanel_->ProgressBar(), prompt_);
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const AddDocumentsResult added = ConvertEditorDocument(table_, screen, document, *layout_, observer);
