@@ -13,6 +13,24 @@
 
 namespace pelvoro::test {
 
+// The links' waits cut short for tests that send to cards: answers within half a second, barely a
+// pause between phases and blocks.
+inline LinkTimings ShortLinkTimings()
+{
+    LinkTimings timings;
+    timings.serial = SerialTimings{.normalAnswerMs = 500,
+                                   .zpKqAnswerMs = 500,
+                                   .zpKqPerBlockMs = 0,
+                                   .finalAnswerMs = 800,
+                                   .phasePauseMs = 10,
+                                   .settleMs = 1,
+                                   .successWaitMs = 1,
+                                   .chunkWriteMs = 2000};
+    timings.net = NetTimings{.watchMs = 50, .blockPauseMs = 10, .followUpMs = 40};
+    timings.completion = CompletionTimings{.closeDelayMs = 1, .continueDelayMs = 40};
+    return timings;
+}
+
 // A shown main window on a fresh application directory; write SysConfig.ini before Start().
 class MainWindowTest : public AppDirTest {
 protected:

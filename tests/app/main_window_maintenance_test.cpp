@@ -31,16 +31,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        timings.serial = SerialTimings{.normalAnswerMs = 500,
-                                       .zpKqAnswerMs = 500,
-                                       .zpKqPerBlockMs = 0,
-                                       .finalAnswerMs = 800,
-                                       .phasePauseMs = 10,
-                                       .settleMs = 1,
-                                       .successWaitMs = 1,
-                                       .chunkWriteMs = 2000};
-        timings.net = NetTimings{.watchMs = 50, .blockPauseMs = 10, .followUpMs = 40};
-        timings.completion = CompletionTimings{.closeDelayMs = 1, .continueDelayMs = 40};
+        timings = ShortLinkTimings();
     }
     void TearDown() override
     {
