@@ -7,7 +7,8 @@
 
 namespace pelvoro::test {
 
-CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvironment &extra, int timeoutMs)
+CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvironment &extra, int timeoutMs,
+                 const QString &workingDir)
 {
     // One runtime directory for every run of the test executable, so that the tool's Qt finds its
     // own instead of warning on stderr about a missing or shared one.
@@ -19,6 +20,8 @@ CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvi
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process.setProcessEnvironment(env);
+    if (!workingDir.isEmpty())
+        process.setWorkingDirectory(workingDir);
     const QStringList all = dir.isEmpty() ? args : QStringList{QStringLiteral("--dir"), dir} + args;
     process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), all);
     CliResult result;

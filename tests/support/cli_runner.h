@@ -15,8 +15,9 @@ struct CliResult {
 };
 
 // Runs the built pelvoro-cli (offscreen) with `args`, after "--dir DIR" when a directory is given;
-// `extra` adds to or overrides the environment.
+// `extra` adds to or overrides the environment; `workingDir` is where the tool starts (the test's own
+// directory when empty).
 CliResult RunCli(const QStringList &args, const QString &dir = {}, const QProcessEnvironment &extra = {},
-                 int timeoutMs = 60000);
+                 int timeoutMs = 60000, const QString &workingDir = {});
 
 } // namespace pelvoro::test

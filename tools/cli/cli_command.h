@@ -42,6 +42,12 @@ private:
     QStringList args_;
 };
 
+// File arguments name files relative to the directory the tool was started in, although the
+// station's code enters the application's directory. main() remembers that directory first.
+void RememberCallerDir();
+QString CallerFile(const QString &argument);
+QStringList CallerFiles(const QStringList &arguments);
+
 struct UsageError {
     QString message;
 };

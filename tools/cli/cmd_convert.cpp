@@ -40,7 +40,7 @@ int RunConvert(CliArgs &args)
     const int index = args.TakeScreen();
     const auto kindName = args.TakeOption(QStringLiteral("--kind"));
     const ProgressStyle progressStyle = TakeProgressOption(args);
-    const QStringList files = args.Positional();
+    const QStringList files = CallerFiles(args.Positional());
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one FILE")};
     const QString name = kindName.value_or(QFileInfo(files.first()).suffix());

@@ -42,7 +42,7 @@ int TakeSize(CliArgs &args, const QString &name)
 int RunPack(CliArgs &args)
 {
     const RasterFormat format = TakeFormat(args);
-    const QStringList files = args.Positional();
+    const QStringList files = CallerFiles(args.Positional());
     if (files.size() != 1)
         throw UsageError{QStringLiteral("give exactly one IMAGE")};
     QImageReader reader(files.first());
@@ -60,7 +60,7 @@ int RunUnpack(CliArgs &args)
     const RasterFormat format = TakeFormat(args);
     const int width = TakeSize(args, QStringLiteral("--width"));
     const int height = TakeSize(args, QStringLiteral("--height"));
-    const QStringList files = args.Positional();
+    const QStringList files = CallerFiles(args.Positional());
     if (files.size() != 2)
         throw UsageError{QStringLiteral("give RASTER and OUT.png")};
 

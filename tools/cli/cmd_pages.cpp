@@ -50,7 +50,7 @@ int RunAdd(CliArgs &args)
     entry.effect = TakeRanged(args, QStringLiteral("--effect"), 0, 255).value_or(0);
     entry.speed = TakeRanged(args, QStringLiteral("--speed"), 0, kMaxSpeed).value_or(1);
     entry.dwell = TakeRanged(args, QStringLiteral("--dwell"), 0, 255).value_or(1);
-    const QStringList files = args.Positional();
+    const QStringList files = CallerFiles(args.Positional());
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one IMAGE")};
     if (!LockForWriting())
@@ -185,11 +185,12 @@ int RunExport(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give OUT.png")};
+    const QString out = CallerFile(rest[0]);
     const StationScreen screen = LoadScreen(index);
     const PageRead read = ReadPage(screen.table, index, page);
     if (!read.Ok())
         return Fail(read);
-    return ExportPng(read.image, rest[0]);
+    return ExportPng(read.image, out);
 }
 
 int RunPages(CliArgs &args)

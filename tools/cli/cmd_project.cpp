@@ -4,7 +4,6 @@
 #include "config/config_store.h"
 #include "pages/project_files.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,14 +14,12 @@ namespace pelvoro::cli {
 
 namespace {
 
-// FILE is relative to where the tool was started, so it is made absolute before the application's
-// directory is entered.
 QString ProjectArgument(CliArgs &args)
 {
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give one project FILE")};
-    return QFileInfo(rest.first()).absoluteFilePath();
+    return CallerFile(rest.first());
 }
 
 int Report(const ProjectResult &result, QJsonObject root)

@@ -14,7 +14,6 @@
 #include "pages/data_files.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTcpSocket>
 
 // send: a frame, or the full send of a screen, over the screen's configured link with the
@@ -177,14 +176,13 @@ int RunSend(CliArgs &args)
     if (timeoutS < 1 || timeoutS > 86400)
         throw UsageError{QStringLiteral("--timeout takes 1..86400 seconds")};
     const int index = options.TakeScreen();
-    // The file is relative to where the tool was started; the station's directory is entered below.
     const bool download = kind == QLatin1String("fpga") || kind == QLatin1String("outdoor");
     std::optional<QString> downloadFile;
     if (download) {
         downloadFile = TakeOnePositional(options, QStringLiteral("FILE"));
         if (!downloadFile)
             throw UsageError{QStringLiteral("give the FILE to send")};
-        downloadFile = QFileInfo(*downloadFile).absoluteFilePath();
+        downloadFile = CallerFile(*downloadFile);
     }
     ConfigStore store;
     ScreenTable table;

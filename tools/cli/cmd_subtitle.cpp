@@ -76,11 +76,12 @@ int RunExport(CliArgs &args)
     const QStringList rest = args.Positional();
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give OUT.png")};
+    const QString out = CallerFile(rest[0]);
     const StationScreen screen = LoadScreen(index);
     const SubtitleRead read = ReadSubtitlePage(screen.table, index, *page);
     if (!read.Ok())
         return Fail(read);
-    return ExportPng(read.image, rest[0]);
+    return ExportPng(read.image, out);
 }
 
 int RunDelete(CliArgs &args)

@@ -245,7 +245,7 @@ QString TakeFile(QStringList &rest)
 {
     if (rest.isEmpty())
         throw UsageError{QStringLiteral("give the table file")};
-    return rest.takeFirst();
+    return CallerFile(rest.takeFirst());
 }
 
 int RunNew(CliArgs &args)
@@ -353,7 +353,7 @@ int RunExport(CliArgs &args)
     const QString path = TakeFile(rest);
     if (rest.size() != 1)
         throw UsageError{QStringLiteral("give one OUT.png after the table file")};
-    const QString out = rest.first();
+    const QString out = CallerFile(rest.first());
 
     InstallFontSubstitutions();
     EnterAppDir();

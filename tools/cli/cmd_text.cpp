@@ -6,7 +6,6 @@
 #include "pages/rtf_writer.h"
 #include "pages/text_editor_pages.h"
 
-#include <QFileInfo>
 
 // text: a notice typed as in the rich-text editor and closed onto the main area.
 namespace pelvoro::cli {
@@ -53,7 +52,7 @@ int RunText(CliArgs &args)
     if (paragraphs.isEmpty())
         throw UsageError{QStringLiteral("give at least one TEXT")};
     // A relative --save names a file where the tool was started, not in the station's directory.
-    const QString savePath = save ? QFileInfo(*save).absoluteFilePath() : QString();
+    const QString savePath = save ? CallerFile(*save) : QString();
 
     ConfigStore store;
     ScreenTable table;

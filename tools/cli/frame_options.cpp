@@ -132,7 +132,9 @@ FrameResult BuildCliFrame(const QString &kind, CliArgs &options, ConfigStore &st
                         name + QStringLiteral("已损坏："));
     }
     if (kind == QLatin1String("image")) {
-        const auto path = options.TakeOption(QStringLiteral("--file"));
+        auto path = options.TakeOption(QStringLiteral("--file"));
+        if (path)
+            path = CallerFile(*path);
         if (!path)
             throw UsageError{QStringLiteral("--file F is required")};
         const int subKind = TakeRequiredInt(options, QStringLiteral("--sub-kind"), 0, 1);

@@ -20,6 +20,7 @@ QString ToolHelp()
                                   "  --dir DIR   the application's directory (default: the executable's when\n"
                                   "              writable, else the user's data folder, ~/.local/share/pelvoro)\n"
                                   "  --version   the version and the application's directory in use\n\n"
+                                  "File names are relative to the directory the tool is started in.\n\n"
                                   "commands:\n");
     QList<CliCommand> commands = CliCommands();
     std::sort(commands.begin(), commands.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
     // Qt takes options it knows (-style, -platform...) out of argv: keep the tool's own first.
+    RememberCallerDir();
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
