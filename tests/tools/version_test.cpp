@@ -54,5 +54,24 @@ TEST(VersionTest, ToolNamesTheApplicationDirectory)
               QStringLiteral("application directory: %1 (given with --dir)").arg(dir.path()));
 }
 
+TEST(VersionTest, StationHelpPrintsUsageWithoutStartingTheWindow)
+{
+    // No display at all: a station that started its window would refuse with exit 1.
+    for (const char *option : {"--help", "-h"}) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro"), {QString::fromLatin1(option)});
+        ASSERT_TRUE(process.waitForFinished(30000)) << option;
+        EXPECT_EQ(process.exitCode(), 0) << option << QString::fromUtf8(process.readAllStandardError()).toStdString();
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: pelvoro [--dir DIR]"))) << out.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("--version"))) << out.toStdString();
+    }
+}
+
 } // namespace
 } // namespace pelvoro::test
