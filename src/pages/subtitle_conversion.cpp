@@ -1,5 +1,7 @@
 #include "pages/subtitle_conversion.h"
 
+#include "pages/font_choices.h"
+
 #include "base/app_dir.h"
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
@@ -188,16 +190,7 @@ QRgb SubtitleColour(const QString &name)
 
 QStringList SubtitleFontFaces()
 {
-    QStringList faces = QFontDatabase::families();
-    const QString song = QStringLiteral("宋体");
-    if (!faces.contains(song)) {
-        const QStringList substitutes = SubstitutesFor(song);
-        const bool drawable = std::any_of(substitutes.begin(), substitutes.end(),
-                                          [&](const QString &face) { return faces.contains(face); });
-        if (drawable)
-            faces.prepend(song);
-    }
-    return faces;
+    return InstalledFontChoices();
 }
 
 namespace {

@@ -45,8 +45,7 @@ void WidenShortPiece(QImage *image, int points);
 // "红" red, "黄" yellow, "绿" green; anything else red.
 QRgb SubtitleColour(const QString &name);
 
-// The faces offered for subtitles: the system's font families, with "宋体" first when it is not
-// installed under that name but the station draws it with a substitute.
+// The faces offered for subtitles (see FontChoices).
 QStringList SubtitleFontFaces();
 
 struct SubtitleDrawing {

@@ -3,6 +3,7 @@
 #include "base/gbk.h"
 #include "comm/frames.h"
 #include "config/area_layout.h"
+#include "pages/font_choices.h"
 #include "pages/font_substitution.h"
 #include "pages/raster.h"
 #include "pages/rich_layout.h"
@@ -129,15 +130,31 @@ TEST(SubtitleGeometry, ColoursAndFaces)
     EXPECT_EQ(SubtitleColour(QStringLiteral("绿")), 0xFF00FF00u);
     EXPECT_EQ(SubtitleColour(QStringLiteral("蓝")), kRed);
 
-    // 宋体 is offered whenever the station can draw it.
+    // The faces on this machine: each once, the Chinese Windows names first when drawable.
     const QStringList faces = SubtitleFontFaces();
+    EXPECT_EQ(QSet<QString>(faces.begin(), faces.end()).size(), faces.size()) << faces.join(", ").toStdString();
     const QStringList installed = QFontDatabase::families();
     const QStringList song = QStringList{QStringLiteral("宋体")} + SubstitutesFor(QStringLiteral("宋体"));
     const bool songDrawable = std::any_of(song.begin(), song.end(),
                                           [&](const QString &face) { return installed.contains(face); });
     EXPECT_EQ(faces.contains(QStringLiteral("宋体")), songDrawable);
-    for (const QString &face : installed)
-        EXPECT_TRUE(faces.contains(face)) << face.toStdString();
+}
+
+TEST(SubtitleGeometry, FontChoicesShowEachTypefaceOnceChineseFirst)
+{
+    const QStringList installed = {"AR PL UKai CN",  "AR PL UKai TW",         "AR PL UMing HK", "AR PL UMing CN",
+                                   "AR PL UMing TW MBE", "DejaVu Sans",       "Liberation Sans", "Liberation Sans [1ASC]",
+                                   "Monospace",      "Sans Serif",            "WenQuanYi Zen Hei"};
+    const auto chinese = [](const QString &family) {
+        return family.startsWith(QLatin1String("AR PL")) || family.startsWith(QLatin1String("WenQuanYi"));
+    };
+    EXPECT_EQ(FontChoices(installed, chinese),
+              (QStringList{"宋体", "黑体", "楷体", "AR PL UKai CN", "AR PL UMing CN", "WenQuanYi Zen Hei", "DejaVu Sans",
+                           "Liberation Sans"}));
+    // Only the names the station can draw: 宋体 needs a Song face; 黑体 and 楷体 fall back on it.
+    EXPECT_EQ(FontChoices({"DejaVu Sans"}, chinese), QStringList{"DejaVu Sans"});
+    EXPECT_EQ(FontChoices({"AR PL UMing CN", "DejaVu Sans"}, chinese),
+              (QStringList{"宋体", "黑体", "楷体", "AR PL UMing CN", "DejaVu Sans"}));
 }
 
 // Pieces never split a two-byte character: the walk over whole characters decides, not the byte
