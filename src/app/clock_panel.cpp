@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -24,6 +25,10 @@ QComboBox *Combo(QWidget *parent, const char *name, const QStringList &items)
     return combo;
 }
 
+// The date parts in two rows (year to weekday, then the time), so that every label stays whole.
+constexpr int kPartsPerRow = 4;
+constexpr int kFormatCharsShown = 10;
+
 const QStringList kColours = {QStringLiteral("红"), QStringLiteral("绿"), QStringLiteral("黄")};
 
 } // namespace
@@ -37,10 +42,16 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     auto *clockLayout = new QVBoxLayout(clockBox_);
     clockControls_ = new QWidget(clockBox_);
     auto *clockForm = new QFormLayout(clockControls_);
+    // At the window's smallest width a row too wide for its label puts the field below it.
+    clockForm->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    clockForm->setContentsMargins(0, 0, 0, 0); // the group box around it has its own
     format_ = Combo(clockControls_, "CombDateTime",
                     {QStringLiteral("2006年07月20日 星期一 00时00分00秒"), QStringLiteral("2006-07-20 Mon 00:00:00")});
+    // The whole format shows in the list; the box itself may show less of it in a narrow window.
+    format_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    format_->setMinimumContentsLength(kFormatCharsShown);
     clockForm->addRow(QStringLiteral("格式"), format_);
-    auto *parts = new QHBoxLayout;
+    auto *parts = new QGridLayout;
     const char *partNames[] = {"CheckBoxyear", "CheckBoxmon", "CheckBoxdata", "CheckBoxweek",
                                "CheckBoxhour", "CheckBoxmin", "CheckBoxsec"};
     const QStringList partTexts = {QStringLiteral("年"),   QStringLiteral("月"), QStringLiteral("日"),
@@ -49,7 +60,7 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     for (int i = 0; i < 7; ++i) {
         auto *box = new QCheckBox(partTexts[i], clockControls_);
         box->setObjectName(QLatin1String(partNames[i]));
-        parts->addWidget(box);
+        parts->addWidget(box, i / kPartsPerRow, i % kPartsPerRow);
         parts_[size_t(i)] = box;
     }
     clockForm->addRow(parts);
@@ -72,12 +83,14 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     alignment_ = alignBox;
     clockLayout->addWidget(alignBox);
     clockLayout->addStretch(1); // the groups keep together at the top
-    layout->addWidget(clockBox_, 2);
+    layout->addWidget(clockBox_, 1); // the clock group takes the room the temperature group leaves
 
     temperatureBox_ = new QGroupBox(this);
     auto *temperatureLayout = new QVBoxLayout(temperatureBox_);
     temperatureControls_ = new QWidget(temperatureBox_);
     auto *temperatureForm = new QFormLayout(temperatureControls_);
+    temperatureForm->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    temperatureForm->setContentsMargins(0, 0, 0, 0);
     scale_ = Combo(temperatureControls_, "CombTemperatureMode", {QStringLiteral("摄氏(℃)"), QStringLiteral("华氏(℉)")});
     temperatureForm->addRow(QStringLiteral("显示格式"), scale_);
     temperatureColour_ = Combo(temperatureControls_, "CombTemperature", kColours);
@@ -91,7 +104,7 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     send_ = new QPushButton(QStringLiteral("发送"), temperatureBox_);
     send_->setObjectName(QStringLiteral("SendAll"));
     temperatureLayout->addWidget(send_);
-    layout->addWidget(temperatureBox_, 1);
+    layout->addWidget(temperatureBox_);
 
     auto clockChanged = [this] {
         if (!loading_)

@@ -5,6 +5,7 @@
 #include "base/prompt.h"
 
 #include <QIcon>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProcess>
 #include <QStandardPaths>
@@ -76,6 +77,9 @@ void Tfrmmain::BuildCommands()
     toolbar_->setMovable(false);
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+    // Packed tight: the whole bar has to fit the window at its smallest width.
+    toolbar_->layout()->setSpacing(0);
+    toolbar_->setContentsMargins(0, 0, 0, 0);
     toolButton(QStringLiteral("打开"), QStringLiteral("载入显示文件"), [this] { OpenProject(); });
     toolButton(QStringLiteral("保存"), QStringLiteral("保存显示文件"), [this] { SaveProject(); });
     toolbar_->addSeparator();

@@ -87,14 +87,17 @@ ScheduleTab::ScheduleTab(MainAreaPanel &panel, Prompt &prompt, QWidget *parent)
     startTime_ = TimePicker(datePanel_, "TimeStart");
     endDate_ = DatePicker(datePanel_, "DateEnd");
     endTime_ = TimePicker(datePanel_, "TimeEnd");
+    // Dates above times, one column of fields: the tab keeps every control whole in a narrow window.
     grid->addWidget(noDateLimit_, 0, 1);
-    grid->addWidget(noTimeLimit_, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("起始"), datePanel_), 1, 0);
     grid->addWidget(startDate_, 1, 1);
-    grid->addWidget(startTime_, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("结束"), datePanel_), 2, 0);
     grid->addWidget(endDate_, 2, 1);
-    grid->addWidget(endTime_, 2, 2);
+    grid->addWidget(noTimeLimit_, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("起始"), datePanel_), 4, 0);
+    grid->addWidget(startTime_, 4, 1);
+    grid->addWidget(new QLabel(QStringLiteral("结束"), datePanel_), 5, 0);
+    grid->addWidget(endTime_, 5, 1);
     layout->addWidget(datePanel_);
 
     weekPanel_ = new QWidget(this);

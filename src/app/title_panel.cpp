@@ -23,6 +23,9 @@
 namespace pelvoro {
 namespace {
 
+constexpr int kFontCharsShown = 5;
+constexpr int kPanelMargin = 4;
+
 // Refuses typing that would make the text longer than a number of GBK bytes. Text set from a file
 // may be longer; it can still be shortened, only not lengthened by typing.
 class GbkLengthValidator : public QValidator {
@@ -62,6 +65,7 @@ void TitlePanel::Build()
 {
     setObjectName(QStringLiteral("Title"));
     auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(kPanelMargin, kPanelMargin, kPanelMargin, kPanelMargin); // room for both groups
 
     editBox_ = new QGroupBox(this);
     auto *form = new QFormLayout(editBox_);
@@ -72,6 +76,9 @@ void TitlePanel::Build()
     font_ = new QComboBox(editBox_);
     font_->setObjectName(QStringLiteral("CombFont"));
     font_->addItems(SubtitleFontFaces());
+    // Long family names show whole in the list; the box keeps to the panel's width.
+    font_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    font_->setMinimumContentsLength(kFontCharsShown);
     if (const int song = font_->findText(QStringLiteral("宋体")); song >= 0)
         font_->setCurrentIndex(song);
     form->addRow(QStringLiteral("字体"), font_);

@@ -10,20 +10,26 @@
 #include "app/title_panel.h"
 #include "pages/ui/preview_window.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTranslator>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -185,6 +191,82 @@ TEST(MainWindowPlacementTest, BesideThePreviewInsideTheDesktop)
     }
     // A desktop with a panel on top starts lower.
     EXPECT_EQ(MainWindowPosition(QRect(0, 30, 1600, 970), QRect(0, 30, 1024, 256), QSize(800, 560)), QPoint(0, 286));
+}
+
+// Controls of `root` that a squeezed layout spoils: a text (label, button, box) narrower than its
+// text, a field smaller than its smallest size, or a control reaching outside `root`.
+QStringList SpoiltControls(QWidget *root)
+{
+    QStringList spoilt;
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(root) || qobject_cast<QAbstractSpinBox *>(w->parentWidget()))
+            continue;
+        const bool text = qobject_cast<QLabel *>(w) || qobject_cast<QAbstractButton *>(w);
+        const bool field = qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractSpinBox *>(w)
+                           || qobject_cast<QLineEdit *>(w);
+        if (!text && !field)
+            continue;
+        const QSize needed = text ? w->sizeHint() : w->minimumSizeHint();
+        const QRect inRoot(w->mapTo(root, QPoint(0, 0)), w->size());
+        if (w->width() < needed.width() || w->height() < needed.height() || !root->rect().contains(inRoot)) {
+            spoilt << QStringLiteral("%1 \"%2\" %3x%4 needs %5x%6")
+                          .arg(w->metaObject()->className(), w->property("text").toString())
+                          .arg(w->width())
+                          .arg(w->height())
+                          .arg(needed.width())
+                          .arg(needed.height());
+        }
+    }
+    return spoilt;
+}
+
+TEST_F(MainWindowLayoutTest, SmallestWindowKeepsEveryControlWholeAndTheWholeToolbar)
+{
+    window->resize(200, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(540, 478)) << "nothing smaller than the size after the effect preview";
+
+    auto *toolbar = window->findChild<QToolBar *>(QStringLiteral("ToolBar"));
+    ASSERT_NE(toolbar, nullptr);
+    for (const QString &caption : kToolButtons) {
+        QWidget *button = toolbar->widgetForAction(window->findChild<QAction *>(caption));
+        ASSERT_NE(button, nullptr) << caption.toStdString();
+        EXPECT_TRUE(button->isVisible() && toolbar->rect().contains(button->geometry())) << caption.toStdString();
+    }
+    for (auto *more : toolbar->findChildren<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        EXPECT_FALSE(more->isVisible()) << "the toolbar overflows";
+
+    auto *tabs = window->Panelmain()->findChild<QTabWidget *>();
+    ASSERT_NE(tabs, nullptr);
+    const struct {
+        const char *what;
+        std::function<void()> show;
+    } views[] = {
+        {"screen", [] {}},
+        {"main area, effects", [&] { Click(AreaNode(0, 0)); tabs->setCurrentIndex(0); }},
+        {"main area, schedule", [&] { Click(AreaNode(0, 0)); tabs->setCurrentIndex(1); }},
+        {"clock", [&] { Click(AreaNode(0, 1)); }},
+        {"subtitle", [&] { Click(AreaNode(0, 2)); }},
+    };
+    for (const auto &view : views) {
+        view.show();
+        QApplication::processEvents();
+        EXPECT_EQ(SpoiltControls(window->centralWidget()), QStringList()) << view.what;
+    }
+}
+
+TEST_F(MainWindowLayoutTest, ClockAlignmentStaysUnderTheClockControls)
+{
+    window->resize(900, 900);
+    Click(AreaNode(0, 1));
+    QApplication::processEvents();
+    auto *send = window->Panelother()->findChild<QWidget *>(QStringLiteral("SendClock"));
+    auto *alignment = window->Panelother()->findChild<QWidget *>(QStringLiteral("RadioGrouptimer1"));
+    ASSERT_TRUE(send && alignment);
+    const int sendBottom = send->mapTo(window->Panelother(), QPoint(0, send->height())).y();
+    const int alignmentTop = alignment->mapTo(window->Panelother(), QPoint(0, 0)).y();
+    EXPECT_GE(alignmentTop, sendBottom);
+    EXPECT_LE(alignmentTop - sendBottom, 24) << "the group floats in the middle of a tall panel";
 }
 
 } // namespace
