@@ -139,7 +139,9 @@ public:
         port_ = &port;
         port.setPortName(device_);
         if (!port.open(QIODevice::ReadWrite)) {
-            Post([id = id_](SerialLink *link) { link->OnOpenFailed(id); });
+            Post([id = id_, device = device_, reason = port.errorString()](SerialLink *link) {
+                link->OnOpenFailed(id, device, reason);
+            });
             return;
         }
         QObject::connect(&port, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
@@ -494,10 +496,13 @@ void SerialLink::OnBurst(quint64 id, quint64 sequence, const QByteArray &burst)
     shared.changed.notify_all();
 }
 
-void SerialLink::OnOpenFailed(quint64 id)
+void SerialLink::OnOpenFailed(quint64 id, const QString &device, const QString &reason)
 {
     if (!IsCurrent(id))
         return;
+    // The message names the port as the operator picked it; the status panel adds the device the
+    // station tried and the system's reason, for whoever wires the line.
+    Q_EMIT StatusText(QStringLiteral("状态：COM%1（%2）打开失败：%3").arg(transfer_->comPort).arg(device, reason));
     prompt_.Message(QStringLiteral("当前串口") + Decimal(transfer_->comPort)
                         + QStringLiteral("可能不存在或被占用,打开串口失败！请选择正确的串口号"),
                     QStringLiteral("提示"), PromptIcon::Warning);

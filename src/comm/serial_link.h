@@ -148,7 +148,7 @@ private:
     void OnSettingsLabel(quint64 id, SerialPhase phase);
     void OnSchedulesCancelled(quint64 id);
     void OnBurst(quint64 id, quint64 sequence, const QByteArray &burst);
-    void OnOpenFailed(quint64 id);
+    void OnOpenFailed(quint64 id, const QString &device, const QString &reason);
     void OnEnded(quint64 id, SerialOutcome outcome);
 
     // The transfer object: one at a time, from Send until CloseTransfer.

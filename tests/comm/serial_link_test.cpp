@@ -342,7 +342,11 @@ TEST_F(SerialLinkTest, MissingPortShowsTheMessageAndEndsTheTransfer)
     EXPECT_EQ(reports.outcome, SerialOutcome::OpenFailed);
     ASSERT_EQ(prompt_.messages.size(), 1);
     EXPECT_EQ(prompt_.messages[0].text, QStringLiteral("当前串口7可能不存在或被占用,打开串口失败！请选择正确的串口号"));
-    EXPECT_TRUE(reports.status.isEmpty());
+    // The status panel names the device tried and why it failed.
+    ASSERT_EQ(reports.status.size(), 1);
+    EXPECT_TRUE(reports.status[0].startsWith(QStringLiteral("状态：COM7（/nonexistent/serial-port）打开失败：")))
+        << reports.status[0].toStdString();
+    EXPECT_GT(reports.status[0].size(), QStringLiteral("状态：COM7（/nonexistent/serial-port）打开失败：").size());
     EXPECT_TRUE(reports.labels.isEmpty());
 }
 
