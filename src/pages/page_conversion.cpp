@@ -1,5 +1,6 @@
 #include "pages/page_conversion.h"
 
+#include "base/input_file_limits.h"
 #include "base/prompt.h"
 #include "editors/table/table_engine.h"
 #include "pages/rich_layout.h"
@@ -353,6 +354,11 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
     AddDocumentsResult added;
     for (int i = 0; i < files.size(); ++i) {
         QString path = files[i];
+        if (const QString refusal = DocumentFileRefusal(path); !refusal.isEmpty()) {
+            observer.Message(refusal, false);
+            added.stopped = true;
+            return added;
+        }
         if (kind == DocumentKind::RichText) {
             layout.SetWrapWidth(table[screenIndex].Width + 7);
             if (!layout.LoadFile(path)) {

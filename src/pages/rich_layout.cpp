@@ -2,6 +2,7 @@
 
 #include "base/gbk.h"
 #include "pages/font_substitution.h"
+#include "pages/line_wrap.h"
 #include "pages/rtf_reader.h"
 
 #include <QFontMetrics>
@@ -14,8 +15,6 @@
 
 namespace pelvoro {
 namespace {
-
-constexpr int kUnwrappedWidth = 1 << 24;
 
 // Characters the text engine would treat as breaks or tab stops are laid out as spaces: breaks are
 // the document's business, and a tab measures as one space when runs are measured alone too.
@@ -193,20 +192,12 @@ void RichLayout::Relayout()
             lines_.push_back(Line{int(p), 0, 0});
             continue;
         }
-        QTextLayout engine(ForLayout(text), FontFor(paragraph.markFormat));
-        QTextOption option;
-        option.setWrapMode(wrapWidth_ > 0 ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-        engine.setTextOption(option);
-        engine.setFormats(ranges);
-        engine.beginLayout();
-        const int size = int(text.size());
-        for (QTextLine line = engine.createLine(); line.isValid(); line = engine.createLine()) {
-            // A line is laid out only once it has a width; without wrapping any width will do.
-            line.setLineWidth(wrapWidth_ > 0 ? wrapWidth_ : kUnwrappedWidth);
-            const int first = std::clamp(line.textStart(), 0, size);
-            lines_.push_back(Line{int(p), first, std::clamp(line.textLength(), 0, size - first)});
+        if (wrapWidth_ <= 0) {
+            lines_.push_back(Line{int(p), 0, int(text.size())});
+            continue;
         }
-        engine.endLayout();
+        for (const WrappedLine &line : WrapParagraph(ForLayout(text), ranges, FontFor(paragraph.markFormat), wrapWidth_))
+            lines_.push_back(Line{int(p), line.first, line.count});
     }
     positionCount_ = position;
     if (!lines_.empty() && lines_.back().unitCount == 0)

@@ -5,8 +5,11 @@
 #include "support/cli_runner.h"
 #include "support/gbk_lines.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 namespace pelvoro::test {
 namespace {
@@ -48,6 +51,24 @@ TEST_F(CliConvertTest, ConvertsInOrderAndStopsWithTheSystemsMessage)
 
     const CliResult usage = RunCli({"convert", "--screen", "1", Path("x.txt")}, dir_.path());
     EXPECT_EQ(usage.exitCode, 64);
+}
+
+TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
+{
+    // A FIFO nobody writes to would block the reader forever, /dev/zero would fill the memory.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.rtf")).constData(), 0600), 0);
+    QFile big(Path("big.rtf"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(65LL * 1024 * 1024));
+    big.close();
+    for (const QString &file : {Path("pipe.rtf"), QStringLiteral("/dev/zero"), Path("big.rtf")}) {
+        const CliResult refused =
+            RunCli({"convert", "--screen", "1", "--kind", "rtf", Path("three.rtf"), file}, dir_.path(), {}, 20000);
+        EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
+        const QString why = file.endsWith(QStringLiteral("big.rtf")) ? QStringLiteral("太大") : QStringLiteral("不是普通文件");
+        EXPECT_TRUE(refused.err.contains(file + why))
+            << refused.err.toStdString();
+        EXPECT_EQ(refused.out, R"({"added": 3, "files": 1})") << "the files before it are converted";
+    }
 }
 
 TEST_F(CliConvertTest, TablesBecomeOnePagePerTablePage)

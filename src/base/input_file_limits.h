@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace pelvoro {
+
+// Documents larger than this are refused before they are read: no sign needs more, and reading
+// one would only exhaust memory.
+constexpr qint64 kMaxDocumentBytes = 64LL * 1024 * 1024;
+
+// Why `path` must not be read as a document: not a regular file (a device such as /dev/zero, a
+// FIFO, a directory: reading would never end or block), or larger than kMaxDocumentBytes. Empty
+// when it may be read, and for a missing file, which its reader reports itself.
+QString DocumentFileRefusal(const QString &path);
+
+} // namespace pelvoro
