@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/qt_prompt.h"
+#include "app/startup_checks.h"
 #include "base/app_dir.h"
 #include "pages/font_substitution.h"
 #include "pages/ui/preview_window.h"
@@ -58,8 +59,11 @@ int main(int argc, char **argv)
     InstallFontSubstitutions();
     InstallQtTranslation();
 
-    ScreenTable table;
     QtPrompt prompt;
+    EnterAppDir();
+    if (!ConfigReadableForStart(prompt))
+        return 1;
+    ScreenTable table;
     Tfrmmain window(table, prompt);
     prompt.SetParent(&window);
     // The preview lives for the whole run at the desktop's top-left corner, the main window beside it.
