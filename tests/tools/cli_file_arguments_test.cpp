@@ -6,9 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace pelvoro::test {
 namespace {
@@ -77,6 +81,48 @@ TEST_F(CliFileArgumentsTest, RelativeNamesAreTakenFromTheCallersDirectory)
             EXPECT_FALSE(QFile::exists(Station(QString::fromLatin1(c.output)))) << what;
         }
     }
+}
+
+TEST_F(CliFileArgumentsTest, DocumentWhoseNameIsNotUtf8IsConverted)
+{
+    // "note中.rtf" in GBK, as files copied from an older system are named.
+    const QByteArray name("note\xd6\xd0.rtf");
+    const QByteArray callerDir = QFile::encodeName(root_.path() + QStringLiteral("/caller"));
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 Hi\\par}";
+    const QByteArray absolute = callerDir + '/' + name;
+    const int fd = ::open(absolute.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, rtf.constData(), size_t(rtf.size())), rtf.size());
+    ::close(fd);
+
+    // The name goes through a shell, the only way to hand the tool bytes a QString cannot hold;
+    // relative and absolute, in a UTF-8 and in the C locale.
+    for (const char *locale : {"C.UTF-8", "C"}) {
+        for (const QByteArray &path : {name, absolute}) {
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+            QString octal; // printf's escapes for the bytes above ASCII
+            for (const char byte : path) {
+                const auto u = static_cast<unsigned char>(byte);
+                octal += u < 0x80 ? QString(QLatin1Char(byte)) : QStringLiteral("\\%1").arg(u, 3, 8, QLatin1Char('0'));
+            }
+            env.insert(QStringLiteral("DOCUMENT"), octal);
+            process.setProcessEnvironment(env);
+            process.setWorkingDirectory(root_.path() + QStringLiteral("/caller"));
+            // The shell's printf turns the escapes back into the name's bytes.
+            process.start(QStringLiteral("/bin/sh"),
+                          {QStringLiteral("-c"),
+                           QStringLiteral("exec \"$0\" --dir \"$1\" convert --screen 1 \"$(printf \"$DOCUMENT\")\""),
+                           QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"), Station({})});
+            ASSERT_TRUE(process.waitForFinished(60000));
+            EXPECT_EQ(process.exitCode(), 0) << locale << " " << path.toStdString() << ": "
+                                             << process.readAllStandardError().toStdString();
+            EXPECT_EQ(process.readAllStandardOutput().trimmed(), QByteArray(R"({"added": 1, "files": 1})"));
+        }
+    }
+    ::unlink(absolute.constData()); // Qt cannot name it to remove it with the temporary directory
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 #include "base/directory_lock.h"
 #include "config/config_store.h"
 
-#include <QDir>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,38 +54,6 @@ int CliArgs::TakeScreen()
     if (*screen < 1 || *screen > 64)
         throw UsageError{QStringLiteral("--screen takes a screen number from 1 to 64")};
     return *screen - 1;
-}
-
-namespace {
-
-QString &CallerDir()
-{
-    static QString dir;
-    return dir;
-}
-
-} // namespace
-
-void RememberCallerDir()
-{
-    CallerDir() = QDir::currentPath();
-}
-
-QString CallerFile(const QString &argument)
-{
-    if (argument.isEmpty())
-        return argument;
-    const QString base = CallerDir().isEmpty() ? QDir::currentPath() : CallerDir();
-    return QDir(base).absoluteFilePath(argument);
-}
-
-QStringList CallerFiles(const QStringList &arguments)
-{
-    QStringList files;
-    files.reserve(arguments.size());
-    for (const QString &argument : arguments)
-        files.append(CallerFile(argument));
-    return files;
 }
 
 QStringList CliArgs::Positional() const

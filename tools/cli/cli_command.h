@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/prompt.h"
+#include "caller_files.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,12 +42,6 @@ public:
 private:
     QStringList args_;
 };
-
-// File arguments name files relative to the directory the tool was started in, although the
-// station's code enters the application's directory. main() remembers that directory first.
-void RememberCallerDir();
-QString CallerFile(const QString &argument);
-QStringList CallerFiles(const QStringList &arguments);
 
 struct UsageError {
     QString message;

@@ -45,7 +45,7 @@ int main(int argc, char **argv)
         qputenv("XDG_RUNTIME_DIR", runtime);
     }
     // Qt takes options it knows (-style, -platform...) out of argv: keep the tool's own first.
-    RememberCallerDir();
+    RememberCaller(argc, argv);
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
