@@ -1,6 +1,7 @@
 #include "base/gbk.h"
 
 #include <QStringDecoder>
+#include <QStringList>
 #include <QStringEncoder>
 
 namespace pelvoro {
@@ -20,6 +21,19 @@ QByteArray ToGbk(const QString &text)
     QStringEncoder encoder("GBK");
     Q_ASSERT(encoder.isValid());
     return encoder.encode(text);
+}
+
+QString CharactersGbkCannotHold(const QString &text)
+{
+    QStringList lost;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QString character = text.mid(i, width);
+        if (!lost.contains(character) && FromGbk(ToGbk(character)) != character)
+            lost.append(character);
+        i += width;
+    }
+    return lost.join(QLatin1Char(' '));
 }
 
 int GbkLength(const QString &text)

@@ -13,6 +13,10 @@ QString FromGbk(const QByteArray &bytes);
 // Characters GBK cannot hold become '?'.
 QByteArray ToGbk(const QString &text);
 
+// The characters of `text` that GBK cannot hold, each once, in order, separated by blanks: a
+// message names them instead of saving '?' in their place. Empty when GBK holds the whole text.
+QString CharactersGbkCannotHold(const QString &text);
+
 // Number of bytes `text` takes in GBK.
 int GbkLength(const QString &text);
 

@@ -26,6 +26,22 @@ QByteArray Trimmed(const QByteArray &bytes)
     return bytes.mid(begin, end - begin);
 }
 
+// A value in double quotes is read without them, as the system's own INI functions read it; that
+// is how a value keeps leading or trailing blanks, which are otherwise trimmed.
+QByteArray Unquoted(const QByteArray &trimmed)
+{
+    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"')
+        return trimmed.mid(1, trimmed.size() - 2);
+    return trimmed;
+}
+
+QByteArray Quoted(const QByteArray &value)
+{
+    const bool blankEnd = !value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool looksQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return blankEnd || looksQuoted ? '"' + value + '"' : value;
+}
+
 // Whether a double-byte character starts at `i`. A lead byte followed by something that cannot be
 // a trail byte is a stray byte, and the next byte is read on its own.
 bool DoubleByteAt(const QByteArray &text, qsizetype i)
@@ -173,7 +189,7 @@ std::optional<QByteArray> IniDocument::Value(const QByteArray &section, const QB
     const int at = FindKey(header, key);
     if (at < 0)
         return std::nullopt;
-    return Trimmed(lines_[at].text.mid(lines_[at].valueStart));
+    return Unquoted(Trimmed(lines_[at].text.mid(lines_[at].valueStart)));
 }
 
 bool IniDocument::HasSection(const QByteArray &section) const
@@ -208,15 +224,15 @@ QList<QByteArray> IniDocument::Keys(const QByteArray &section) const
 bool IniDocument::SetValue(const QByteArray &section, const QByteArray &key, const QByteArray &rawValue)
 {
     // A value is the rest of its line: a line break in it would start new lines, even sections, of
-    // its own. It is cut there, and trimmed as a reader would trim it.
-    QByteArray value = rawValue;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == '\n' || value[i] == '\r') {
-            value.truncate(i);
+    // its own. It is cut there; blanks at its ends are kept by quoting it.
+    QByteArray wanted = rawValue;
+    for (qsizetype i = 0; i < wanted.size(); ++i) {
+        if (wanted[i] == '\n' || wanted[i] == '\r') {
+            wanted.truncate(i);
             break;
         }
     }
-    value = Trimmed(value);
+    const QByteArray value = Quoted(wanted);
     const QByteArray eol = NewLineEnd();
     int header = FindSection(section);
     if (header < 0) {
@@ -229,7 +245,7 @@ bool IniDocument::SetValue(const QByteArray &section, const QByteArray &key, con
     const int at = FindKey(header, key);
     if (at >= 0) {
         Line &line = lines_[at];
-        if (Trimmed(line.text.mid(line.valueStart)) == value)
+        if (Unquoted(Trimmed(line.text.mid(line.valueStart))) == wanted)
             return false;
         // Blanks after the equals sign stay, as the line was written.
         qsizetype start = line.valueStart;

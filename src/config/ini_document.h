@@ -18,14 +18,15 @@ public:
     static IniDocument Parse(const QByteArray &bytes);
     QByteArray ToBytes() const;
 
+    // The value without surrounding blanks, and without a pair of double quotes around it.
     std::optional<QByteArray> Value(const QByteArray &section, const QByteArray &key) const;
     bool HasSection(const QByteArray &section) const;
     QList<QByteArray> Sections() const;
     QList<QByteArray> Keys(const QByteArray &section) const;
 
     // Returns true when the document changed. A new key goes at the end of its section, a new
-    // section at the end of the document. A value ends at its first line break and is stored
-    // trimmed, as it will be read back.
+    // section at the end of the document. A value ends at its first line break; one with blanks
+    // at an end (or in quotes of its own) is stored in double quotes, so that it reads back as given.
     bool SetValue(const QByteArray &section, const QByteArray &key, const QByteArray &value);
     // Removes a key; returns true when it existed.
     bool RemoveKey(const QByteArray &section, const QByteArray &key);

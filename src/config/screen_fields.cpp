@@ -151,8 +151,8 @@ std::optional<ScreenFieldValue> ParseFieldText(const ScreenField &field, const Q
     // A value is one line of a GBK file.
     if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
         return fail(QStringLiteral("a value cannot hold a line break"));
-    if (FromGbk(ToGbk(text)) != text)
-        return fail(QStringLiteral("\"%1\" has characters that GBK cannot hold").arg(text));
+    if (const QString lost = CharactersGbkCannotHold(text); !lost.isEmpty())
+        return fail(QStringLiteral("\"%1\" has characters that GBK cannot hold: %2").arg(text, lost));
     const QString name = field.Name();
     if (name == QLatin1String("CardType") && text != kCardNormal && text != kCardZpKq)
         return fail(QStringLiteral("\"%1\" is not a controller type (%2 or %3)").arg(text, kCardNormal, kCardZpKq));

@@ -286,6 +286,12 @@ SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex
                                                                                     + QStringLiteral("号屏没有字幕区"));
         return result;
     }
+    // Saved as GBK, characters it cannot hold would turn into '?' on the sign.
+    if (const QString lost = CharactersGbkCannotHold(text); !lost.isEmpty()) {
+        static_cast<PageResult &>(result) =
+            DataFileResult(PageStatus::Refused, QStringLiteral("字幕中有不能保存的字符：") + lost);
+        return result;
+    }
     // The pages are always rebuilt from the whole text, and replace the old ones with the text
     // file as a unit: the screen never has no subtitle, nor pages of another text.
     const QByteArray gbk = ToGbk(text);

@@ -6,8 +6,10 @@
 #include "config/ui/settings_dialog.h"
 #include "users/ui/login_dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -393,6 +395,26 @@ TEST_F(ScreenSettingsTest, PortTextsWithoutANumberAreRefusedAndThePortKept)
     EXPECT_EQ(prompt.messages[0].text, "“port”不是有效的串口！");
     EXPECT_EQ(prompt.messages[0].icon, PromptIcon::Error);
     EXPECT_EQ(Ui().port->currentText(), "COM9") << "the field shows the port kept";
+}
+
+TEST_F(ScreenSettingsTest, NameKeepsItsBlanksAndRefusesWhatGbkCannotHoldByName)
+{
+    Start();
+    OpenSettings();
+    // Key presses carrying text, as an input method delivers Chinese (QTest types only ASCII).
+    auto type = [&](const QString &text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+        QApplication::sendEvent(Ui().name, &press);
+    };
+    Ui().name->clear();
+    for (const QString &piece : {QStringLiteral(" "), QStringLiteral("大厅"), QStringLiteral(" ")})
+        type(piece);
+    EXPECT_EQ(table[0].ScreenName, QStringLiteral(" 大厅 "));
+    type(QStringLiteral("😀"));
+    EXPECT_EQ(table[0].ScreenName, QStringLiteral(" 大厅 "));
+    EXPECT_EQ(Ui().name->text(), QStringLiteral(" 大厅 ")) << "the field shows the name kept";
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("显示屏名称中有不能保存的字符：😀"));
 }
 
 TEST_F(ScreenSettingsTest, LoadResultAndNetworkButtonsReachTheLinks)

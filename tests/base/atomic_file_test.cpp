@@ -4,7 +4,9 @@
 #include "support/file_size_limit.h"
 #include "support/gbk_lines.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,6 +63,26 @@ TEST_F(AtomicFileTest, ThroughASymbolicLinkTheFileItNamesIsReplaced)
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_EQ(ReadFile("target.bin"), QByteArray("new"));
     EXPECT_EQ(DirEntries(), (QStringList{"data.bin", "target.bin"}));
+}
+
+TEST_F(AtomicFileTest, FileSetWritesThroughSymbolicLinksAndKeepsThem)
+{
+    // The station's files may live elsewhere, linked into the application's directory.
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("shared")));
+    WriteFile("shared/SysConfig.ini", "old settings");
+    WriteFile("shared/Tavrel1.dat", "old pages");
+    for (const char *name : {"SysConfig.ini", "Tavrel1.dat"})
+        ASSERT_TRUE(QFile::link(Path(QStringLiteral("shared/%1").arg(name)), Path(QString::fromLatin1(name))));
+    FileSetUpdate update;
+    update.Write(Path("SysConfig.ini"), "new settings");
+    update.Write(Path("Tavrel1.dat"), "new pages");
+    ASSERT_TRUE(update.Commit(&error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(Path("SysConfig.ini")).isSymLink());
+    EXPECT_TRUE(QFileInfo(Path("Tavrel1.dat")).isSymLink());
+    EXPECT_EQ(ReadFile("shared/SysConfig.ini"), QByteArray("new settings"));
+    EXPECT_EQ(ReadFile("shared/Tavrel1.dat"), QByteArray("new pages"));
+    EXPECT_EQ(DirEntries(), (QStringList{"SysConfig.ini", "Tavrel1.dat", "shared"}));
+    EXPECT_EQ(QDir(Path("shared")).entryList(QDir::Files | QDir::Hidden), (QStringList{"SysConfig.ini", "Tavrel1.dat"}));
 }
 
 // Whatever fails, the old file stays whole, no temporary file is left and the message names the

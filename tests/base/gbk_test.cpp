@@ -22,5 +22,19 @@ TEST(Gbk, DecodesAndEncodesAtTheEdgeWithoutLosingDamage)
     EXPECT_EQ(GbkLength(QStringLiteral("a主区")), 5);
 }
 
+TEST(Gbk, NamesEachCharacterItCannotHoldOnce)
+{
+    const struct {
+        QString text;
+        QString lost;
+    } cases[] = {
+        {QStringLiteral(" 大厅 café 1号 "), QString()},
+        {QStringLiteral("大厅😀한😀"), QStringLiteral("😀 한")}, // an emoji is two UTF-16 units, named whole
+        {QString(), QString()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CharactersGbkCannotHold(c.text), c.lost) << c.text.toStdString();
+}
+
 } // namespace
 } // namespace pelvoro

@@ -113,6 +113,29 @@ TEST(IniDocumentTest, ValueWithALineBreakCannotAddLines)
     EXPECT_EQ(doc.Sections().size(), 1);
 }
 
+TEST(IniDocumentTest, BlanksAtTheEndsOfAValueAreKeptInQuotes)
+{
+    const struct {
+        const char *value; // as set and read back
+        const char *line;  // as written
+    } cases[] = {
+        {"  大厅 一 ", "k=\"  大厅 一 \""},
+        {"\"quoted\"", "k=\"\"quoted\"\""},
+        {"plain text", "k=plain text"},
+        {"\"", "k=\""},
+        {"", "k="},
+    };
+    for (const auto &c : cases) {
+        IniDocument doc = IniDocument::Parse(GbkLines({"[s]"}));
+        EXPECT_TRUE(doc.SetValue("s", "k", Gbk(c.value)) || !*c.value) << c.value;
+        EXPECT_EQ(doc.ToBytes(), GbkLines({"[s]", c.line})) << c.value;
+        EXPECT_EQ(IniDocument::Parse(doc.ToBytes()).Value("s", "k"), Gbk(c.value)) << c.value;
+        EXPECT_FALSE(doc.SetValue("s", "k", Gbk(c.value))) << "the same value again: " << c.value;
+    }
+    // A value quoted by hand reads without its quotes, as the system's own INI functions read it.
+    EXPECT_EQ(IniDocument::Parse(GbkLines({"[s]", "k = \"x\" "})).Value("s", "k"), QByteArray("x"));
+}
+
 TEST(IniDocumentTest, RemovesOneSectionOrKey)
 {
     IniDocument doc = IniDocument::Parse(

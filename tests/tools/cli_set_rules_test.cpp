@@ -42,6 +42,7 @@ TEST_F(CliSetRulesTest, ValuesBeyondTheCardsLimitsAreRefusedAndNothingIsWritten)
         {{"Width=1040"}, "2", "Width: 1040 is outside 64..1024 for ZP-KQ/TQ"},
         {{"CardType=ZP-KQ/TQ", "Height=256"}, "1", "Height: 256 is outside 16..192"},
         {{"BaudIndex=3"}, "2", "BaudIndex: ZP-KQ/TQ controllers offer 0..2"},
+        {{"ScreenName=大厅😀한"}, "1", "GBK cannot hold: 😀 한"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.assignments.join(' ').toStdString());

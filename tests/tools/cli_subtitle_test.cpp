@@ -103,6 +103,13 @@ TEST_F(CliSubtitleTest, StopsWithTheSystemsMessages)
     EXPECT_EQ(full.err, QStringLiteral("最多可编辑7页内容"));
     EXPECT_EQ(full.out, QStringLiteral(R"({"pages": 7})"));
 
+    // Characters GBK cannot hold are named, and the subtitle stays as it was.
+    const QByteArray before = ReadFile("TavrelTitle3.dat");
+    const CliResult lost = Run({"subtitle", "set", "--screen", "3", QStringLiteral("出口 😀 EXIT 한")});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_EQ(lost.err, QStringLiteral("字幕中有不能保存的字符：😀 한"));
+    EXPECT_EQ(ReadFile("TavrelTitle3.dat"), before);
+
     const CliResult blank = Run({"subtitle", "set", "--screen", "3", QStringLiteral("  ")});
     EXPECT_EQ(blank.exitCode, 1);
     EXPECT_EQ(blank.err, QStringLiteral("编辑框没有信息,不能转换字幕页!"));

@@ -1,6 +1,7 @@
 #include "config/ui/settings_dialog.h"
 
 #include "base/directory_lock.h"
+#include "base/gbk.h"
 #include "base/prompt.h"
 #include "comm/com_ports.h"
 #include "config/config_store.h"
@@ -194,8 +195,17 @@ void TFrmset::ConnectControls()
     connect(ui_.dataPolarity, &QComboBox::activated, this,
             [this](int index) { table_[Selected()].DataPolarity = index; });
     connect(ui_.mirror, &QComboBox::activated, this, [this](int index) { table_[Selected()].DataMirror = index; });
-    connect(ui_.name, &QLineEdit::textEdited, this,
-            [this](const QString &text) { table_[Selected()].ScreenName = text; });
+    connect(ui_.name, &QLineEdit::textEdited, this, [this](const QString &text) {
+        // The name is saved in GBK: what it cannot hold is refused by name, never saved as '?'.
+        if (const QString lost = CharactersGbkCannotHold(text); !lost.isEmpty()) {
+            const QSignalBlocker blocker(ui_.name);
+            ui_.name->setText(table_[Selected()].ScreenName);
+            prompt_.Message(QStringLiteral("显示屏名称中有不能保存的字符：") + lost, QStringLiteral("提示"),
+                            PromptIcon::Warning);
+            return;
+        }
+        table_[Selected()].ScreenName = text;
+    });
     // A port is taken when picked from the list or when its typed text is finished, not on every key.
     connect(ui_.port, &QComboBox::textActivated, this, &TFrmset::OnPortText);
     connect(ui_.port->lineEdit(), &QLineEdit::editingFinished, this, &TFrmset::OnPortText);
