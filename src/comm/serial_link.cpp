@@ -176,8 +176,7 @@ private:
     void Post(F f)
     {
         SerialLink *link = link_;
-        QMetaObject::invokeMethod(
-            link, [link, f = std::move(f)] { f(link); }, Qt::QueuedConnection);
+        link->mailbox_->Post([link, f = std::move(f)] { f(link); });
     }
     void Status(SerialPhase phase)
     {
@@ -384,8 +383,10 @@ SerialLink::SerialLink(Prompt &prompt, SerialTimings timings, QObject *parent)
 {
     qRegisterMetaType<pelvoro::SerialOutcome>();
     worker_.setObjectName(QStringLiteral("serial port"));
-    workerContext_ = new QObject;
-    workerContext_->moveToThread(&worker_);
+    mailbox_ = new Mailbox(this);
+    workerMailbox_ = new Mailbox;
+    workerMailbox_->moveToThread(&worker_);
+    connect(&worker_, &QThread::finished, this, [this] { const std::lock_guard lock(workerEnd_); }, Qt::DirectConnection);
     // The port answers within milliseconds; the worker must not be starved by the user interface.
     worker_.start(QThread::HighestPriority);
 }
@@ -399,7 +400,8 @@ SerialLink::~SerialLink()
     }
     worker_.quit();
     worker_.wait();
-    delete workerContext_;
+    const std::lock_guard ended(workerEnd_);
+    delete workerMailbox_;
 }
 
 bool SerialLink::Send(const SendRequest &request, const SerialTarget &target)
@@ -414,8 +416,7 @@ bool SerialLink::Send(const SendRequest &request, const SerialTarget &target)
     auto job = std::make_shared<SerialPortJob>(this, transfer_->id, request, target, timings_, transfer_->shared,
                                                ComPortDevice(target.comPort));
     // Queued behind the previous transfer's job, which lets go of its port first.
-    QMetaObject::invokeMethod(
-        workerContext_, [job] { job->Run(); }, Qt::QueuedConnection);
+    workerMailbox_->Post([job] { job->Run(); });
     return true;
 }
 

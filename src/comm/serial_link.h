@@ -2,6 +2,7 @@
 
 #include "comm/command_registry.h"
 #include "comm/exchange.h"
+#include "comm/mailbox.h"
 
 #include <QColor>
 #include <QObject>
@@ -9,6 +10,7 @@
 #include <QThread>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // The serial link: one command frame per transfer over a screen's serial port. The preamble goes
@@ -165,7 +167,11 @@ private:
     std::unique_ptr<TFrmsend> transfer_;
     quint64 nextId_ = 1;
     QThread worker_;
-    QObject *workerContext_ = nullptr; // lives on worker_; jobs are queued to it
+    Mailbox *workerMailbox_ = nullptr; // lives on worker_; jobs are posted to it
+    Mailbox *mailbox_ = nullptr;       // lives here; the worker's reports are posted to it
+    // Taken by the worker as it ends and by the destructor after waiting for it, so that the end of
+    // the thread is a hand-over a thread checker sees (Qt's own wait is not).
+    std::mutex workerEnd_;
 };
 
 } // namespace pelvoro
