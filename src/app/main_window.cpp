@@ -115,6 +115,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     ConnectLinks();
     ConnectSchedules();
     ConnectMaintenance();
+    WatchConfig();
     connect(mainPanel_, &MainAreaPanel::AddPagesRequested, this, &Tfrmmain::AddDataPages);
     connect(clockPanel_, &ClockPanel::ClockChanged, this, [this] {
         clockPanel_->StoreClock(table_[table_.CurrentScreen]);

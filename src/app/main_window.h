@@ -33,6 +33,7 @@ class QTreeWidgetItem;
 namespace pelvoro {
 
 class ClockPanel;
+class ConfigWatcher;
 class MainAreaPanel;
 class Prompt;
 class ScreenPanel;
@@ -209,6 +210,8 @@ private:
     void ConnectLinks();
     void ConnectSchedules(); // main_window_schedule.cpp
     void ConnectMaintenance(); // the glyph download tab                 main_window_maintenance.cpp
+    void WatchConfig();              // main_window_config_watch.cpp
+    void TakeOutsideConfigChanges(); // main_window_config_watch.cpp
     void SetSendButtonsEnabled(bool enabled);
     void ShowProgress(qint64 maximum);
     // Makes a screen current as a click on its node does (serial walks).
@@ -227,6 +230,7 @@ private:
     Prompt &prompt_;
     TFrmdisplay *preview_ = nullptr;
     ConfigStore store_;
+    ConfigWatcher *configWatcher_ = nullptr;
     UserSettings users_;
     bool loginDue_ = false; // login is on and its dialog has not opened since the last initialisation
     std::optional<AccessPurpose> accessGranted_; // set only while the unlocked command runs

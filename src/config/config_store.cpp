@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace pelvoro {
 namespace {
 
@@ -208,6 +210,34 @@ bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
             loaded_[size_t(i)] = table[i];
     }
     return true;
+}
+
+QList<int> ConfigStore::TakeOutsideChanges(ScreenTable &table) const
+{
+    const IniDocument doc = Read();
+    const auto raw = doc.Value(ToGbk(kGlobalSection), kLastIndexKey);
+    const int lastIndex = ClampLastIndex((raw ? ParseIniInt(*raw) : std::nullopt).value_or(0));
+    QList<int> changed;
+    for (int i = 0; i <= lastIndex; ++i) {
+        const ScreenInfo stored = ReadScreen(doc, i);
+        ScreenInfo merged = stored;
+        if (const auto &loaded = loaded_[size_t(i)]; loaded && i <= table.LastIndex) {
+            // This process's own changes since loading stand; the file's values take the rest.
+            for (const ScreenField &field : ScreenFields()) {
+                if (field.IsStored() && GetField(table[i], field) != GetField(*loaded, field))
+                    SetField(merged, field, GetField(table[i], field));
+            }
+        }
+        if (i > table.LastIndex || !(merged == table[i]))
+            changed.append(i);
+        table[i] = merged;
+        loaded_[size_t(i)] = stored;
+    }
+    for (int i = lastIndex + 1; i <= table.LastIndex; ++i)
+        changed.append(i); // screens the other writer removed
+    table.LastIndex = lastIndex;
+    table.CurrentScreen = std::min(table.CurrentScreen, lastIndex);
+    return changed;
 }
 
 int ConfigStore::LoadLastIndex() const

@@ -3,6 +3,7 @@
 #include "config/ini_document.h"
 #include "config/screen_info.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -41,6 +42,11 @@ public:
     // Writes the fields of screens 0..n that differ from the file and (for a screen this store
     // loaded) from what it loaded; the written screens then count as loaded.
     bool SaveScreens(const ScreenTable &table, int n);
+    // Takes another writer's change of the file into `table`: every field of a loaded screen that
+    // this store's owner has not changed since loading it takes the file's value, and the number of
+    // screens follows the file. Returns the screens whose values changed (none when the file holds
+    // what the table holds, as after this process's own save).
+    QList<int> TakeOutsideChanges(ScreenTable &table) const;
     int LoadLastIndex() const;
     bool SaveLastIndex(int &value);
     bool EraseScreenSection(const QString &name) { return EraseSection(name); }

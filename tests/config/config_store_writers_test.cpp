@@ -56,6 +56,42 @@ TEST_F(ConfigStoreWritersTest, SaveWritesOnlyWhatThisProcessChangedSinceItLoaded
     EXPECT_EQ(Load(ConfigStore(ConfigPath()))[0].Width, 64);
 }
 
+TEST_F(ConfigStoreWritersTest, OutsideChangesAreTakenExceptWhereThisProcessChangedAField)
+{
+    ConfigStore station(ConfigPath());
+    ScreenTable table = Load(station);
+    table[0].ScreenName = QStringLiteral("大厅"); // changed here, not saved yet
+    EXPECT_TRUE(station.TakeOutsideChanges(table).isEmpty()) << "the file still holds what was loaded";
+
+    ConfigStore tool(ConfigPath());
+    ScreenTable other = Load(tool);
+    other[0].Height = 48;
+    other[0].ScreenName = QStringLiteral("门厅");
+    other[1].Width = 256;
+    other.LastIndex = 2;
+    ASSERT_TRUE(tool.SaveScreens(other, 2) && tool.SaveLastIndex(other.LastIndex));
+
+    EXPECT_EQ(station.TakeOutsideChanges(table), (QList<int>{0, 1, 2}));
+    EXPECT_EQ(table.LastIndex, 2);
+    EXPECT_EQ(table[0].Height, 48);
+    EXPECT_EQ(table[0].ScreenName, QStringLiteral("大厅")) << "this process's own change stands";
+    EXPECT_EQ(table[1].Width, 256);
+    EXPECT_TRUE(station.TakeOutsideChanges(table).isEmpty()) << "taken once";
+
+    // A save now writes the own change and undoes none of the other writer's.
+    ASSERT_TRUE(station.SaveScreens(table, table.LastIndex));
+    const ScreenTable after = Load(ConfigStore(ConfigPath()));
+    EXPECT_EQ(after[0].ScreenName, QStringLiteral("大厅"));
+    EXPECT_EQ(after[0].Height, 48);
+    EXPECT_EQ(after[1].Width, 256);
+
+    // Fewer screens in the file: the removed one counts as changed.
+    other.LastIndex = 0;
+    ASSERT_TRUE(tool.SaveLastIndex(other.LastIndex));
+    EXPECT_EQ(station.TakeOutsideChanges(table), (QList<int>{1, 2}));
+    EXPECT_EQ(table.LastIndex, 0);
+}
+
 TEST_F(ConfigStoreWritersTest, TableNotLoadedByTheStoreIsSavedWhole)
 {
     ScreenTable table = Load(ConfigStore(ConfigPath()));

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+namespace pelvoro {
+
+// Tells when a file is changed, also when a writer replaces it by renaming a new file over it (as
+// every writer of the station's files does): the watch then moves on to the new file. Bursts of
+// changes are reported once, after they settle.
+class ConfigWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit ConfigWatcher(QString path, QObject *parent = nullptr);
+
+Q_SIGNALS:
+    void Changed();
+
+private:
+    void Rewatch();
+
+    QString path_;
+    QFileSystemWatcher watcher_;
+    QTimer settle_;
+};
+
+} // namespace pelvoro
