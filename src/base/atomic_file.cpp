@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <csignal>
@@ -256,6 +257,15 @@ bool RecoverDirectory(const QString &dir, QString *error)
     // What is left staged belongs to an update that never reached its journal: the old files stand.
     for (const QString &name : QDir(dir).entryList({QLatin1Char('*') + kStagedSuffix}, QDir::Files | QDir::Hidden))
         QFile::remove(QDir(dir).filePath(name));
+    // A writer killed inside WriteFileAtomically leaves QSaveFile's "<name>.XXXXXX" beside the file
+    // it was replacing (where the file system has no unnamed temporary files). Only siblings of the
+    // station's own files go: the directory may hold the operator's files too.
+    static const QRegularExpression ownTemporary(QStringLiteral(
+        R"(^(SysConfig\.ini|Tavrel\d+\.dat|TavrelTitle\d+\.(dat|txt)|temp\.rtf|\.pelvoro-journal)\.[A-Za-z0-9]{6}$)"));
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+        if (ownTemporary.match(name).hasMatch())
+            QFile::remove(QDir(dir).filePath(name));
+    }
     return true;
 }
 

@@ -85,6 +85,7 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         {"add a clock", {"area", "add", "--screen", "1", "固定时钟"}},
         {"convert a document", {"convert", "--screen", "1", Path("doc.rtf")}},
         {"set a screen field", {"set", "--screen", "1", "ScreenName=hall"}},
+        {"set a schedule", {"schedule", "set", "--screen", "1", "--page", "2", "--start-time", "08:30:00"}},
     };
     for (const Operation &operation : operations) {
         SCOPED_TRACE(operation.name);
@@ -116,6 +117,24 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         Must(operation.args);
         EXPECT_EQ(Take(), done);
     }
+}
+
+TEST_F(CliCrashTest, NextWriterRemovesOnlyTheStationsStaleTemporaries)
+{
+    // What writers killed half-way leave: QSaveFile siblings of our files and a staged file without
+    // its journal. Beside them, files of the operator with names of the same shape.
+    const QStringList stale{"SysConfig.ini.aB3xY9", "Tavrel1.dat.Q1w2E3", "TavrelTitle1.txt.zzzzzz",
+                            "TavrelTitle12.dat.000000", ".pelvoro-journal.k9K9k9", "temp.rtf.AbCdEf",
+                            "Tavrel1.dat.pelvoro-new"};
+    const QStringList operators{"notes.txt.aB3xY9", "SysConfig.ini.bak", "SysConfig.ini.aB3xY", "Tavrel1.dat.aB3xY9z",
+                                "MyTavrel1.dat.aB3xY9", "Tavrel1.dat.old.txt"};
+    for (const QString &name : stale + operators)
+        WriteFile(name, "left over");
+    Must({"set", "--screen", "1", "ScreenName=hall"});
+    for (const QString &name : stale)
+        EXPECT_FALSE(Exists(name)) << name.toStdString();
+    for (const QString &name : operators)
+        EXPECT_EQ(ReadFile(name), "left over") << name.toStdString();
 }
 
 } // namespace
