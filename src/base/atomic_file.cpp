@@ -236,10 +236,32 @@ bool FileSetUpdate::Commit(QString *error)
     return RemoveIfThere(journal, error);
 }
 
+namespace {
+
+// A writer killed inside WriteFileAtomically leaves QSaveFile's "<name>.XXXXXX" beside the file it
+// was replacing (where the file system has no unnamed temporary files), and one killed while it
+// took over a dead writer's lock leaves QLockFile's ".rmlock". Only names of the station's own
+// files count: the directory may hold the operator's files too.
+QStringList StaleTemporaries(const QString &dir)
+{
+    static const QRegularExpression own(QStringLiteral(
+        R"(^((SysConfig\.ini|Tavrel\d+\.dat|TavrelTitle\d+\.(dat|txt)|temp\.rtf|\.pelvoro-journal)\.[A-Za-z0-9]{6})"
+        R"(|\.pelvoro\.lock\.rmlock)$)"));
+    QStringList stale;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+        if (own.match(name).hasMatch())
+            stale << name;
+    }
+    return stale;
+}
+
+} // namespace
+
 bool HasUnfinishedUpdate(const QString &dir)
 {
     return QFileInfo::exists(QDir(dir).filePath(QLatin1String(kJournalName)))
-           || !QDir(dir).entryList({QLatin1Char('*') + kStagedSuffix}, QDir::Files | QDir::Hidden).isEmpty();
+           || !QDir(dir).entryList({QLatin1Char('*') + kStagedSuffix}, QDir::Files | QDir::Hidden).isEmpty()
+           || !StaleTemporaries(dir).isEmpty();
 }
 
 bool RecoverDirectory(const QString &dir, QString *error)
@@ -260,12 +282,8 @@ bool RecoverDirectory(const QString &dir, QString *error)
     // A writer killed inside WriteFileAtomically leaves QSaveFile's "<name>.XXXXXX" beside the file
     // it was replacing (where the file system has no unnamed temporary files). Only siblings of the
     // station's own files go: the directory may hold the operator's files too.
-    static const QRegularExpression ownTemporary(QStringLiteral(
-        R"(^(SysConfig\.ini|Tavrel\d+\.dat|TavrelTitle\d+\.(dat|txt)|temp\.rtf|\.pelvoro-journal)\.[A-Za-z0-9]{6}$)"));
-    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
-        if (ownTemporary.match(name).hasMatch())
-            QFile::remove(QDir(dir).filePath(name));
-    }
+    for (const QString &name : StaleTemporaries(dir))
+        QFile::remove(QDir(dir).filePath(name));
     return true;
 }
 

@@ -50,7 +50,7 @@ private:
 // Name of the journal an unfinished FileSetUpdate leaves in its directory.
 inline constexpr char kJournalName[] = ".pelvoro-journal";
 // Whether `dir` holds the journal or staged files of an update a killed writer did not finish (or a
-// live one is making).
+// live one is making), or temporary files a killed writer left.
 bool HasUnfinishedUpdate(const QString &dir);
 // Completes an unfinished update in `dir` and removes the staged and temporary files the
 // station's own writers left there. Call with the directory's lock held.

@@ -124,7 +124,7 @@ TEST_F(CliCrashTest, NextWriterRemovesOnlyTheStationsStaleTemporaries)
     // What writers killed half-way leave: QSaveFile siblings of our files and a staged file without
     // its journal. Beside them, files of the operator with names of the same shape.
     const QStringList stale{"SysConfig.ini.aB3xY9", "Tavrel1.dat.Q1w2E3", "TavrelTitle1.txt.zzzzzz",
-                            "TavrelTitle12.dat.000000", ".pelvoro-journal.k9K9k9", "temp.rtf.AbCdEf",
+                            "TavrelTitle12.dat.000000", ".pelvoro-journal.k9K9k9", "temp.rtf.AbCdEf", ".pelvoro.lock.rmlock",
                             "Tavrel1.dat.pelvoro-new"};
     const QStringList operators{"notes.txt.aB3xY9", "SysConfig.ini.bak", "SysConfig.ini.aB3xY", "Tavrel1.dat.aB3xY9z",
                                 "MyTavrel1.dat.aB3xY9", "Tavrel1.dat.old.txt"};
