@@ -36,7 +36,8 @@ public:
     // --- Current cell and selection (kept by the grid) ----------------------------------------
 
     QPoint CurrentCell() const { return grid_.CurrentCell(); }
-    QPoint AnchorCell() const { return grid_.AnchorCell(); }
+    // The far corner of a Shift-stretched selection; the current cell otherwise.
+    QPoint AnchorCell() const { return anchor_; }
     GridRect Selection() const { return grid_.Selection(); }
     // Moves the current cell to the owner of the block at (col, row), committing the editor first;
     // the view scrolls to keep it in sight. False when OnSelectCell refuses or the cell cannot be
@@ -106,8 +107,6 @@ private:
     void OnGridRepaint(const GridRect &rect);
     void UpdateScrollBars();
     void SyncFromScrollBars();
-    int ColLeft(int col) const;
-    int RowTop(int row) const;
     int FixedWidth() const;
     int FixedHeight() const;
     int LastTopCol() const;
@@ -122,6 +121,13 @@ private:
     void PaintCell(QPainter &painter, int col, int row, const QRect &rect, TEasyGridDrawState state);
     void PaintLines(QPainter &painter, const GridRect &cols);
     void PaintFocus(QPainter &painter);
+    int ColX(int col) const;
+    int RowY(int row) const;
+    int ColW(int col) const;
+    int RowH(int row) const;
+    QRect BlockRect(const GridRect &block) const;
+    void MoveBy(int dCol, int dRow, bool extend);
+    void MoveTo(int col, int row, bool extend);
 
     TCustomEasyGrid &grid_;
     TInplaceEdit *editor_ = nullptr;
@@ -135,6 +141,7 @@ private:
     int sizingOrigin_ = 0;    // its width or height at the press
     QTimer autoScroll_;
     QPoint lastMousePos_;
+    QPoint anchor_{1, 1};
 };
 
 } // namespace pelvoro
