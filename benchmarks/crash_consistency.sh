@@ -62,7 +62,7 @@ prepare
 run "$dir" subtitle set --screen 1 "first subtitle"
 run "$dir" project save "$files/p.save"
 bad=0; killed=0; finished=0; rounds=0; failed_next=0
-declare -A killed_by=()
+declare -A killed_by=() bad_by=()
 start=$(date +%s)
 while [ "$killed" -lt "$kills" ] && [ "$rounds" -lt $((kills * 4)) ]; do
     rounds=$((rounds + 1))
@@ -113,7 +113,7 @@ while [ "$killed" -lt "$kills" ] && [ "$rounds" -lt $((kills * 4)) ]; do
         problems+=$'\n'"neither the old nor the new state: $(diff -rq --exclude=.pelvoro.lock "$dir" "$new" | tr '\n' ';')"
     fi
     if [ -n "$problems" ]; then
-        bad=$((bad + 1))
+        bad=$((bad + 1)); bad_by[${args[0]} ${args[1]}]=$((${bad_by[${args[0]} ${args[1]}]:-0} + 1))
         echo "round $rounds (${args[*]}, exit $expected on the copy, killed after ${delay} of ${took} ms):$problems"
         # Go on from the new state, so that one fault is counted once.
         rm -rf "$dir"; cp -a "$new" "$dir"
@@ -125,7 +125,7 @@ while [ "$killed" -lt "$kills" ] && [ "$rounds" -lt $((kills * 4)) ]; do
         echo "round $rounds (${args[*]}): after the kill the command no longer gives exit $expected"
     fi
 done
-for key in "${!killed_by[@]}"; do echo "  killed in $key: ${killed_by[$key]}"; done | sort
+for key in "${!killed_by[@]}"; do echo "  killed in $key: ${killed_by[$key]}, inconsistent ${bad_by[$key]:-0}"; done | sort
 echo "rounds: $rounds, killed while running: $killed, finished before the kill: $finished," \
      "inconsistent states: $bad, next command failing: $failed_next, time: $(($(date +%s) - start)) s"
 [ "$bad" -eq 0 ] && [ "$failed_next" -eq 0 ]

@@ -205,11 +205,27 @@ bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
 {
     if (!Edit(ScreensEdit(table, n)))
         return false;
+    ScreensSaved(table, n);
+    return true;
+}
+
+bool ConfigStore::StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex)
+{
+    const auto screens = ScreensEdit(table, n);
+    return Stage(
+        [&](IniDocument &doc) {
+            const bool count = lastIndex && doc.SetValue(ToGbk(kGlobalSection), kLastIndexKey, IniText(*lastIndex));
+            return screens(doc) || count;
+        },
+        update);
+}
+
+void ConfigStore::ScreensSaved(const ScreenTable &table, int n)
+{
     for (int i = 0; i <= ClampLastIndex(n); ++i) {
         if (loaded_[size_t(i)])
             loaded_[size_t(i)] = table[i];
     }
-    return true;
 }
 
 QList<int> ConfigStore::TakeOutsideChanges(ScreenTable &table) const

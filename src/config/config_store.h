@@ -47,6 +47,10 @@ public:
     // screens follows the file. Returns the screens whose values changed (none when the file holds
     // what the table holds, as after this process's own save).
     QList<int> TakeOutsideChanges(ScreenTable &table) const;
+    // SaveScreens (and, when given, SaveLastIndex) in one edit added to `update`, for a change of
+    // several files at once; once the update is committed, ScreensSaved() makes the screens loaded.
+    bool StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex = {});
+    void ScreensSaved(const ScreenTable &table, int n);
     int LoadLastIndex() const;
     bool SaveLastIndex(int &value);
     bool EraseScreenSection(const QString &name) { return EraseSection(name); }

@@ -1,43 +1,31 @@
 #include "pages/settings_reset.h"
 
 #include "base/app_dir.h"
-#include "base/directory_lock.h"
 #include "pages/data_files.h"
-
-#include <QFile>
 
 namespace pelvoro {
 
-bool ResetScreenForNewSettings(ScreenInfo &screen, int index)
+void ResetScreenForNewSettings(ScreenInfo &screen, int index, FileSetUpdate &update)
 {
     screen.Areas.fill(QString());
     screen.MainHeight = 16;
     screen.ClockHeight = 16;
     screen.TitleHeight = 16;
     // The subtitle text stays: it holds no raster and is replaced with the next subtitle.
-    const DirectoryLock lock;
-    if (!lock.Locked())
-        return false;
-    bool ok = true;
-    for (const QString &name : {PageFileName(index), SubtitleFileName(index)}) {
-        const QString path = AppFile(name);
-        if (QFile::exists(path) && !QFile::remove(path))
-            ok = false;
-    }
-    return ok;
+    for (const QString &name : {PageFileName(index), SubtitleFileName(index)})
+        update.Remove(AppFile(name));
 }
 
-ChangedScreensReset ResetChangedScreens(ScreenTable &table)
+std::vector<int> ResetChangedScreens(ScreenTable &table, FileSetUpdate &update)
 {
-    ChangedScreensReset result;
+    std::vector<int> screens;
     for (int i = 0; i <= table.LastIndex; ++i) {
         if (!table[i].SettingsChanged)
             continue;
-        result.screens.push_back(i);
-        if (!ResetScreenForNewSettings(table[i], i))
-            result.filesOk = false;
+        screens.push_back(i);
+        ResetScreenForNewSettings(table[i], i, update);
     }
-    return result;
+    return screens;
 }
 
 } // namespace pelvoro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/atomic_file.h"
 #include "config/screen_info.h"
 
 #include <vector>
@@ -10,17 +11,14 @@
 // those fields.
 namespace pelvoro {
 
-// Empties the four area slots, gives the main, clock and subtitle areas their 16 dots back and
-// deletes the screen's page file and subtitle data file where they exist. Returns false when a file
-// exists but could not be deleted, or another writer holds the directory; the record is reset
-// either way.
-bool ResetScreenForNewSettings(ScreenInfo &screen, int index);
+// Empties the four area slots, gives the main, clock and subtitle areas their 16 dots back and adds
+// the removal of the screen's page file and subtitle data file to `update`, which the caller commits
+// together with the saved screen: a crash leaves the old screen with its files or the new one
+// without them.
+void ResetScreenForNewSettings(ScreenInfo &screen, int index, FileSetUpdate &update);
 
-struct ChangedScreensReset {
-    std::vector<int> screens; // the indexes reset, ascending
-    bool filesOk = true;      // every file that had to go is gone
-};
-// Resets every screen 0..LastIndex whose SettingsChanged is set; the flags stay as they are.
-ChangedScreensReset ResetChangedScreens(ScreenTable &table);
+// Resets every screen 0..LastIndex whose SettingsChanged is set (the flags stay as they are) and
+// returns the indexes reset, ascending.
+std::vector<int> ResetChangedScreens(ScreenTable &table, FileSetUpdate &update);
 
 } // namespace pelvoro

@@ -85,6 +85,7 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         {"add a clock", {"area", "add", "--screen", "1", "固定时钟"}},
         {"convert a document", {"convert", "--screen", "1", Path("doc.rtf")}},
         {"set a screen field", {"set", "--screen", "1", "ScreenName=hall"}},
+        {"a new width clears the screen", {"set", "--screen", "1", "Width=72"}},
         {"set a schedule", {"schedule", "set", "--screen", "1", "--page", "2", "--start-time", "08:30:00"}},
     };
     for (const Operation &operation : operations) {
@@ -124,8 +125,8 @@ TEST_F(CliCrashTest, NextWriterRemovesOnlyTheStationsStaleTemporaries)
     // What writers killed half-way leave: QSaveFile siblings of our files and a staged file without
     // its journal. Beside them, files of the operator with names of the same shape.
     const QStringList stale{"SysConfig.ini.aB3xY9", "Tavrel1.dat.Q1w2E3", "TavrelTitle1.txt.zzzzzz",
-                            "TavrelTitle12.dat.000000", ".pelvoro-journal.k9K9k9", "temp.rtf.AbCdEf", ".pelvoro.lock.rmlock",
-                            "Tavrel1.dat.pelvoro-new"};
+                            "TavrelTitle12.dat.000000", ".pelvoro-journal.k9K9k9", "temp.rtf.AbCdEf",
+                            ".pelvoro.lock.rmlock", "Tavrel1.dat.pelvoro-new"};
     const QStringList operators{"notes.txt.aB3xY9", "SysConfig.ini.bak", "SysConfig.ini.aB3xY", "Tavrel1.dat.aB3xY9z",
                                 "MyTavrel1.dat.aB3xY9", "Tavrel1.dat.old.txt"};
     for (const QString &name : stale + operators)

@@ -113,10 +113,17 @@ int RunSet(CliArgs &args)
             return WriteFailed(store);
     }
     // Pages drawn for the old size, colour or controller no longer fit: the screen is cleared as the
-    // settings dialog clears it.
-    if (resetScreen && !ResetScreenForNewSettings(table[screen], screen)) {
-        Err(QStringLiteral("cannot delete the page or subtitle file of screen %1").arg(screen + 1));
-        return kRefused;
+    // settings dialog clears it, its files and its new parameters replaced as a unit.
+    if (resetScreen) {
+        FileSetUpdate update;
+        ResetScreenForNewSettings(table[screen], screen, update);
+        if (!store.StageScreens(table, table.LastIndex, update))
+            return WriteFailed(store);
+        if (QString error; !update.Commit(&error)) {
+            Err(QStringLiteral("cannot clear screen %1: %2").arg(screen + 1).arg(error));
+            return kRefused;
+        }
+        return kOk;
     }
     if (hasScreen && !store.SaveScreens(table, table.LastIndex))
         return WriteFailed(store);

@@ -504,7 +504,7 @@ void TFrmset::OnCardChosen(int index)
 void TFrmset::done(int result)
 {
     if (!closed_) {
-        ChangedScreensReset reset;
+        std::vector<int> reset;
         {
             // The count, the cleared files and the screens are written as one unit, or the dialog stays open.
             const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
@@ -513,18 +513,20 @@ void TFrmset::done(int result)
                 return;
             }
             closed_ = true;
-            int lastIndex = table_.LastIndex;
-            if (!store_.SaveLastIndex(lastIndex))
+            table_.LastIndex = ClampLastIndex(table_.LastIndex);
+            FileSetUpdate update;
+            reset = ResetChangedScreens(table_, update);
+            QString error;
+            if (!store_.StageScreens(table_, table_.LastIndex, update, table_.LastIndex))
                 prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
-            table_.LastIndex = lastIndex;
-            reset = ResetChangedScreens(table_);
-            if (!reset.filesOk)
-                prompt_.Message(QStringLiteral("无法删除已改变显示屏的数据文件。"), QStringLiteral("提示"),
-                                PromptIcon::Error);
-            Save(table_.LastIndex);
+            else if (!update.Commit(&error))
+                prompt_.Message(QStringLiteral("无法保存配置文件或删除已改变显示屏的数据文件：") + error,
+                                QStringLiteral("提示"), PromptIcon::Error);
+            else
+                store_.ScreensSaved(table_, table_.LastIndex);
         }
         if (hooks_.closed)
-            hooks_.closed(reset.screens);
+            hooks_.closed(reset);
     }
     QDialog::done(result);
 }
