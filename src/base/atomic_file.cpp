@@ -215,7 +215,9 @@ bool FileSetUpdate::Commit(QString *error)
             continue;
         }
         const QString target = ResolvedTarget(entry.path);
-        if (!WriteStaged(target + kStagedSuffix, target, entry.bytes, error)) {
+        const QString staged = target + kStagedSuffix;
+        if (writeStaged ? !writeStaged(staged, entry.bytes, error) : !WriteStaged(staged, target, entry.bytes, error)) {
+            QFile::remove(staged);
             for (const QString &written : writes)
                 QFile::remove(written + kStagedSuffix);
             return false;

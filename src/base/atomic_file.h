@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace pelvoro {
@@ -34,6 +35,9 @@ public:
     // Removes `path` if it exists.
     void Remove(const QString &path);
     bool IsEmpty() const { return entries_.empty(); }
+    // How Commit() writes a staged file ("<target>.pelvoro-new"); by default written and synced
+    // here. Tests replace it to make a chosen write fail.
+    std::function<bool(const QString &staged, const QByteArray &bytes, QString *error)> writeStaged;
     // False (with the reason) when nothing was changed or, after the commit point, when a rename
     // failed: then the journal stays and the next writer completes it.
     bool Commit(QString *error = nullptr);

@@ -179,13 +179,45 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
                         ProjectCompanion(projectPath, title, i, QStringLiteral(".txt")), AppFile(PageFileName(i)),
                         AppFile(SubtitleFileName(i)), AppFile(SubtitleTextFileName(i)));
     }
-    // The configuration last: it names the screens, so it changes only when their files are in place.
     copies.append({projectPath, AppFile(kConfigFileName)});
 
     QStringList dataFiles;
     for (int i = 0; i < kMaxScreens; ++i)
         dataFiles << AppFile(PageFileName(i)) << AppFile(SubtitleFileName(i)) << AppFile(SubtitleTextFileName(i));
-    result = ReplaceAsUnit(copies, Stale(dataFiles, copies), io);
+    // The configuration names the screens and their areas, so no order of renames has a consistent
+    // half-way state: the whole working set goes through the directory's journal.
+    FileSetUpdate update;
+    update.writeStaged = [&](const QString &staged, const QByteArray &bytes, QString *error) {
+        QString why;
+        if (io.write(staged, bytes, &why))
+            return true;
+        *error = QStringLiteral("无法写入文件 %1：%2").arg(Native(staged.left(staged.lastIndexOf(QLatin1Char('.')))), why);
+        return false;
+    };
+    for (const ProjectCopy &copy : copies) {
+        QByteArray bytes;
+        if (!io.read(copy.from, &bytes)) {
+            result.error = QStringLiteral("无法读取文件 %1").arg(Native(copy.from));
+            return result;
+        }
+        update.Write(copy.to, bytes);
+    }
+    QStringList removed;
+    for (const QString &path : Stale(dataFiles, copies)) {
+        if (QFileInfo::exists(path)) {
+            update.Remove(path);
+            removed << path;
+        }
+    }
+    if (QString why; !update.Commit(&why)) {
+        result.error = why;
+        // Past the journal a failed rename is completed by the next writer: the new set stands.
+        result.changed = QFileInfo::exists(QDir(AppDir()).filePath(QLatin1String(kJournalName)));
+        return result;
+    }
+    result.copied = copies;
+    result.removed = removed;
+    result.changed = true;
     result.screens = lastIndex + 1;
     return result;
 }

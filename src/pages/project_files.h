@@ -13,8 +13,9 @@
 // beside it that copy the screens' page and subtitle files (P + "main1.dat", P + "title1.dat",
 // P + "title1.txt", ...). Both directions replace the files they write as one unit: every file
 // is first copied to a staging name beside its target, and only when all copies succeeded are
-// they renamed into place and the files the new set lacks deleted. A failure while copying leaves
-// every target as it was.
+// they renamed into place and the files the new set lacks deleted (opening does it through the
+// directory's journal, so that a crash leaves the whole old working set or the whole new one). A
+// failure while copying leaves every target as it was.
 namespace pelvoro {
 
 // The project file P's companion of screen index i: "main", "title" and the extension.

@@ -182,9 +182,9 @@ TEST_F(ProjectFilesTest, AFailingCopyMidOpenLeavesTheOldSet)
         bool reading;
         const char *named; // what the message names
     } cases[] = {
-        {".Tavrel1.dat.staged", false, "Tavrel1.dat"},        // the first copy
-        {".TavrelTitle1.txt.staged", false, "TavrelTitle1.txt"}, // one in the middle
-        {".SysConfig.ini.staged", false, "SysConfig.ini"},     // the last
+        {"Tavrel1.dat.pelvoro-new", false, "Tavrel1.dat"},           // the first copy
+        {"TavrelTitle1.txt.pelvoro-new", false, "TavrelTitle1.txt"}, // one in the middle
+        {"SysConfig.ini.pelvoro-new", false, "SysConfig.ini"},       // the last
         {"demo.savemain2.dat", true, "demo.savemain2.dat"},
     };
     for (const auto &c : cases) {

@@ -34,6 +34,8 @@ protected:
             image.fill(i == 1 ? Qt::green : Qt::red);
             ASSERT_TRUE(image.save(Path(QStringLiteral("p%1.png").arg(i))));
         }
+        // A project of the screen without its pages and subtitle, to open over them.
+        Must({"project", "save", Path("bare.save")});
         Must({"pages", "add", "--screen", "1", Path("p0.png"), Path("p1.png"), Path("p2.png")});
         Must({"subtitle", "set", "--screen", "1", "old subtitle"});
         WriteFile("doc.rtf", R"({\rtf1\ansi\deff0{\fonttbl{\f0 Arial;}}\f0\fs20 converted text\par})");
@@ -86,6 +88,7 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         {"convert a document", {"convert", "--screen", "1", Path("doc.rtf")}},
         {"set a screen field", {"set", "--screen", "1", "ScreenName=hall"}},
         {"a new width clears the screen", {"set", "--screen", "1", "Width=72"}},
+        {"open a project", {"project", "open", Path("bare.save")}},
         {"set a schedule", {"schedule", "set", "--screen", "1", "--page", "2", "--start-time", "08:30:00"}},
     };
     for (const Operation &operation : operations) {
