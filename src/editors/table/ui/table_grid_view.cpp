@@ -1,5 +1,6 @@
 #include "editors/table/ui/table_grid_view.h"
 
+#include "editors/table/column_names.h"
 #include "editors/table/table_pages.h"
 #include "editors/table/ui/table_inplace_edit.h"
 
@@ -142,12 +143,10 @@ int TableGridView::RowY(int row) const
 
 QRect TableGridView::BlockRect(const GridRect &block) const
 {
-    const int line = grid_.Props().GridLineWidth;
     const int x = ColX(block.Left);
     const int y = RowY(block.Top);
     const int right = ColX(block.Right) + ColW(block.Right);
     const int bottom = RowY(block.Bottom) + RowH(block.Bottom);
-    Q_UNUSED(line);
     return QRect(QPoint(x, y), QPoint(right - 1, bottom - 1));
 }
 
@@ -331,7 +330,7 @@ bool TableGridView::MoveCurrentCell(int col, int row)
         return false;
     anchor_ = owner;
     ScrollToCell(owner.x(), owner.y());
-    if (editorMode_ && CanShowEditor())
+    if ((editorMode_ || grid_.HasOption(goAlwaysShowEditor)) && CanShowEditor())
         ShowEditor();
     else
         editor_->hide();
@@ -510,12 +509,18 @@ void TableGridView::PaintCell(QPainter &painter, int col, int row, const QRect &
     } else {
         font = CellFont(cell.FontName, cell.FontSize, cell.FontStyle);
     }
-    const QString shown = cell.ShowForeText ? cell.ForeText : cell.BackText;
+    // Titles name their column ("A", "B", …) or number their row, centred on one line.
+    const bool title = state & gdTitled;
+    QString shown;
+    if (title)
+        shown = row == 0 ? ColumnName(col) : col == 0 ? QString::number(row) : QString();
+    else
+        shown = cell.ShowForeText ? cell.ForeText : cell.BackText;
     if (!shown.isEmpty() && rect.width() > 8 && rect.height() > 8) {
         painter.setFont(font);
         painter.setPen(text);
-        int flags = AlignFlagsOf(cell.AlignMode);
-        if (cell.AutoWordBreak)
+        int flags = title ? int(Qt::AlignCenter | Qt::TextSingleLine) : AlignFlagsOf(cell.AlignMode);
+        if (!title && cell.AutoWordBreak)
             flags |= Qt::TextWordWrap;
         painter.drawText(rect.adjusted(4, 4, -4, -4), flags, shown);
     }
@@ -807,7 +812,8 @@ void TableGridView::HandleGridKey(QKeyEvent *event)
         break;
     default: {
         const QString text = event->text();
-        const bool printable = !text.isEmpty() && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier));
+        const bool printable =
+            !text.isEmpty() && text.at(0).isPrint() && !(mods & (Qt::ControlModifier | Qt::AltModifier));
         if (grid_.HasOption(goEditing) && (printable || event->key() == Qt::Key_Backspace)) {
             ShowEditor();
             if (EditorShown()) {

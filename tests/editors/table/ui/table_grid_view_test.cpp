@@ -4,7 +4,9 @@
 #include "editors/table/grid_fixture.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 
 namespace pelvoro::test {
@@ -105,6 +107,39 @@ TEST_F(GridViewTest, NumberCellTakesOnlyWhatItCanHold)
     EXPECT_EQ(view.InplaceEditor()->text(), QStringLiteral("0.5"));
     Type(QStringLiteral("7"));
     EXPECT_EQ(view.InplaceEditor()->text(), QStringLiteral("0.57")) << "the caret stays after the typed digit";
+}
+
+TEST_F(GridViewTest, PaintsSelectionColoursAndEachBlockOnceWithoutInnerLines)
+{
+    grid.SetForeText(5, 5, QStringLiteral("text"));
+    ASSERT_TRUE(grid.MergeCells({2, 4, 3, 4}, false));
+    Click(2, 2);
+    Click(3, 2, Qt::ShiftModifier);
+    QList<QPoint> drawn;
+    grid.events.OnDrawCell = [&](TCustomEasyGrid &, int col, int row, const QRect &, TEasyGridDrawState state) {
+        drawn << QPoint(col, row);
+        if (col == 3 && row == 2) {
+            EXPECT_EQ(state & (gdSelected | gdTitled | gdFixed), gdSelected);
+        }
+    };
+    QImage image(view.viewport()->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    view.PaintGrid(painter, image.rect());
+    painter.end();
+
+    auto pixel = [&](int col, int row) {
+        return QColor(image.pixel(view.CellRect(col, row).topLeft() + QPoint(6, 6)));
+    };
+    EXPECT_EQ(pixel(3, 2), QColor(Qt::black)) << "selected cells take the highlight colour";
+    EXPECT_EQ(pixel(2, 2), QColor(Qt::white)) << "the current cell keeps its own colour";
+    EXPECT_EQ(pixel(5, 5), QColor(Qt::white));
+
+    const int boundary = view.CellRect(2, 5).right() + 1;
+    EXPECT_EQ(QColor(image.pixel(boundary, view.CellRect(2, 5).center().y())), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(QColor(image.pixel(boundary, view.CellRect(2, 4).center().y())), QColor(Qt::white))
+        << "no line crosses a merged block";
+    EXPECT_EQ(drawn.count(QPoint(2, 4)), 1);
+    EXPECT_FALSE(drawn.contains(QPoint(3, 4)));
 }
 
 TEST_F(GridViewTest, KeysMoveOverBlocksAndStopAtTheEdges)
