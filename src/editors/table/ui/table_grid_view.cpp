@@ -575,6 +575,11 @@ void TableGridView::PaintFocus(QPainter &painter)
         painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
         painter.drawRect(BlockRect(grid_.Selection()));
     }
+    // Where a dragged block would land.
+    if ((drag_ == DragState::Moving || drag_ == DragState::Copying) && dragOffset_ != QPoint(0, 0)) {
+        painter.setPen(QPen(Qt::darkGray, 3, Qt::DashLine));
+        painter.drawRect(BlockRect(grid_.Selection().Translated(dragOffset_.x(), dragOffset_.y())));
+    }
     painter.restore();
 }
 

@@ -239,6 +239,24 @@ TEST_F(GridViewTest, DraggingTheFillHandleFillsDown)
     EXPECT_EQ(Texts({2, 2, 2, 6}), QStringLiteral("7/7/7/7/"));
 }
 
+TEST_F(GridViewTest, DraggingTheSelectionFrameMovesOrWithCtrlCopies)
+{
+    grid.SetForeText(2, 2, QStringLiteral("m"));
+    Click(2, 2);
+    const QPoint frame(view.CellRect(2, 2).left() + 1, Center(2, 2).y());
+    Drag(frame, Center(4, 5));
+    EXPECT_TRUE(grid.ForeText(2, 2).isEmpty());
+    EXPECT_EQ(grid.ForeText(4, 5), QStringLiteral("m"));
+    EXPECT_EQ(view.Selection(), GridRect::Cell(4, 5));
+
+    const QPoint from(view.CellRect(4, 5).left() + 1, Center(4, 5).y());
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::ControlModifier, from);
+    DragTo(Center(5, 6));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::ControlModifier, Center(5, 6));
+    EXPECT_EQ(grid.ForeText(4, 5), QStringLiteral("m"));
+    EXPECT_EQ(grid.ForeText(5, 6), QStringLiteral("m"));
+}
+
 TEST_F(GridViewTest, PageDownScrollsUnderTheFixedRows)
 {
     grid.SetFixedRows(2);
