@@ -491,6 +491,15 @@ void TableGridView::PaintCell(QPainter &painter, int col, int row, const QRect &
         else
             back = TableColor(cell.Color);
         painter.fillRect(rect, back);
+        if ((state & gdFixed) && rect.width() > 1 && rect.height() > 1) {
+            // Fixed cells stand out with a raised edge.
+            painter.setPen(Qt::white);
+            painter.drawLine(rect.topLeft(), rect.topRight());
+            painter.drawLine(rect.topLeft(), rect.bottomLeft());
+            painter.setPen(Qt::gray);
+            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+            painter.drawLine(rect.topRight(), rect.bottomRight());
+        }
         if ((state & gdSelected) && (highlightAll || !isCurrent))
             text = TableColor(props.HighLightTextColor);
     }
