@@ -221,6 +221,8 @@ void MainAreaPanel::OnItemPressed(QTreeWidgetItem *item)
 
 void MainAreaPanel::FillEffects()
 {
+    if (screen_ < 0 || screen_ >= kMaxScreens)
+        return; // no screen listed: nothing to take the card type from
     const auto effects = EffectList(table_[screen_].CardType);
     if (!effects)
         return; // an unknown card type keeps whatever the selector shows

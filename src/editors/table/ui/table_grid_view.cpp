@@ -74,6 +74,10 @@ TableGridView::TableGridView(TCustomEasyGrid &grid, QWidget *parent) : QAbstract
 TableGridView::~TableGridView()
 {
     grid_.SetRepaintHandler({});
+    // The editor goes first: closing the window later moves focus out of it, and its handler
+    // must not call into a view that is half destroyed.
+    delete editor_;
+    editor_ = nullptr;
 }
 
 // --- Geometry ---------------------------------------------------------------------------------
