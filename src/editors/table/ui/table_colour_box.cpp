@@ -1,5 +1,8 @@
 #include "editors/table/ui/table_colour_box.h"
 
+#include <QPainter>
+#include <QPixmap>
+
 namespace pelvoro {
 
 TColor TableColourOfEntry(int entry)
@@ -17,6 +20,11 @@ int TableColourEntryOf(TColor colour)
     return 0;
 }
 
+QColor TableColourSwatch(TColor colour)
+{
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
 int TableColourEntryCount(int colourModel)
 {
     return colourModel >= 2 ? 4 : 2;
@@ -32,8 +40,15 @@ void TableColourBox::SetColourModel(int colourModel, TColor select)
     colourModel_ = colourModel;
     clear();
     static const char *const kNames[kTableColourEntries] = {"黑色", "红色", "绿色", "黄色"};
-    for (int entry = 0; entry < TableColourEntryCount(colourModel); ++entry)
-        addItem(QString::fromUtf8(kNames[entry]));
+    for (int entry = 0; entry < TableColourEntryCount(colourModel); ++entry) {
+        QPixmap swatch(16, 12);
+        swatch.fill(TableColourSwatch(TableColourOfEntry(entry)));
+        QPainter frame(&swatch);
+        frame.setPen(Qt::gray);
+        frame.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+        frame.end();
+        addItem(QIcon(swatch), QString::fromUtf8(kNames[entry]));
+    }
     SelectColour(select);
 }
 

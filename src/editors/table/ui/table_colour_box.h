@@ -2,6 +2,7 @@
 
 #include "editors/table/grid_types.h"
 
+#include <QColor>
 #include <QComboBox>
 
 // The colour lists of the table editor (background, text and line colour): black and red on a
@@ -14,6 +15,8 @@ inline constexpr int kTableColourEntries = 4;
 TColor TableColourOfEntry(int entry);
 // The entry whose colour is exactly `colour`; black (0) for any other value.
 int TableColourEntryOf(TColor colour);
+// A table colour (0x00BBGGRR) as the screen shows it.
+QColor TableColourSwatch(TColor colour);
 // How many entries the lists hold for a colour model: 2 up to model 1, 4 from model 2 on.
 int TableColourEntryCount(int colourModel);
 

@@ -8,7 +8,8 @@
 
 class QLineEdit;
 
-// "表格属性": the table's rows and columns, the page margins and the line colour.
+// "表格属性": the table's rows and columns, the page margins and the line colour. The editor keeps
+// one and shows it again and again; the margins keep what was last entered.
 namespace pelvoro {
 
 class TableColourBox;
@@ -34,6 +35,9 @@ public:
     // Rows, columns and the colour list from the grid and the page as they are now; the margins
     // keep what was last entered. The editor calls it before each showing.
     void Reload();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void Apply();
