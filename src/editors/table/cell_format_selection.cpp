@@ -190,14 +190,18 @@ void ApplyCellFormat(TCustomEasyGrid &grid, const GridRect &selection, const Cel
     }
     if (format.fontName)
         grid.SetCellProp(rect, CellProp::FontName, *format.fontName);
-    if (format.fontStyle)
-        grid.SetCellProp(rect, CellProp::FontStyle, int(*format.fontStyle & (kFontBold | kFontItalic)));
-    if (format.underline) {
+    if (format.fontStyle || format.underline) {
+        // Cell by cell, so that what the format leaves open (an undecided underline, a struck-out
+        // text the dialog does not offer) stays as each cell has it.
+        constexpr TFontStyles kStyleBits = kFontBold | kFontItalic;
         for (int col = rect.Left; col <= rect.Right; ++col) {
             for (int row = rect.Top; row <= rect.Bottom; ++row) {
-                const TFontStyles style = grid.Cell(col, row).FontStyle;
-                const TFontStyles changed = *format.underline ? style | kFontUnderline : style & ~kFontUnderline;
-                grid.SetCellProp(GridRect::Cell(col, row), CellProp::FontStyle, int(changed));
+                TFontStyles style = grid.Cell(col, row).FontStyle;
+                if (format.fontStyle)
+                    style = TFontStyles((style & ~kStyleBits) | (*format.fontStyle & kStyleBits));
+                if (format.underline)
+                    style = *format.underline ? style | kFontUnderline : style & ~kFontUnderline;
+                grid.SetCellProp(GridRect::Cell(col, row), CellProp::FontStyle, int(style));
             }
         }
     }

@@ -38,7 +38,8 @@ struct CellFormat {
     std::optional<bool> merged;
 
     std::optional<QString> fontName;
-    // Bold and italic only; underline is its own switch, added or removed cell by cell.
+    // Bold and italic only: written, each cell keeps its other style bits. Underline is its own
+    // switch, added or removed cell by cell.
     std::optional<TFontStyles> fontStyle;
     std::optional<bool> underline;
     std::optional<int> fontSize;

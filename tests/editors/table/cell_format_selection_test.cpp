@@ -241,12 +241,20 @@ TEST_F(CellFormatSelectionTest, StyleReplacesBoldAndItalicUnderlineGoesCellByCel
     EXPECT_EQ(grid.Cell(1, 1).FontStyle, kFontBold | kFontUnderline);
     EXPECT_EQ(grid.Cell(2, 1).FontStyle, kFontItalic | kFontUnderline);
 
+    // A chosen style leaves an undecided underline, and strike-out, as each cell has it.
+    grid.SetCellProp(GridRect::Cell(2, 1), CellProp::FontStyle, int(kFontItalic | kFontStrikeOut));
+    CellFormat styleOnly;
+    styleOnly.fontStyle = kFontBold;
+    ApplyCellFormat(grid, {1, 1, 2, 1}, styleOnly);
+    EXPECT_EQ(grid.Cell(1, 1).FontStyle, kFontBold | kFontUnderline);
+    EXPECT_EQ(grid.Cell(2, 1).FontStyle, kFontBold | kFontStrikeOut);
+
     CellFormat styleAndNoUnderline;
     styleAndNoUnderline.fontStyle = kFontBold | kFontItalic;
     styleAndNoUnderline.underline = false;
     ApplyCellFormat(grid, {1, 1, 2, 1}, styleAndNoUnderline);
     EXPECT_EQ(grid.Cell(1, 1).FontStyle, kFontBold | kFontItalic);
-    EXPECT_EQ(grid.Cell(2, 1).FontStyle, kFontBold | kFontItalic);
+    EXPECT_EQ(grid.Cell(2, 1).FontStyle, kFontBold | kFontItalic | kFontStrikeOut);
 }
 
 TEST_F(CellFormatSelectionTest, MergeAsksAboutSeveralTextsAndSplitDissolves)
