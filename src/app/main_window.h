@@ -42,6 +42,7 @@ class TFrmdisplay;
 class EffectPlayer;
 class RichLayout;
 class SendSelectionDialog;
+class TFrm_CellEdit;
 class TFrmTablet;
 struct RichDocument;
 class TFrmset;
@@ -132,7 +133,8 @@ public:
     void SendTestPattern(const QString &caption); // the "测试" menu          main_window_maintenance.cpp
     void LoadFpga();           // "加载FPGA"                                  main_window_maintenance.cpp
     void OpenOutdoorConfig();  // "户外配置"                                  main_window_maintenance.cpp
-    void OpenTableEditor();    // "表格"                                      main_window_table_editor.cpp
+    // "表格": a new table editor for the current screen, application-modal without blocking.
+    TFrm_CellEdit *OpenTableEditor(); //                                      main_window_table_editor.cpp
     // "文本": the editor, sized for the current screen, application-modal without blocking the caller.
     TFrmTablet *OpenTextEditor(); //                                          main_window_text_editor.cpp
     // The editor closed onto the main area: its text becomes pages of the current screen.
