@@ -310,9 +310,9 @@ TEST_F(MainWindowTest, ExitAsksAndOnlyOkCloses)
 TEST_F(MainWindowTest, CommandsNotBuiltYetSayTheyAreNotAvailable)
 {
     Start();
-    window->Command("表格")->trigger();
+    window->Command("修饰/空心")->trigger();
     ASSERT_EQ(prompt.messages.size(), 1);
-    EXPECT_EQ(prompt.messages[0].text, "“表格”功能尚未提供。");
+    EXPECT_EQ(prompt.messages[0].text, "“空心”功能尚未提供。");
     EXPECT_FALSE(window->Command("控制/播放")->isEnabled());
     EXPECT_FALSE(window->Command("帮助/加载FPGA")->isVisible());
 }
