@@ -72,6 +72,7 @@ TFrm_CellEdit::TFrm_CellEdit(Prompt &prompt, const ScreenInfo &screen, int scree
     FitGrid(kFitBoth);
     SetPreview(false);
     FollowSelection();
+    view_->setFocus();
 }
 
 TFrm_CellEdit::~TFrm_CellEdit()

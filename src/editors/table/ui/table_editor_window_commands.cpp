@@ -23,7 +23,10 @@ namespace {
 // A pasted field goes into its cell as it is: past the data style's formatting and the grid's
 // events, which only the grid's own kind may do.
 struct RawCellAccess : TCustomEasyGrid {
-    static TCellInfo &Cell(TCustomEasyGrid &grid, int col, int row) { return (grid.*&RawCellAccess::CellRef)(col, row); }
+    static TCellInfo &Cell(TCustomEasyGrid &grid, int col, int row)
+    {
+        return (grid.*&RawCellAccess::CellRef)(col, row);
+    }
 };
 
 } // namespace

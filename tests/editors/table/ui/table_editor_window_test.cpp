@@ -3,6 +3,7 @@
 #include "editors/table/ui/table_editor_window.h"
 
 #include "editors/table/table_pages.h"
+#include "editors/table/ui/cell_properties_dialog.h"
 #include "editors/table/ui/table_colour_box.h"
 #include "editors/table/ui/table_grid_view.h"
 #include "editors/table/ui/table_inplace_edit.h"
@@ -455,6 +456,31 @@ TEST_F(TableEditorTest, PreviewKeepsTheMargins)
     EXPECT_EQ(page.pixel(5, 60), qRgb(0, 0, 0)) << "left margin";
     EXPECT_EQ(page.pixel(100, 10), qRgb(0, 0, 0)) << "top margin";
     EXPECT_EQ(page.pixel(100, 60), qRgb(255, 0, 0));
+}
+
+TEST_F(TableEditorTest, PreviewWithoutRoomForTheTableSaysSoAndStaysOff)
+{
+    editor->SetPageArea(256, 128, {0, 64, 0, 64}, 1);
+    Trigger("预览");
+    EXPECT_FALSE(editor->Previewing());
+    EXPECT_FALSE(editor->Command("预览")->isChecked());
+    EXPECT_TRUE(View()->isVisible());
+    EXPECT_TRUE(editor->ToolBar(3)->isEnabled());
+    EXPECT_EQ(prompt.MessageTexts("提示"), QStringList({kTitleTooLarge}));
+}
+
+TEST_F(TableEditorTest, CellFormatDialogOpensOverTheSelection)
+{
+    Select({2, 2, 3, 3});
+    Q_EMIT View()->CellFormatRequested();
+    auto *dialog = editor->findChild<TFormCellProp *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isModal());
+    QPointer<TFormCellProp> closed(dialog);
+    dialog->reject();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull()) << "made for one showing";
 }
 
 TEST_F(TableEditorTest, SaveProposesTheScreensNameAndAppendsTheExtension)
