@@ -5,7 +5,10 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cerrno>
 #include <memory>
+
+#include <unistd.h>
 
 namespace pelvoro::test {
 
@@ -13,6 +16,7 @@ namespace {
 
 // Noise that acknowledges nothing: never a single byte, and no screen number in it.
 const QByteArray kNoise(16, char(0xEE));
+constexpr qsizetype kReadBytes = 4096;
 
 } // namespace
 
@@ -108,8 +112,17 @@ PtyPeer::PtyPeer()
     if (!pty_.Open())
         return;
     notifier_ = std::make_unique<QSocketNotifier>(pty_.CardEnd(), QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_,
-                     [this] { OnBytes(pty_.ReadAvailable()); });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] {
+        // A bounded read, so that the script's marks fall within a few kilobytes of a station that
+        // keeps writing.
+        QByteArray bytes(kReadBytes, Qt::Uninitialized);
+        ssize_t n = -1;
+        do
+            n = ::read(pty_.CardEnd(), bytes.data(), size_t(bytes.size()));
+        while (n < 0 && errno == EINTR);
+        if (n > 0)
+            OnBytes(bytes.left(n));
+    });
 }
 
 PtyPeer::~PtyPeer()
