@@ -8,6 +8,7 @@
 #include <QSerialPort>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <condition_variable>
 #include <mutex>
@@ -28,6 +29,8 @@ namespace {
 // The worker looks at the stop flag and at newly arrived bytes at least this often.
 constexpr int kSliceMs = 10;
 constexpr qint64 kMaxBurst = 1024;
+// A byte on the line: start bit, 8 data bits, the parity bit (mark or space) and a stop bit.
+constexpr qint64 kLineBitsPerByte = 11;
 
 QString Decimal(int n)
 {
@@ -277,7 +280,32 @@ private:
             if (!port_->waitForBytesWritten(kSliceMs) && port_->error() == QSerialPort::TimeoutError)
                 port_->clearError();
         }
+        if (timings_.waitForLine) {
+            const auto now = std::chrono::steady_clock::now();
+            lineFree_ = std::max(lineFree_, now)
+                        + std::chrono::nanoseconds(bytes.size() * kLineBitsPerByte * 1000000000LL
+                                                   / BaudRateOf(target_.baudIndex));
+        }
         return !portFailed_;
+    }
+
+    // Lets the line carry what the driver still holds before a wait on the card starts, as a pause
+    // of the link's own; answers keep being judged. False when the transfer was stopped.
+    bool AwaitLine()
+    {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(lineFree_ - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return !Stopped();
+        Post([id = id_, ms = int(left.count())](SerialLink *link) { link->OnPausing(id, ms); });
+        const QDeadlineTimer deadline(left.count());
+        for (;;) {
+            HandOverBursts();
+            if (Stopped())
+                return false;
+            if (Acked() || portFailed_ || deadline.hasExpired())
+                return true;
+            AwaitBytes(int(std::min<qint64>(kSliceMs, deadline.remainingTime())));
+        }
     }
 
     // Writes the chunks; false when the port failed or the transfer was stopped.
@@ -291,7 +319,7 @@ private:
             written += chunk.bytes;
             Post([id = id_, written](SerialLink *link) { link->OnProgress(id, written); });
             HandOverBursts();
-            if (chunk.pauseAfter && !Pause(timings_.phasePauseMs))
+            if (chunk.pauseAfter && !(AwaitLine() && Pause(timings_.phasePauseMs)))
                 return false;
         }
         return true;
@@ -313,7 +341,8 @@ private:
         const QByteArray preamble = SerialPreamble(target_.family, request_, target_.broadcast);
         port_->setParity(QSerialPort::MarkParity);
         Wait answer = Wait::PortFailed;
-        if (WriteAll(preamble)) {
+        // The preamble must have left with the parity bit set before the parity is switched.
+        if (WriteAll(preamble) && AwaitLine()) {
             // Nobody answers a broadcast.
             if (target_.broadcast)
                 SetAck(true);
@@ -339,6 +368,8 @@ private:
                 Fail(SerialPhase::NoFinalAnswer, SerialOutcome::PortFailed);
             return;
         }
+        if (!AwaitLine())
+            return;
         if (target_.broadcast)
             SetAck(true);
         answer = WaitForAck(timings_.finalAnswerMs);
@@ -376,6 +407,7 @@ private:
     QSerialPort *port_ = nullptr;
     bool portFailed_ = false;
     quint64 bursts_ = 0;
+    std::chrono::steady_clock::time_point lineFree_{}; // when the line has carried what was written
 };
 
 SerialLink::SerialLink(Prompt &prompt, SerialTimings timings, QObject *parent)

@@ -32,6 +32,8 @@ constexpr int kAnswerMs = 400;   // the preamble's answer, both card families
 constexpr int kPerBlockMs = 100; // "ZP-KQ/TQ" main-area frames: per 4096 raster bytes
 constexpr int kFinalMs = 600;    // the frame's answer
 constexpr int kChunkMs = 400;    // a chunk the line does not take
+// A main-area frame's time on a 115200-baud line, 11 bits a byte: longer than the final wait.
+constexpr int kMainLineMs = (8192 + 100) * 11 * 1000 / 115200;
 // How far before or after a wait runs out a late answer comes.
 constexpr int kNearMs = 150;
 // What an end may come after its wait ran out on a loaded machine.
@@ -300,7 +302,13 @@ TEST_F(LinkFaultMatrix, SerialLink)
          .outcome = NoFinalAnswer,
          .last = SerialPhase::NoFinalAnswer,
          .minMs = kFinalMs,
-         .maxMs = kFinalMs},
+         .maxMs = kMainLineMs + kFinalMs},
+        {.name = "sim: a line at 115200 baud takes longer to carry the frame than the final wait",
+         .sim = {"--baud", "115200"},
+         .useSim = true,
+         .frame = Frame::Main,
+         .last = SerialPhase::Succeeded,
+         .maxMs = kMainLineMs + kFinalMs},
         {.name = "sim: killed while the preamble waits",
          .sim = {"--silent"},
          .useSim = true,

@@ -35,7 +35,8 @@ protected:
                                        .phasePauseMs = 10,
                                        .settleMs = 1,
                                        .successWaitMs = 1,
-                                       .chunkWriteMs = 2000};
+                                       .chunkWriteMs = 2000,
+                                       .waitForLine = false}; // the card reads the pseudo-terminal at once
         netTimings_ = NetTimings{.watchMs = 50, .blockPauseMs = 10, .followUpMs = 40};
     }
     void TearDown() override

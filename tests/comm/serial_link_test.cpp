@@ -82,6 +82,7 @@ protected:
         timings_.phasePauseMs = 300;
         timings_.settleMs = 1;
         timings_.successWaitMs = 1;
+        timings_.waitForLine = false; // the card reads the pseudo-terminal at once
     }
     void TearDown() override { qunsetenv("PELVORO_COM7"); }
 
