@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes to the rich-text reader. Besides the sanitizers' checks it traps when the
-// document breaks what the layout relies on: no control characters but tabs in runs, no empty runs,
-// sizes within range.
+// document breaks what the layout relies on (no control characters but tabs in runs, no empty runs,
+// sizes within range), or when what the writer makes of it does not read back to the same document
+// (text, paragraph and character formats), and a second write to the same bytes.
 //
 //   rtf_reader_fuzzer -dict=fuzz/rtf.dict -max_len=8192 -timeout=10 CORPUS tests/pages/data/rtf
 #include "pages/rtf_reader.h"
+#include "pages/rtf_writer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,12 +36,35 @@ void CheckDocument(const pelvoro::RichDocument &document)
     }
 }
 
+bool SameDocument(const pelvoro::RichDocument &a, const pelvoro::RichDocument &b)
+{
+    if (a.paragraphs.size() != b.paragraphs.size())
+        return false;
+    for (qsizetype i = 0; i < a.paragraphs.size(); ++i) {
+        const pelvoro::Paragraph &p = a.paragraphs[i];
+        const pelvoro::Paragraph &q = b.paragraphs[i];
+        if (!(p.format == q.format) || !(p.markFormat == q.markFormat) || p.runs.size() != q.runs.size())
+            return false;
+        for (qsizetype r = 0; r < p.runs.size(); ++r) {
+            if (p.runs[r].text != q.runs[r].text || !(p.runs[r].format == q.runs[r].format))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    CheckDocument(pelvoro::ReadRtf(bytes));
+    const pelvoro::RichDocument document = pelvoro::ReadRtf(bytes);
+    CheckDocument(document);
     CheckDocument(pelvoro::ReadRichText(bytes));
+    // What was read is written so that it reads back the same, and writes back to the same bytes.
+    const QByteArray written = pelvoro::WriteRtf(document);
+    const pelvoro::RichDocument again = pelvoro::ReadRtf(written);
+    Check(SameDocument(again, document));
+    Check(pelvoro::WriteRtf(again) == written);
     return 0;
 }
