@@ -293,7 +293,8 @@ private:
     // of the link's own; answers keep being judged. False when the transfer was stopped.
     bool AwaitLine()
     {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(lineFree_ - std::chrono::steady_clock::now());
+        using namespace std::chrono;
+        const milliseconds left = ceil<milliseconds>(lineFree_ - steady_clock::now());
         if (left.count() <= 0)
             return !Stopped();
         Post([id = id_, ms = int(left.count())](SerialLink *link) { link->OnPausing(id, ms); });

@@ -59,8 +59,8 @@ struct StallCase {
     const char *name;
     Link link;
     CardOptions card;
-    int pages;        // 512 x 232 dual-colour main-area pages: ten make a frame of 297 KB
-    int watchMs = 0;  // how long to watch when nothing ends (the network link never gives up)
+    int pages;       // 512 x 232 dual-colour main-area pages: ten make a frame of 297 KB
+    int watchMs = 0; // how long to watch when nothing ends (the network link never gives up)
 };
 
 class LinkStallTest : public MainWindowTest {

@@ -102,9 +102,9 @@ enum class Holder {
 
 struct SerialRow {
     const char *name;
-    QStringList sim = {}; // run pelvoro-sim --serial with these options; empty: the scripted peer
+    QStringList sim = {}; // with useSim: pelvoro-sim --serial and these options
     bool useSim = false;
-    PeerScript script = {}; // the scripted peer's behaviour
+    PeerScript script = {}; // else: the scripted peer's behaviour
     CardFamily family = CardFamily::Normal;
     Frame frame = Frame::Params;
     int vanishAfterMs = -1;         // the peer goes away this long after the send
@@ -116,8 +116,8 @@ struct SerialRow {
 
     SerialOutcome outcome = SerialOutcome::Succeeded;
     std::optional<SerialPhase> last = {}; // the last status text; none when the port could not be opened
-    int minMs = 0;                   // a wait that must have run out first
-    int maxMs = 0;                   // the end comes by then (and kSlackMs)
+    int minMs = 0;                        // a wait that must have run out first
+    int maxMs = 0;                        // the end comes by then (and kSlackMs)
 };
 
 struct SerialSeen {
@@ -147,7 +147,7 @@ protected:
 
     // Sends and waits for the completion notice; the owner's close follows as the window's does.
     SerialSeen Transfer(SerialLink &link, const SendRequest &request, const SerialTarget &target, int waitMs,
-                        const std::function<void(qint64 written, qint64 elapsedMs)> &onProgress = {})
+                        const std::function<void(qint64 written)> &onProgress = {})
     {
         SerialSeen seen;
         QElapsedTimer clock;
@@ -161,8 +161,7 @@ protected:
             seen.endedAtMs = clock.elapsed();
         });
         if (onProgress) {
-            QObject::connect(&link, &SerialLink::Progress, &context,
-                             [&](qint64 written) { onProgress(written, clock.elapsed()); });
+            QObject::connect(&link, &SerialLink::Progress, &context, [&](qint64 written) { onProgress(written); });
         }
         clock.start();
         EXPECT_TRUE(link.Send(request, target));
@@ -504,7 +503,7 @@ TEST_F(LinkFaultMatrix, SerialLink)
         if (row.vanishAfterMs >= 0)
             QTimer::singleShot(row.vanishAfterMs, &link, vanish);
         bool vanished = false;
-        const SerialSeen seen = Transfer(link, request, target, row.maxMs + kSlackMs + 2000, [&](qint64 written, qint64) {
+        const SerialSeen seen = Transfer(link, request, target, row.maxMs + kSlackMs + 2000, [&](qint64 written) {
             if (row.vanishAfterWritten >= 0 && written >= row.vanishAfterWritten && !vanished) {
                 vanished = true;
                 vanish();
@@ -584,9 +583,9 @@ const QString kMainDone = QStringLiteral("状态:向1号显示屏发送主区域
 
 struct NetRow {
     const char *name;
-    QStringList sim = {}; // run pelvoro-sim --tcp 0 with these options; empty: the scripted peer
+    QStringList sim = {}; // with useSim: pelvoro-sim --tcp 0 and these options
     bool useSim = false;
-    PeerScript script = {};
+    PeerScript script = {}; // else: the scripted peer's behaviour
     bool oneClient = false; // the scripted peer serves one connection at a time
     Frame frame = Frame::Params;
     bool vanishInPause = false;    // the peer goes away once the first block of a large frame is out
@@ -651,13 +650,19 @@ TEST_F(LinkFaultMatrix, NetworkLink)
         {.name = "tcp: the address twice", .script = answers("0101"), .pending = true},
         {.name = "tcp: the address with a line end", .script = answers("010d0a"), .pending = true},
         {.name = "tcp: another screen's address", .script = answers("02"), .pending = true},
-        {.name = "tcp: late echoes are still taken", .script = lateEcho, .status = {kSending, kParamsDone}, .maxMs = 600},
+        {.name = "tcp: late echoes are still taken",
+         .script = lateEcho,
+         .status = {kSending, kParamsDone},
+         .maxMs = 600},
         {.name = "tcp: noise in the pause between blocks",
          .script = noiseInPause,
          .frame = Frame::Large,
          .status = {kMainDone},
          .maxMs = 2 * kBlockPauseMs},
-        {.name = "tcp: reset in the middle of the frame", .script = resetMidFrame, .frame = Frame::Large, .boxes = gone},
+        {.name = "tcp: reset in the middle of the frame",
+         .script = resetMidFrame,
+         .frame = Frame::Large,
+         .boxes = gone},
         {.name = "tcp: closed in the middle of the frame",
          .script = closedMidFrame,
          .frame = Frame::Large,
@@ -724,7 +729,8 @@ TEST_F(LinkFaultMatrix, NetworkLink)
         NetLink link(table, prompt_, timings);
         QStringList status;
         QObject::connect(&link, &NetLink::StatusText, [&](const QString &text) {
-            if (!text.startsWith(QStringLiteral("状态:请先点击连接IP")) && !text.startsWith(QStringLiteral("状态:已与")))
+            if (!text.startsWith(QStringLiteral("状态:请先点击连接IP"))
+                && !text.startsWith(QStringLiteral("状态:已与")))
                 status << text;
         });
         link.ConnectScreen(0);
