@@ -132,9 +132,9 @@ void TFrmPara::Apply()
     const PageMargins margins{left_->text().toInt(), top_->text().toInt(), right_->text().toInt(),
                               bottom_->text().toInt()};
     const QSize area = host_.ScreenMainArea();
-    // The page is laid out again on the screen's whole main area with the new margins (colour
-    // model 0 lists two colours).
-    host_.SetPageArea(area.width(), area.height(), margins, 0);
+    // The page is laid out again on the screen's whole main area with the new margins. The colour
+    // model stays the editor's: a four-colour screen must not lose green and yellow here.
+    host_.SetPageArea(area.width(), area.height(), margins, host_.GetPageArea().colourModel);
     TEasyGrid &grid = host_.Grid();
     grid.SetCellLineWidth(1);
     const int rows = rows_->text().toInt() + 1;

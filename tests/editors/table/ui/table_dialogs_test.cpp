@@ -203,7 +203,7 @@ TEST_F(TablePropertiesTest, OkLaysThePageOutAgainAndSetsCountsWidthsAndLineColou
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
     // The page first, with the old counts; the columns are fitted once the counts are set.
-    EXPECT_EQ(host.calls, QStringList({"SetPageArea 256x128 4,2,5,3 model 0 rows 5", "FitColumns cols 4"}));
+    EXPECT_EQ(host.calls, QStringList({"SetPageArea 256x128 4,2,5,3 model 1 rows 5", "FitColumns cols 4"}));
     EXPECT_EQ(grid.RowCount(), 7);
     EXPECT_EQ(grid.ColCount(), 4);
     EXPECT_EQ(grid.ColWidth(1), (256 - 4 - 5 - 4) / 3);
@@ -223,7 +223,7 @@ TEST_F(TablePropertiesTest, LineColourByEntry)
         Child<QComboBox>(dialog, "LineColour")->setCurrentIndex(entry);
         Click(dialog, "BtnOk");
         EXPECT_EQ(grid.Props().ClientLineColor, expected[entry]) << entry;
-        host.engine.SetPageArea(256, 128, {}, 2); // OK handed on model 0
+        EXPECT_EQ(host.GetPageArea().colourModel, 2) << "a four-colour page keeps its colours";
     }
 }
 
