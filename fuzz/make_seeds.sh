@@ -2,8 +2,8 @@
 # Writes the committed seeds of the INI and table fuzzers into fuzz/corpus/<fuzzer>/ with the
 # command-line tool, and copies the rich-text samples of the tests.
 #   fuzz/make_seeds.sh [PELVORO_CLI]   (default: build/bin/pelvoro-cli)
-# Only the INI, table and data-file seeds need the tool; the rest are written by the fuzz_seeds
-# program built beside the fuzzers (see run_all.sh).
+# The seeds of the other fuzzers are written by the fuzz_seeds program built beside the fuzzers
+# (run_all.sh runs it).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:-$here/../build/bin/pelvoro-cli}
