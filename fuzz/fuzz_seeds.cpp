@@ -1,5 +1,5 @@
 // Writes the seed corpora of the data-file, project and link fuzzers from what the station's own
-// writers make: page files from PageAppender, subtitle files from the subtitle conversion, projects
+// writers make: a document from the RTF writer, page files from PageAppender, subtitle files from the subtitle conversion, projects
 // from SaveProjectFiles, frames from the frame builders, answers from the simulated card.
 //   fuzz_seeds CORPUS_ROOT        (writes CORPUS_ROOT/<fuzzer>/<name>)
 // Each seed starts with the fuzzer's own leading bytes (geometry, options); see each fuzzer.
@@ -12,6 +12,7 @@
 #include "pages/data_files.h"
 #include "pages/page_store.h"
 #include "pages/project_files.h"
+#include "pages/rtf_writer.h"
 #include "pages/subtitle_conversion.h"
 #include "pages/subtitle_store.h"
 #include "sim/controller_card.h"
@@ -120,6 +121,39 @@ void SubtitleSeeds(const QString &app)
         const QByteArray file = fuzz::Get(AppFile(SubtitleFileName(0)));
         Seed("subtitle_store_fuzzer", QStringLiteral("g%1").arg(g), Bytes({g, 1, 1, 3, int(gbk.size())}) + gbk + file);
     }
+}
+
+void RichTextSeeds()
+{
+    RichDocument document;
+    CharFormat plain;
+    plain.face = QStringLiteral("宋体");
+    plain.charset = kGb2312Charset;
+    CharFormat bold = plain;
+    bold.bold = true;
+    bold.autoColor = false;
+    bold.color = qRgb(255, 0, 0);
+    bold.sizeHalfPoints = 32;
+    CharFormat latin;
+    latin.face = QStringLiteral("Arial");
+    latin.charset = kAnsiCharset;
+    latin.family = FontFamily::Swiss;
+    latin.italic = true;
+    Paragraph title;
+    title.format.alignment = Alignment::Center;
+    title.Append(QStringLiteral("通知"), bold);
+    title.markFormat = bold;
+    Paragraph body;
+    body.format.spacingRule = LineSpacingRule::Exactly;
+    body.format.spacingValue = 300;
+    body.Append(QStringLiteral("今日\t营业 "), plain);
+    body.Append(QStringLiteral("Open 9:00–18:00 😀"), latin);
+    body.markFormat = plain;
+    Paragraph empty;
+    empty.format.spacingRule = LineSpacingRule::Multiple;
+    empty.format.spacingValue = 15;
+    document.paragraphs = {title, body, empty};
+    Seed("rtf_reader_fuzzer", QStringLiteral("written.rtf"), WriteRtf(document));
 }
 
 QByteArray Record(int slot, const QByteArray &bytes)
@@ -247,6 +281,7 @@ int main(int argc, char **argv)
     }
     root = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath(); // the stores change directory
     const QString dir = fuzz::UseScratchAppDir();
+    RichTextSeeds();
     PageSeeds(dir);
     SubtitleSeeds(dir);
     ProjectSeeds(dir);
