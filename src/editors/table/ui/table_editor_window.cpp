@@ -12,6 +12,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +66,8 @@ TFrm_CellEdit::TFrm_CellEdit(Prompt &prompt, const ScreenInfo &screen, int scree
         statusBar()->addWidget(status_[i]);
     }
 
+    // The window starts wide enough for its tool bars; the page area sizes it from there.
+    resize(std::max(sizeHint().width(), 640), sizeHint().height());
     const int width = screen.Width;
     const int height = TableEditorPageHeight(screen.Height, screen.MainHeight);
     SetPageArea(width, height, PageMargins{}, 1);
@@ -193,14 +196,17 @@ void TFrm_CellEdit::BuildToolBars()
 QWidget *TFrm_CellEdit::BuildSizeBox(QLineEdit *&box, const QString &hint, bool column)
 {
     auto *holder = new QWidget(this);
-    auto *layout = new QGridLayout(holder);
+    holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto *layout = new QHBoxLayout(holder);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(0);
     box = new QLineEdit(QStringLiteral("20"), holder);
     box->setObjectName(column ? QStringLiteral("ColWidth") : QStringLiteral("RowHeight"));
     box->setToolTip(hint);
     box->setFixedWidth(40);
-    layout->addWidget(box, 0, 0, 2, 1);
+    layout->addWidget(box);
+    auto *spinLayout = new QVBoxLayout;
+    spinLayout->setSpacing(0);
     for (const bool up : {true, false}) {
         auto *spin = new QToolButton(holder);
         spin->setObjectName(box->objectName() + (up ? QStringLiteral("Up") : QStringLiteral("Down")));
@@ -208,9 +214,10 @@ QWidget *TFrm_CellEdit::BuildSizeBox(QLineEdit *&box, const QString &hint, bool 
         spin->setFixedSize(16, 11);
         spin->setToolTip(hint);
         connect(spin, &QToolButton::clicked, this, [this, column, up] { SpinSize(column, up); });
-        layout->addWidget(spin, up ? 0 : 1, 1);
+        spinLayout->addWidget(spin);
         spins_[(column ? 2 : 0) + (up ? 0 : 1)] = spin;
     }
+    layout->addLayout(spinLayout);
     return holder;
 }
 
