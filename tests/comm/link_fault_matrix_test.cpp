@@ -187,19 +187,26 @@ QString LabelOf(SerialPhase phase)
     }
 }
 
-// The second station: the command-line tool sending to screen 1 on COM 7 of its own directory.
+// The second station: the command-line tool sending to screen 1 of its own directory, on COM 7
+// (`device`) or at 127.0.0.1:`port`, where it waits `timeoutS` for an answer that does not come.
 class CliStation {
 public:
-    explicit CliStation(const QString &device)
+    explicit CliStation(const QString &device) : CliStation({"CommMode=0", "ComPort=7", "BaudIndex=3"}, device, {}) {}
+    CliStation(quint16 port, int timeoutS)
+        : CliStation({"CommMode=2", "IpAddress=127.0.0.1", QStringLiteral("IpPort=%1").arg(port)}, QString(),
+                     {"--timeout", QString::number(timeoutS)})
     {
-        const CliResult set = RunCli({"set", "--screen", "1", "CommMode=0", "ComPort=7", "BaudIndex=3"}, dir_.path());
+    }
+    CliStation(const QStringList &link, const QString &device, const QStringList &sendOptions)
+    {
+        const CliResult set = RunCli(QStringList{"set", "--screen", "1"} + link, dir_.path());
         EXPECT_EQ(set.exitCode, 0) << set.err.toStdString();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("PELVORO_COM7"), device);
         process_.setProcessEnvironment(env);
         process_.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro-cli"),
-                       {"--dir", dir_.path(), "send", "power-on", "--screen", "1"});
+                       QStringList{"--dir", dir_.path(), "send", "power-on", "--screen", "1"} + sendOptions);
     }
     ~CliStation()
     {
@@ -680,6 +687,12 @@ TEST_F(LinkFaultMatrix, NetworkLink)
          .holder = Holder::SecondLink,
          .boxes = gone,
          .pending = true},
+        {.name = "tcp: a second station run holds the controller's one connection",
+         .script = silent,
+         .oneClient = true,
+         .holder = Holder::SecondProcess,
+         .boxes = gone,
+         .pending = true},
     };
 
     const NetTimings timings{.watchMs = kWatchMs, .blockPauseMs = kBlockPauseMs, .followUpMs = 40};
@@ -719,11 +732,16 @@ TEST_F(LinkFaultMatrix, NetworkLink)
         ScriptedPrompt holderPrompt;
         std::unique_ptr<NetLink> holder;
         QStringList holderStatus;
+        std::unique_ptr<CliStation> holderProcess;
         if (row.holder == Holder::SecondLink) {
             holder = std::make_unique<NetLink>(table, holderPrompt, timings);
             QObject::connect(holder.get(), &NetLink::StatusText, [&](const QString &text) { holderStatus << text; });
             holder->ConnectScreen(0);
             ASSERT_TRUE(QTest::qWaitFor([&] { return connected(*holder); }, 5000));
+        } else if (row.holder == Holder::SecondProcess) {
+            holderProcess = std::make_unique<CliStation>(port, 1);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return peer->received.size() >= 2; }, 10000))
+                << "the other station did not connect";
         }
 
         NetLink link(table, prompt_, timings);
@@ -772,6 +790,10 @@ TEST_F(LinkFaultMatrix, NetworkLink)
             EXPECT_TRUE(holderPrompt.messages.isEmpty());
         }
         holder.reset();
+        if (holderProcess) {
+            EXPECT_EQ(holderProcess->Finish(), 2); // the tool gave up on the silent peer
+            holderProcess.reset();
+        }
 
         // The next send on the same link object: to the scripted peer over the same connection when it
         // stands, else after "连接IP" to a card that answers.
