@@ -280,25 +280,33 @@ private:
             if (!port_->waitForBytesWritten(kSliceMs) && port_->error() == QSerialPort::TimeoutError)
                 port_->clearError();
         }
-        if (timings_.waitForLine) {
-            const auto now = std::chrono::steady_clock::now();
-            lineFree_ = std::max(lineFree_, now)
-                        + std::chrono::nanoseconds(bytes.size() * kLineBitsPerByte * 1000000000LL
-                                                   / BaudRateOf(target_.baudIndex));
-        }
+        lineFree_ = std::max(lineFree_, std::chrono::steady_clock::now()) + LineTime(bytes.size());
         return !portFailed_;
+    }
+
+    // How long `bytes` take on the line; nothing when the line's time is left out.
+    std::chrono::nanoseconds LineTime(qint64 bytes) const
+    {
+        if (!timings_.waitForLine)
+            return std::chrono::nanoseconds(0);
+        return std::chrono::nanoseconds(bytes * kLineBitsPerByte * 1000000000LL / BaudRateOf(target_.baudIndex));
+    }
+    // Milliseconds until the line has carried what was written but the last `aheadBytes`.
+    int LineBusyMs(qint64 aheadBytes) const
+    {
+        using namespace std::chrono;
+        return int(ceil<milliseconds>(lineFree_ - LineTime(aheadBytes) - steady_clock::now()).count());
     }
 
     // Lets the line carry what the driver still holds before a wait on the card starts, as a pause
     // of the link's own; answers keep being judged. False when the transfer was stopped.
     bool AwaitLine()
     {
-        using namespace std::chrono;
-        const milliseconds left = ceil<milliseconds>(lineFree_ - steady_clock::now());
-        if (left.count() <= 0)
+        const int left = LineBusyMs(0);
+        if (left <= 0)
             return !Stopped();
-        Post([id = id_, ms = int(left.count())](SerialLink *link) { link->OnPausing(id, ms); });
-        const QDeadlineTimer deadline(left.count());
+        Post([id = id_, ms = left](SerialLink *link) { link->OnPausing(id, ms); });
+        const QDeadlineTimer deadline(left);
         for (;;) {
             HandOverBursts();
             if (Stopped())
@@ -315,6 +323,10 @@ private:
         const QByteArray &frame = request_.frame;
         qint64 written = 0;
         for (const SerialChunk &chunk : PlanSerialChunks(target_.family, frame.size(), request_.pageCount)) {
+            // A write completes on the line: the next chunk goes once the line has carried all but
+            // the last one, so that the driver never holds more than a chunk ahead of the card.
+            if (const int busy = LineBusyMs(kSerialChunkBytes); busy > 0 && !Idle(busy))
+                return false;
             if (Stopped() || !WriteAll(QByteArrayView(frame).sliced(written, chunk.bytes)))
                 return false;
             written += chunk.bytes;

@@ -40,10 +40,10 @@ struct SerialTimings {
     int successWaitMs = 500;   // before and after the success report
     // A chunk the port has not taken in this time ends the transfer as a port failure.
     int chunkWriteMs = 10000;
-    // The wait for the frame's answer and the pauses of a large frame start once the line has
-    // carried what was written, 11 bits a byte at the baud rate: the port's driver takes kilobytes
-    // ahead of the line, seconds of it at 9600 baud. Tests whose pseudo-terminal carries bytes at
-    // once may leave it out.
+    // Writes complete on the line, 11 bits a byte at the baud rate: a chunk goes once the line has
+    // carried the one before, and the waits for an answer and the pauses of a large frame start
+    // once it has carried the last. The port's driver takes kilobytes ahead of the line, seconds of
+    // it at 9600 baud. Tests whose pseudo-terminal carries bytes at once may leave it out.
     bool waitForLine = true;
 };
 

@@ -113,6 +113,7 @@ struct SerialRow {
     int answerMs = kAnswerMs;
     int finalMs = kFinalMs;
     int chunkMs = kChunkMs;
+    bool lineTime = true; // the link counts the line's time at 115200 baud
 
     SerialOutcome outcome = SerialOutcome::Succeeded;
     std::optional<SerialPhase> last = {}; // the last status text; none when the port could not be opened
@@ -142,7 +143,8 @@ protected:
                              .phasePauseMs = 50,
                              .settleMs = 1,
                              .successWaitMs = 1,
-                             .chunkWriteMs = row.chunkMs};
+                             .chunkWriteMs = row.chunkMs,
+                             .waitForLine = row.lineTime};
     }
 
     // Sends and waits for the completion notice; the owner's close follows as the window's does.
@@ -259,7 +261,7 @@ TEST_F(LinkFaultMatrix, SerialLink)
     PeerScript hangUpAfterPreamble = silent;
     hangUpAfterPreamble.hangUpAfter = 2;
     PeerScript hangUpMidFrame;
-    hangUpMidFrame.hangUpAfter = 8192;
+    hangUpMidFrame.hangUpAfter = 2048;
     PeerScript stopsReading;
     stopsReading.stopReadingAfter = 2 + 1000;
     const int zpMainWait = kAnswerMs + 2 * kPerBlockMs;
@@ -419,7 +421,7 @@ TEST_F(LinkFaultMatrix, SerialLink)
          .maxMs = 500},
         {.name = "pty: card end vanishes in the middle of the frame",
          .frame = Frame::Large,
-         .vanishAfterWritten = 8192,
+         .vanishAfterWritten = 2048,
          .finalMs = 5000,
          .chunkMs = 5000,
          .outcome = PortFailed,
@@ -429,6 +431,7 @@ TEST_F(LinkFaultMatrix, SerialLink)
          .script = stopsReading,
          .frame = Frame::Large,
          .finalMs = 5000,
+         .lineTime = false, // the pseudo-terminal fills at once, not over seconds of line time
          .outcome = PortFailed,
          .last = SerialPhase::NoFinalAnswer,
          .minMs = kChunkMs,
