@@ -32,9 +32,9 @@ Links (at least one; both at once are allowed):
                       (start, 8 data, parity, stop), so that a send takes as long as on the wire;
                       the station's writes are held back as the line would hold them back
                       (default: as fast as the pseudo-terminal goes). A pseudo-terminal takes
-                      about 20 KB ahead of the line where a port's driver takes a few KB: at a
-                      low rate the station's 4 s wait for the final answer can run out while a
-                      frame larger than 4 s of line time still crosses.
+                      about 20 KB ahead of the line where a port's driver takes a few KB; the
+                      station counts the line time at its own baud rate before it waits for an
+                      answer, so give the screen's rate here.
 
 The card:
   --card TYPE         Normal (2-byte preamble, default) or ZP-KQ/TQ (6-byte preamble on the
