@@ -174,6 +174,11 @@ QColor TableColor(TColor color)
     return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
+QPen CellBorderPen(int width, TPenStyle style)
+{
+    return BorderPen(width, style);
+}
+
 struct TablePager::Axis {
     int count = 0;
     int fixed = 0;

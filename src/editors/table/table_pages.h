@@ -3,6 +3,7 @@
 #include "editors/table/grid_types.h"
 
 #include <QColor>
+#include <QPen>
 #include <QRect>
 #include <QString>
 
@@ -84,6 +85,8 @@ struct PageMargins {
 // A table colour as drawn: RGB colours as stored, the default-colour value by its low 24 bits, the
 // few system colours a table file carries by their usual values.
 QColor TableColor(TColor color);
+// The black pen of a cell's border lines: the dash pattern of `style` at width 1, solid when wider.
+QPen CellBorderPen(int width, TPenStyle style);
 
 // The pagination and page drawing of one grid. The pager keeps the grid's margin rectangle; every
 // pagination copies it into the page options' margins first.

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QSet>
 
@@ -36,6 +37,39 @@ int AlignFlagsOf(TAlignMode mode)
     return Qt::AlignTop | Qt::AlignLeft;
 }
 
+// The grid's own drag cursors: an arrow with a four-way mark for moving, with a plus for copying,
+// and a thin cross for filling.
+QCursor MakeDragCursor(TableGridView::DragState drag)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    auto cross = [&painter](QPoint at, int arm, int thick) {
+        painter.fillRect(QRect(at.x() - arm - 1, at.y() - thick / 2 - 1, 2 * arm + 3, thick + 2), Qt::white);
+        painter.fillRect(QRect(at.x() - thick / 2 - 1, at.y() - arm - 1, thick + 2, 2 * arm + 3), Qt::white);
+        painter.fillRect(QRect(at.x() - arm, at.y() - thick / 2, 2 * arm + 1, thick), Qt::black);
+        painter.fillRect(QRect(at.x() - thick / 2, at.y() - arm, thick, 2 * arm + 1), Qt::black);
+    };
+    if (drag == TableGridView::DragState::Filling) {
+        cross({15, 15}, 7, 1);
+        painter.end();
+        return QCursor(pixmap, 15, 15);
+    }
+    const QPolygon arrow({{0, 0}, {0, 15}, {4, 11}, {7, 17}, {9, 16}, {6, 10}, {11, 10}});
+    painter.setPen(Qt::black);
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(arrow);
+    if (drag == TableGridView::DragState::Copying) {
+        cross({20, 20}, 4, 2);
+    } else {
+        cross({20, 20}, 6, 1);
+        for (const QPoint tip : {QPoint(20, 14), QPoint(20, 26), QPoint(14, 20), QPoint(26, 20)})
+            painter.fillRect(QRect(tip.x() - 1, tip.y() - 1, 3, 3), Qt::black);
+    }
+    painter.end();
+    return QCursor(pixmap, 0, 0);
+}
+
 QFont CellFont(const QString &family, int points, TFontStyles style)
 {
     QFont font(family.isEmpty() ? QStringLiteral("宋体") : family);
@@ -59,6 +93,9 @@ TableGridView::TableGridView(TCustomEasyGrid &grid, QWidget *parent) : QAbstract
 {
     editor_ = new TInplaceEdit(*this);
     editor_->hide();
+    moveCursor_ = MakeDragCursor(DragState::Moving);
+    copyCursor_ = MakeDragCursor(DragState::Copying);
+    fillCursor_ = MakeDragCursor(DragState::Filling);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -333,6 +370,7 @@ bool TableGridView::MoveCurrentCell(int col, int row)
     if (!grid_.SelectCell(owner.x(), owner.y()))
         return false;
     anchor_ = owner;
+    SpanRows();
     ScrollToCell(owner.x(), owner.y());
     if ((editorMode_ || grid_.HasOption(goAlwaysShowEditor)) && CanShowEditor())
         ShowEditor();
@@ -351,8 +389,18 @@ void TableGridView::ExtendSelectionTo(int col, int row)
     const QPoint current = grid_.CurrentCell();
     grid_.SetSelection(GridRect{current.x(), current.y(), col, row}.Normalized());
     anchor_ = {col, row};
+    SpanRows();
     ScrollToCell(col, row);
     Q_EMIT SelectionChanged();
+}
+
+// Under goRowSelect the selection takes in the whole rows it touches.
+void TableGridView::SpanRows()
+{
+    if (!grid_.HasOption(goRowSelect))
+        return;
+    const GridRect sel = grid_.Selection();
+    grid_.SetSelection({grid_.FixedCols() + 1, sel.Top, grid_.ColCount() - 1, sel.Bottom});
 }
 
 void TableGridView::MoveTo(int col, int row, bool extend)
@@ -431,6 +479,7 @@ void TableGridView::PaintGrid(QPainter &painter, const QRect &clip)
             painter.save();
             painter.setClipRect(areaRect.intersected(area));
             QSet<quint64> painted;
+            std::vector<std::pair<QPoint, QRect>> bordered;
             for (int row : rows[rp]) {
                 for (int col : cols[cp]) {
                     const GridRect block = grid_.MergeRect(col, row);
@@ -449,6 +498,9 @@ void TableGridView::PaintGrid(QPainter &painter, const QRect &clip)
                         state |= gdFocused;
                     const QRect rect = BlockRect(block);
                     PaintCell(painter, block.Left, block.Top, rect, state);
+                    const TCellInfo &owner = grid_.Cell(block.Left, block.Top);
+                    if (owner.DrawTop || owner.DrawLeft || owner.DrawBottom || owner.DrawRight)
+                        bordered.emplace_back(QPoint(block.Left, block.Top), rect);
 
                     // The lines after the block: title lines in black, the others by area and options.
                     QColor color;
@@ -472,6 +524,10 @@ void TableGridView::PaintGrid(QPainter &painter, const QRect &clip)
                         painter.fillRect(QRect(rect.left(), rect.bottom() + 1, rect.width() + line, line), color);
                 }
             }
+            // Borders lie on the grid lines around the cell, so they come after them.
+            painter.setClipRect(areaRect.adjusted(-5, -5, 5, 5).intersected(area));
+            for (const auto &[owner, rect] : bordered)
+                PaintBorders(painter, grid_.Cell(owner.x(), owner.y()), rect);
             painter.restore();
         }
     }
@@ -537,20 +593,34 @@ void TableGridView::PaintCell(QPainter &painter, int col, int row, const QRect &
             flags |= Qt::TextWordWrap;
         painter.drawText(rect.adjusted(4, 4, -4, -4), flags, shown);
     }
-    if (!(state & (gdTitled | gdFixed)) && (cell.DrawTop || cell.DrawLeft || cell.DrawRight || cell.DrawBottom)) {
-        QPen pen(TableColor(kColorBlack), std::max(1, cell.LineWidth));
-        painter.setPen(pen);
-        if (cell.DrawTop)
-            painter.drawLine(rect.topLeft(), rect.topRight());
-        if (cell.DrawLeft)
-            painter.drawLine(rect.topLeft(), rect.bottomLeft());
-        if (cell.DrawRight)
-            painter.drawLine(rect.topRight(), rect.bottomRight());
-        if (cell.DrawBottom)
-            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-    }
     if (grid_.events.OnDrawCell)
         grid_.events.OnDrawCell(grid_, col, row, rect, state);
+}
+
+// As on a page: a black pen of the cell's width and style, the lines on the grid lines around the
+// block for width 1 and moved inwards by half of a wider pen.
+void TableGridView::PaintBorders(QPainter &painter, const TCellInfo &cell, const QRect &rect)
+{
+    painter.setPen(CellBorderPen(cell.LineWidth, cell.PenStyle));
+    const int h = cell.LineWidth / 2;
+    const int x1 = rect.left() + h - 1;
+    const int y1 = rect.top() + h - 1;
+    const int x2 = rect.left() + rect.width() - h;
+    const int y2 = rect.top() + rect.height() - h;
+    // Each line stops one pixel short of its end point.
+    auto line = [&painter](QPoint from, QPoint to) {
+        const QPoint step((to.x() > from.x()) - (to.x() < from.x()), (to.y() > from.y()) - (to.y() < from.y()));
+        if (!step.isNull())
+            painter.drawLine(from, to - step);
+    };
+    if (cell.DrawTop)
+        line({x1, y1}, {x2, y1});
+    if (cell.DrawLeft)
+        line({x1, y2}, {x1, y1});
+    if (cell.DrawBottom)
+        line({x1, y2}, {x2, y2});
+    if (cell.DrawRight)
+        line({x2, y2}, {x2, y1});
 }
 
 QRect TableGridView::SelectionFrameRect() const
@@ -619,6 +689,8 @@ void TableGridView::scrollContentsBy(int, int)
 void TableGridView::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
+    if (grid_.HasOption(goAlwaysShowEditor) && !EditorShown() && CanShowEditor())
+        ShowEditor();
     viewport()->update();
 }
 
@@ -912,15 +984,25 @@ TableGridView::Hit TableGridView::HitTest(const QPoint &pos) const
     return hit;
 }
 
+QCursor TableGridView::DragCursor(DragState drag) const
+{
+    switch (drag) {
+    case DragState::SizingCol: return Qt::SplitHCursor;
+    case DragState::SizingRow: return Qt::SplitVCursor;
+    case DragState::Moving: return moveCursor_;
+    case DragState::Copying: return copyCursor_;
+    case DragState::Filling: return fillCursor_;
+    default: return Qt::ArrowCursor;
+    }
+}
+
 void TableGridView::UpdateCursor(const QPoint &pos)
 {
-    switch (HitTest(pos).drag) {
-    case DragState::SizingCol: viewport()->setCursor(Qt::SplitHCursor); break;
-    case DragState::SizingRow: viewport()->setCursor(Qt::SplitVCursor); break;
-    case DragState::Moving: viewport()->setCursor(Qt::SizeAllCursor); break;
-    case DragState::Filling: viewport()->setCursor(Qt::CrossCursor); break;
-    default: viewport()->unsetCursor(); break;
-    }
+    const DragState drag = HitTest(pos).drag;
+    if (drag == DragState::None || drag == DragState::Selecting)
+        viewport()->unsetCursor();
+    else
+        viewport()->setCursor(DragCursor(drag));
 }
 
 void TableGridView::mousePressEvent(QMouseEvent *event)
@@ -963,6 +1045,7 @@ void TableGridView::mousePressEvent(QMouseEvent *event)
             HideEditor();
         drag_ = hit.drag == DragState::Moving && (event->modifiers() & Qt::ControlModifier) ? DragState::Copying
                                                                                             : hit.drag;
+        viewport()->setCursor(DragCursor(drag_));
         return;
     default: break;
     }
@@ -1120,6 +1203,7 @@ void TableGridView::FinishDrag(const QPoint &pos)
     default: break;
     }
     UpdateScrollBars();
+    UpdateCursor(pos);
     viewport()->update();
     Q_EMIT SelectionChanged();
 }

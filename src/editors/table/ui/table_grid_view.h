@@ -3,6 +3,7 @@
 #include "editors/table/grid_model.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QPoint>
 #include <QRect>
 #include <QTimer>
@@ -73,6 +74,8 @@ public:
     void SetTopLeft(int col, int row);
 
     DragState CurrentDrag() const { return drag_; }
+    // The pointer's shape over a place where a drag of that kind would start, and during it.
+    QCursor DragCursor(DragState drag) const;
     // Paints the visible grid into `painter`, as paintEvent does (for images of the view).
     void PaintGrid(QPainter &painter, const QRect &clip);
 
@@ -119,6 +122,7 @@ private:
     void BuildMenu(QMenu &menu);
     bool CanShowEditor() const;
     void PaintCell(QPainter &painter, int col, int row, const QRect &rect, TEasyGridDrawState state);
+    void PaintBorders(QPainter &painter, const TCellInfo &cell, const QRect &rect);
     void PaintLines(QPainter &painter, const GridRect &cols);
     void PaintFocus(QPainter &painter);
     int ColX(int col) const;
@@ -128,6 +132,7 @@ private:
     QRect BlockRect(const GridRect &block) const;
     void MoveBy(int dCol, int dRow, bool extend);
     void MoveTo(int col, int row, bool extend);
+    void SpanRows();
 
     TCustomEasyGrid &grid_;
     TInplaceEdit *editor_ = nullptr;
@@ -139,6 +144,9 @@ private:
     QPoint dragOffset_;       // cells moved so far (move, copy, fill)
     int sizingIndex_ = -1;    // column or row being sized
     int sizingOrigin_ = 0;    // its width or height at the press
+    QCursor moveCursor_;
+    QCursor copyCursor_;
+    QCursor fillCursor_;
     QTimer autoScroll_;
     QPoint lastMousePos_;
     QPoint anchor_{1, 1};

@@ -7,9 +7,87 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace pelvoro {
+
+namespace {
+
+// The line edit's mask character for a table mask character; a null character for a literal.
+QChar InputMaskChar(QChar ch)
+{
+    switch (ch.unicode()) {
+    case '0': return u'9';
+    case '9': return u'0';
+    case '#': return u'#';
+    case 'L': return u'A';
+    case 'l': return u'a';
+    case 'A': return u'N';
+    case 'a': return u'n';
+    case 'C': return u'X';
+    case 'c': return u'x';
+    default: return {};
+    }
+}
+
+} // namespace
+
+EditMask ParseEditMask(const QString &mask)
+{
+    // The fields are separated by ';' not escaped with '\'.
+    QStringList fields(QString{});
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        if (mask[i] == u'\\' && i + 1 < mask.size()) {
+            fields.last() += mask.mid(i, 2);
+            ++i;
+        } else if (mask[i] == u';') {
+            fields.append(QString());
+        } else {
+            fields.last() += mask[i];
+        }
+    }
+    EditMask result;
+    if (fields.size() > 1 && fields[1].startsWith(u'0'))
+        result.SaveLiterals = false;
+    if (fields.size() > 2 && !fields[2].isEmpty())
+        result.Blank = fields[2][0];
+    const QString &source = fields[0];
+    auto literal = [&result](QChar ch) {
+        result.InputMask += u'\\';
+        result.InputMask += ch;
+        result.Literal.push_back(true);
+    };
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const QChar ch = source[i];
+        if (ch == u'\\') {
+            if (i + 1 < source.size())
+                literal(source[++i]);
+        } else if (ch == u'<' && i + 1 < source.size() && source[i + 1] == u'>') {
+            result.InputMask += u'!';
+            ++i;
+        } else if (ch == u'<' || ch == u'>') {
+            result.InputMask += ch;
+        } else if (ch == u'!') {
+            // Leading blanks: the line edit has no such switch.
+        } else if (ch == u'/') {
+            literal(u'-'); // dates are shown as yyyy-mm-dd
+        } else if (ch == u'_') {
+            literal(u' ');
+        } else if (const QChar typed = InputMaskChar(ch); !typed.isNull()) {
+            result.InputMask += typed;
+            result.Literal.push_back(false);
+        } else {
+            literal(ch);
+        }
+    }
+    if (result.Literal.empty())
+        return {};
+    result.InputMask += u';';
+    result.InputMask += result.Blank;
+    return result;
+}
 
 TInplaceEdit::TInplaceEdit(TableGridView &view) : QLineEdit(view.viewport()), view_(view)
 {
@@ -25,7 +103,9 @@ void TInplaceEdit::Start(int col, int row, const TCellInfo &cell, const QString 
     maxLength_ = cell.MaxLength;
     intLength_ = cell.IntLength;
     decLength_ = cell.DecLength;
-    wholeSelectedOnEnter_ = false;
+    mask_ = ParseEditMask(mask);
+    // A drop would bypass the number-typing rules.
+    setAcceptDrops(!numberCell_);
 
     QFont font(cell.FontName.isEmpty() ? QStringLiteral("宋体") : cell.FontName);
     font.setPointSize(std::max(1, int(cell.FontSize)));
@@ -39,7 +119,7 @@ void TInplaceEdit::Start(int col, int row, const TCellInfo &cell, const QString 
     colors.setColor(QPalette::Text, TableColor(cell.FontColor));
     setPalette(colors);
 
-    setInputMask(mask);
+    setInputMask(mask_.InputMask);
     setMaxLength(cell.ShowForeText ? std::max(1, int(cell.MaxLength)) : 32767);
     setText(text);
     startText_ = text;
@@ -48,17 +128,23 @@ void TInplaceEdit::Start(int col, int row, const TCellInfo &cell, const QString 
 
 QString TInplaceEdit::EditText() const
 {
-    // With a mask, QLineEdit::text() drops the blank characters already; an untouched date or time
-    // mask then reads as its separators only, which stands for no text.
-    if (inputMask().isEmpty())
+    if (mask_.InputMask.isEmpty())
         return text();
-    QString value = text();
-    bool onlySeparators = true;
-    for (const QChar ch : value) {
-        if (ch.isLetterOrNumber())
-            onlySeparators = false;
+    // The positions not typed hold the blank; literals count only when the mask saves them. An
+    // untouched mask then reads as its separators only, which stands for no text.
+    const QString shown = displayText();
+    QString value;
+    bool typed = false;
+    for (qsizetype i = 0; i < shown.size() && i < qsizetype(mask_.Literal.size()); ++i) {
+        if (mask_.Literal[i]) {
+            if (mask_.SaveLiterals)
+                value += shown[i];
+        } else if (shown[i] != mask_.Blank) {
+            value += shown[i];
+            typed = typed || !shown[i].isSpace();
+        }
     }
-    return onlySeparators ? QString() : value.trimmed();
+    return typed ? value.trimmed() : QString();
 }
 
 bool TInplaceEdit::TextChanged() const
@@ -91,19 +177,34 @@ bool TInplaceEdit::TypeText(const QString &typed)
 
 bool TInplaceEdit::PasteText(const QString &text)
 {
-    return TypeText(text);
+    return !text.isEmpty() && TypeText(text);
 }
 
-void TInplaceEdit::insertFromMimeData(const QString &text)
+void TInplaceEdit::contextMenuEvent(QContextMenuEvent *event)
 {
-    PasteText(text);
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The line edit's paste item, named as the line edit names it (in whatever language).
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() == QStringLiteral("edit-paste") || action->text().startsWith(pasteText)) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, [this] {
+                if (modifiable_)
+                    PasteText(QApplication::clipboard()->text());
+            });
+        }
+    }
+    menu->popup(event->globalPos());
+    event->accept();
 }
 
 void TInplaceEdit::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool plain = !(mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-    const bool atEnd = cursorPosition() == text().size() && !hasSelectedText();
+    // A mask's blanks count as text here: its end is the end of the mask.
+    const bool atEnd = cursorPosition() == displayText().size() && !hasSelectedText();
     const bool atStart = cursorPosition() == 0 && !hasSelectedText();
     switch (event->key()) {
     case Qt::Key_Tab:
@@ -149,12 +250,16 @@ void TInplaceEdit::keyPressEvent(QKeyEvent *event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Alternates between the whole text selected and the caret at its end.
-        wholeSelectedOnEnter_ = !wholeSelectedOnEnter_;
-        if (wholeSelectedOnEnter_)
-            selectAll();
-        else
+        // The grid commits and hides the editor; an editor that is always shown stays, and Enter
+        // alternates between the whole text selected and the caret at its end.
+        if (!view_.Grid().HasOption(goAlwaysShowEditor)) {
+            view_.HandleGridKey(event);
+            return;
+        }
+        if (hasSelectedText() && selectionStart() == 0 && selectionLength() == text().size())
             end(false);
+        else
+            selectAll();
         return;
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
@@ -180,8 +285,11 @@ void TInplaceEdit::keyPressEvent(QKeyEvent *event)
 void TInplaceEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    // Leaving the grid altogether hides the editor; moving focus back to the grid keeps it.
+    // Leaving the grid altogether hides the editor; moving focus back to the grid keeps it, and so
+    // does a menu opening over it (its own, with 粘贴).
     QWidget *next = QApplication::focusWidget();
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
     if (next != &view_ && next != this && !view_.Grid().HasOption(goAlwaysShowEditor) && isVisible())
         view_.HideEditor();
 }

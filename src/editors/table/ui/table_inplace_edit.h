@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QPoint>
 
+#include <vector>
+
 // The single-line editor the grid view shows over the current cell. It edits one cell at a time:
 // it knows the cell, the text it started with and the cell's formatting, applies the edit mask of
 // the cell's data style, and for number cells lets through only what the number-typing rules
@@ -11,6 +13,18 @@ namespace pelvoro {
 
 class TableGridView;
 struct TCellInfo;
+
+// A cell's edit mask as the table stores it ("mask;save;blank": '0' a digit, '9' an optional digit,
+// 'L'/'l' a letter, 'A'/'a' a letter or digit, 'C'/'c' any character, '#' a digit or sign, '/' and
+// ':' the date and time separators, '_' a space, '\' a literal next; ";0" leaves the literals out
+// of the text) turned into the line edit's input mask.
+struct EditMask {
+    QString InputMask;         // empty: no mask
+    bool SaveLiterals = true;  // the literal characters belong to the edited text
+    QChar Blank = u'_';        // shown in positions not yet typed
+    std::vector<bool> Literal; // per position of the edit's text: a literal, not typed
+};
+EditMask ParseEditMask(const QString &mask);
 
 class TInplaceEdit : public QLineEdit {
     Q_OBJECT
@@ -31,15 +45,17 @@ public:
     // Inserts `typed` at the caret (over the selection) as the keyboard would, through the
     // number-typing rules of a number cell. Returns whether it was accepted.
     bool TypeText(const QString &typed);
+    // Inserts `text` over the selection as a paste: through the number-typing rules in a number
+    // cell, plain otherwise. Returns whether it was accepted.
+    bool PasteText(const QString &text);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void insertFromMimeData(const QString &text);
+    // The line edit's own menu, with 粘贴 going through the number-typing rules.
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    bool PasteText(const QString &text);
-
     TableGridView &view_;
     QPoint cell_{-1, -1};
     QString startText_;
@@ -49,7 +65,7 @@ private:
     int maxLength_ = 255;
     int intLength_ = 3;
     int decLength_ = 2;
-    bool wholeSelectedOnEnter_ = false;
+    EditMask mask_;
 };
 
 } // namespace pelvoro

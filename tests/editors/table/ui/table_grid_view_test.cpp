@@ -4,10 +4,17 @@
 #include "editors/table/grid_fixture.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -61,8 +68,72 @@ protected:
         }
     }
 
+    // The visible grid as the view paints it.
+    QImage Paint()
+    {
+        QImage image(view.viewport()->size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        view.PaintGrid(painter, image.rect());
+        return image;
+    }
+
     TableGridView view{grid};
 };
+
+// Hands the first popup menu that opens to `inspect`, then closes every popup, so that a menu's
+// event loop returns to the test.
+class PopupWatcher {
+public:
+    explicit PopupWatcher(std::function<void(QMenu &)> inspect) : inspect_(std::move(inspect))
+    {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            if (!seen_) {
+                seen_ = true;
+                inspect_(*menu);
+            }
+            menu->close();
+        });
+        timer_.start();
+    }
+    bool Seen() const { return seen_; }
+
+private:
+    std::function<void(QMenu &)> inspect_;
+    QTimer timer_;
+    bool seen_ = false;
+};
+
+// The captions of a menu's items, "-" for a separator, a submenu's items in brackets; each
+// disabled item marked with "~".
+QStringList Captions(const QMenu &menu)
+{
+    QStringList captions;
+    for (QAction *action : menu.actions()) {
+        QString caption = action->isSeparator() ? QStringLiteral("-") : action->text();
+        if (!action->isSeparator() && !action->isEnabled())
+            caption.prepend(u'~');
+        if (action->menu())
+            caption += QStringLiteral("[%1]").arg(Captions(*action->menu()).join(u','));
+        captions << caption;
+    }
+    return captions;
+}
+
+QAction *FindAction(const QMenu &menu, const QString &text)
+{
+    for (QAction *action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu())
+            if (QAction *inner = FindAction(*action->menu(), text))
+                return inner;
+    }
+    return nullptr;
+}
 
 TEST_F(GridViewTest, TypingIntoACellCommitsThroughTheGridAndFiresTheEditEvents)
 {
@@ -278,6 +349,492 @@ TEST_F(GridViewTest, PageDownScrollsUnderTheFixedRows)
     Key(Qt::Key_PageUp);
     EXPECT_EQ(grid.TopLeft().y(), 3);
     EXPECT_EQ(view.CurrentCell(), QPoint(2, 4));
+}
+
+
+// --- In-place editor: Enter, masks, paste ----------------------------------------------------
+
+TEST_F(GridViewTest, EnterCommitsAndHidesTheEditorUnlessItIsAlwaysShown)
+{
+    Click(2, 3);
+    Type(QStringLiteral("abc"));
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(view.EditorShown());
+    EXPECT_EQ(grid.ForeText(2, 3), QStringLiteral("abc"));
+    EXPECT_EQ(view.CurrentCell(), QPoint(2, 3)) << "Enter does not move the current cell";
+    EXPECT_TRUE(view.hasFocus());
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(view.InplaceEditor()->text(), QStringLiteral("abc"));
+
+    // An editor that is always shown stays: Enter selects the whole text, then puts the caret at
+    // its end, and only moving away commits.
+    grid.SetOptions(grid.Props().Options | GridOptionBit(goAlwaysShowEditor));
+    Click(2, 4);
+    ASSERT_TRUE(view.EditorShown()) << "shown without typing";
+    Type(QStringLiteral("xy"));
+    TInplaceEdit *editor = view.InplaceEditor();
+    Key(Qt::Key_Enter);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("xy"));
+    Key(Qt::Key_Enter);
+    EXPECT_FALSE(editor->hasSelectedText());
+    EXPECT_EQ(editor->cursorPosition(), 2);
+    EXPECT_TRUE(grid.ForeText(2, 4).isEmpty());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(grid.ForeText(2, 4), QStringLiteral("xy"));
+    EXPECT_TRUE(view.EditorShown()) << "it follows the current cell";
+    EXPECT_EQ(view.InplaceEditor()->EditedCell(), QPoint(2, 5));
+}
+
+struct MaskCase {
+    const char *mask;
+    const char *inputMask; // as the line edit takes it
+    bool saveLiterals;
+};
+
+class EditMaskTest : public ::testing::TestWithParam<MaskCase> {};
+
+TEST_P(EditMaskTest, BecomesTheLineEditsInputMask)
+{
+    const MaskCase &c = GetParam();
+    const EditMask mask = ParseEditMask(QString::fromUtf8(c.mask));
+    EXPECT_EQ(mask.InputMask, QString::fromUtf8(c.inputMask)) << c.mask;
+    EXPECT_EQ(mask.SaveLiterals, c.saveLiterals) << c.mask;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Masks, EditMaskTest,
+    ::testing::Values(
+        // The date and time masks of date and time cells: optional and required digits, a blank
+        // of one space (not a '1', which the line edit would read from ";1; ").
+        MaskCase{"9999/99/99;1; ", "0000\\-00\\-00; ", true}, MaskCase{"00:00:00;1; ", "99\\:99\\:99; ", true},
+        // Letters upper-cased, leading-blank switch dropped, literals left out of the text.
+        MaskCase{"!>LL-000;0;_", ">AA\\-999;_", false},
+        // Escaped characters are literals, also the mask characters and ';'.
+        MaskCase{"\\(000\\) 0\\;c;1;*", "\\(999\\)\\ 9\\;x;*", true},
+        // Letters or digits, any character, case switched off, '_' for a space; default blank.
+        MaskCase{"Aa<>Cc_#", "Nn!Xx\\ #;_", true}, MaskCase{"", "", true}));
+
+struct MaskedTypingCase {
+    const char *name;
+    TDataStyle style;
+    bool showForeText;
+    const char *textMask; // what OnGetEditMask gives a text cell
+    const char *typed;
+    bool masked;
+    const char *stored; // ForeText, or BackText when ShowForeText is false
+};
+
+class MaskedTypingTest : public GridViewTest, public ::testing::WithParamInterface<MaskedTypingCase> {};
+
+TEST_P(MaskedTypingTest, StoresWhatTheMaskLetsThrough)
+{
+    const MaskedTypingCase &c = GetParam();
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::DataStyle, int(c.style));
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::ShowForeText, c.showForeText);
+    grid.events.OnGetEditMask = [&](TCustomEasyGrid &, int, int, QString &mask) {
+        mask = QString::fromUtf8(c.textMask);
+    };
+    Click(3, 3);
+    if (*c.typed)
+        Type(QString::fromUtf8(c.typed));
+    else
+        Key(Qt::Key_F2);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(!view.InplaceEditor()->inputMask().isEmpty(), c.masked);
+    Key(Qt::Key_Return);
+    const QString stored = c.showForeText ? grid.ForeText(3, 3) : grid.BackText(3, 3);
+    EXPECT_EQ(stored, QString::fromUtf8(c.stored));
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, MaskedTypingTest,
+    ::testing::Values(MaskedTypingCase{"Date", dsDate, true, "", "20240516", true, "2024-05-16"},
+                      MaskedTypingCase{"DateWithOnes", dsDate, true, "", "20111101", true, "2011-11-01"},
+                      MaskedTypingCase{"DateUntouched", dsDate, true, "", "", true, ""},
+                      MaskedTypingCase{"Time", dsTime, true, "", "083015", true, "08:30:15"},
+                      MaskedTypingCase{"TextMaskSavingLiterals", dsText, true, "000-0000;1;_", "5551234", true,
+                                       "555-1234"},
+                      MaskedTypingCase{"TextMaskWithoutLiterals", dsText, true, "000-0000;0;_", "5551234", true,
+                                       "5551234"},
+                      MaskedTypingCase{"TextWithoutMask", dsText, true, "", "a/b", false, "a/b"},
+                      MaskedTypingCase{"NumberIgnoresTheEvent", dsNumber, true, "000", "12", false, "12"},
+                      MaskedTypingCase{"BackTextOfADateCell", dsDate, false, "", "soon", false, "soon"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(GridViewTest, DateCellEditsItsStoredDateInTheMask)
+{
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::DataStyle, int(dsDate));
+    ASSERT_TRUE(grid.SetForeText(3, 3, QStringLiteral("2024-05-16")));
+    Click(3, 3);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(view.InplaceEditor()->displayText(), QStringLiteral("2024-05-16"));
+    EXPECT_FALSE(view.InplaceEditor()->TextChanged());
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Backspace);
+    Type(QStringLiteral("28"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid.ForeText(3, 3), QStringLiteral("2024-05-28"));
+
+    // The mask's end is the end for End and Right: a blank before it keeps them in the editor.
+    Key(Qt::Key_F2);
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_End);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(view.InplaceEditor()->cursorPosition(), 10);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(view.CurrentCell(), QPoint(4, 3));
+    EXPECT_EQ(grid.ForeText(3, 3), QStringLiteral("2024-05-02"));
+}
+
+struct PasteCase {
+    const char *name;
+    bool numberCell;
+    bool selectAll; // else the caret is at the end
+    const char *pasted;
+    const char *result;
+};
+
+class EditorPasteTest : public GridViewTest, public ::testing::WithParamInterface<PasteCase> {
+protected:
+    void StartEditing()
+    {
+        const PasteCase &c = GetParam();
+        if (c.numberCell) {
+            grid.SetCellProp(GridRect::Cell(2, 2), CellProp::DataStyle, int(dsNumber));
+            grid.SetCellProp(GridRect::Cell(2, 2), CellProp::IntLength, 3);
+            grid.SetCellProp(GridRect::Cell(2, 2), CellProp::DecLength, 2);
+            grid.SetCellProp(GridRect::Cell(2, 2), CellProp::ThousandSep, false);
+        }
+        ASSERT_TRUE(grid.SetForeText(2, 2, QStringLiteral("12")));
+        Click(2, 2);
+        Key(Qt::Key_F2);
+        ASSERT_TRUE(view.EditorShown());
+        if (c.selectAll)
+            view.InplaceEditor()->selectAll();
+        QApplication::clipboard()->setText(QString::fromUtf8(c.pasted));
+    }
+};
+
+TEST_P(EditorPasteTest, ByKeyboard)
+{
+    StartEditing();
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(view.InplaceEditor()->text(), QString::fromUtf8(GetParam().result));
+}
+
+TEST_P(EditorPasteTest, ByTheEditorsMenu)
+{
+    StartEditing();
+    TInplaceEdit *editor = view.InplaceEditor();
+    PopupWatcher watcher([](QMenu &menu) {
+        for (QAction *action : menu.actions()) {
+            if (action->text().startsWith(QLineEdit::tr("&Paste")))
+                action->trigger();
+        }
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), editor->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(editor, &menuEvent);
+    QTRY_VERIFY(watcher.Seen());
+    EXPECT_EQ(editor->text(), QString::fromUtf8(GetParam().result));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, EditorPasteTest,
+    ::testing::Values(PasteCase{"NumberAtTheCaret", true, false, "3.4", "123.4"},
+                      PasteCase{"NumberTooManyDigits", true, false, "45", "12"},
+                      PasteCase{"NumberNotANumber", true, false, "x", "12"},
+                      PasteCase{"NumberOverTheSelection", true, true, "-1.5", "-1.5"},
+                      PasteCase{"NumberLeadingPoint", true, true, ".25", "0.25"},
+                      PasteCase{"TextIsPlain", false, false, "c d", "12c d"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- Cell borders ------------------------------------------------------------------------------
+
+struct BorderCase {
+    const char *name;
+    TPenStyle style;
+    int width;
+    double minBlack; // share of black pixels along the bottom border
+    double maxBlack;
+};
+
+class BorderTest : public GridViewTest, public ::testing::WithParamInterface<BorderCase> {};
+
+TEST_P(BorderTest, PenStylesAsOnAPage)
+{
+    const BorderCase &c = GetParam();
+    for (const GridRect &cell : {GridRect::Cell(3, 3), GridRect::Cell(2, 1)}) {
+        grid.SetCellProp(cell, CellProp::PenStyle, int(c.style));
+        grid.SetCellProp(cell, CellProp::LineWidth, c.width);
+        grid.SetCellProp(cell, CellProp::DrawBottom, true);
+        grid.SetCellProp(cell, CellProp::DrawRight, true);
+    }
+    // Fixed lines in red: the borders of the fixed cell (2, 1) must lie over them.
+    grid.SetFixedRows(1);
+    grid.SetFixedLineColor(kColorRed);
+    Click(5, 6);
+    const QImage image = Paint();
+    for (const QPoint at : {QPoint(3, 3), QPoint(2, 1)}) {
+        const QRect rect = view.CellRect(at.x(), at.y());
+        const int h = c.width / 2;
+        const int y = rect.top() + rect.height() - h;
+        int black = 0;
+        QString line;
+        for (int x = rect.left() + 2; x < rect.right() - 2; ++x) {
+            const bool dot = QColor(image.pixel(x, y)) == QColor(Qt::black);
+            black += dot;
+            line += dot ? u'#' : u'.';
+        }
+        const double share = double(black) / line.size();
+        EXPECT_GE(share, c.minBlack) << at.x() << "," << at.y() << " " << line.toStdString();
+        EXPECT_LE(share, c.maxBlack) << at.x() << "," << at.y() << " " << line.toStdString();
+        // The right border lies over the grid line after the cell.
+        const int x = rect.left() + rect.width() - h;
+        const bool onLine = QColor(image.pixel(x, rect.center().y())) == QColor(Qt::black)
+                            || QColor(image.pixel(x, rect.center().y() + 1)) == QColor(Qt::black);
+        EXPECT_EQ(onLine, c.maxBlack > 0) << at.x() << "," << at.y();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Styles, BorderTest,
+                         ::testing::Values(BorderCase{"Solid", psSolid, 1, 1.0, 1.0},
+                                           BorderCase{"Dash", psDash, 1, 0.65, 0.85},
+                                           BorderCase{"Dot", psDot, 1, 0.4, 0.6},
+                                           BorderCase{"DashDot", psDashDot, 1, 0.4, 0.6},
+                                           BorderCase{"DashDotDot", psDashDotDot, 1, 0.5, 0.75},
+                                           BorderCase{"Clear", psClear, 1, 0.0, 0.0},
+                                           BorderCase{"InsideFrame", psInsideFrame, 1, 1.0, 1.0},
+                                           BorderCase{"WideDashIsSolid", psDash, 3, 1.0, 1.0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// --- Context menu --------------------------------------------------------------------------------
+
+TEST_F(GridViewTest, RightPressOpensTheMenuOverTheNewSelection)
+{
+    grid.SetForeText(4, 6, QStringLiteral("a"));
+    Click(2, 2);
+    QStringList captions;
+    {
+        PopupWatcher watcher([&](QMenu &menu) { captions = Captions(menu); });
+        QTest::mousePress(view.viewport(), Qt::RightButton, Qt::NoModifier, Center(4, 6));
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, Center(4, 6),
+                                    view.viewport()->mapToGlobal(Center(4, 6)));
+        QApplication::sendEvent(view.viewport(), &menuEvent);
+        QTRY_VERIFY(watcher.Seen());
+    }
+    EXPECT_EQ(view.Selection(), GridRect::Cell(4, 6));
+    EXPECT_EQ(captions, QStringList({QStringLiteral("剪切(&T)"), QStringLiteral("复制(&C)"), QStringLiteral("~粘贴(&P)"),
+                                     QStringLiteral("-"),
+                                     QStringLiteral("插入(&I)...[横向插入单元格,纵向插入单元格,插入整行,插入整列]"),
+                                     QStringLiteral("删除(&D)...[横向删除单元格,纵向删除单元格,删除整行,删除整列]"),
+                                     QStringLiteral("清除单元格内容(&N)"), QStringLiteral("-"),
+                                     QStringLiteral("设置单元格格式(&F)...")}))
+        << "粘贴 waits for a block on the clipboard";
+}
+
+struct MenuCase {
+    const char *name;
+    bool editing;
+    bool blockCopied;
+    const char *item;
+    bool enabled;
+    const char *texts; // rows 5 … 7 of column 3 after the item, when enabled
+};
+
+class ContextMenuTest : public GridViewTest, public ::testing::WithParamInterface<MenuCase> {};
+
+TEST_P(ContextMenuTest, ItemsActOnTheSelection)
+{
+    const MenuCase &c = GetParam();
+    if (!c.editing)
+        grid.SetOptions(grid.Props().Options & ~GridOptionBit(goEditing));
+    grid.SetForeText(3, 5, QStringLiteral("a"));
+    grid.SetForeText(3, 6, QStringLiteral("b"));
+    if (c.blockCopied) {
+        grid.CopyCells(GridRect::Cell(3, 5));
+        ASSERT_TRUE(grid.CanPaste());
+    }
+    QSignalSpy formatRequests(&view, &TableGridView::CellFormatRequested);
+    Click(3, 6);
+    bool enabled = false;
+    PopupWatcher watcher([&](QMenu &menu) {
+        QAction *action = FindAction(menu, QString::fromUtf8(c.item));
+        ASSERT_NE(action, nullptr) << c.item;
+        enabled = action->isEnabled();
+        if (enabled)
+            action->trigger();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, Center(3, 6), view.viewport()->mapToGlobal(Center(3, 6)));
+    QApplication::sendEvent(view.viewport(), &menuEvent);
+    QTRY_VERIFY(watcher.Seen());
+    EXPECT_EQ(enabled, c.enabled);
+    if (QString::fromUtf8(c.item).startsWith(QStringLiteral("设置")))
+        EXPECT_EQ(formatRequests.count(), c.enabled ? 1 : 0);
+    else
+        EXPECT_EQ(Texts({3, 5, 3, 7}), QString::fromUtf8(c.texts));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, ContextMenuTest,
+    ::testing::Values(MenuCase{"Cut", true, false, "剪切(&T)", true, "a//"},
+                      MenuCase{"Paste", true, true, "粘贴(&P)", true, "a/a/"},
+                      MenuCase{"InsertRow", true, false, "插入整行", true, "a//b"},
+                      MenuCase{"InsertCellsDown", true, false, "纵向插入单元格", true, "a//b"},
+                      MenuCase{"DeleteRow", true, false, "删除整行", true, "a//"},
+                      MenuCase{"Clear", true, false, "清除单元格内容(&N)", true, "a//"},
+                      MenuCase{"Format", true, false, "设置单元格格式(&F)...", true, ""},
+                      MenuCase{"CopyWithoutEditing", false, false, "复制(&C)", true, "a/b/"},
+                      MenuCase{"CutWithoutEditing", false, false, "剪切(&T)", false, "a/b/"},
+                      MenuCase{"PasteWithoutEditing", false, true, "粘贴(&P)", false, "a/b/"},
+                      MenuCase{"InsertWithoutEditing", false, false, "插入整行", false, "a/b/"},
+                      MenuCase{"FormatWithoutEditing", false, false, "设置单元格格式(&F)...", false, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- Sizing and autoscroll ---------------------------------------------------------------------
+
+struct RowSizingCase {
+    const char *name;
+    bool clientSizeable;
+    int pressCol; // column at whose boundary with the row below the press happens
+    bool sizable;
+    bool merged; // rows 3 and 4 of column 3 merged
+    int height;  // of row 3 after dragging 20 pixels down
+};
+
+class RowSizingTest : public GridViewTest, public ::testing::WithParamInterface<RowSizingCase> {};
+
+TEST_P(RowSizingTest, DraggingTheBoundaryBelowARow)
+{
+    const RowSizingCase &c = GetParam();
+    grid.SetClientSizeable(c.clientSizeable);
+    grid.SetRowSizable(3, c.sizable);
+    if (c.merged) {
+        ASSERT_TRUE(grid.MergeCells({3, 3, 3, 4}, false));
+    }
+    const QRect cell = view.CellRect(c.pressCol, 3);
+    const QPoint edge(cell.center().x(), view.CellRect(0, 3).bottom() + 1);
+    Drag(edge, edge + QPoint(0, 20));
+    EXPECT_EQ(grid.RowHeight(3), c.height);
+    EXPECT_EQ(grid.RowHeight(4), 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundaries, RowSizingTest,
+                         ::testing::Values(RowSizingCase{"InTheTitleColumn", false, 0, true, false, 50},
+                                           RowSizingCase{"InAClientCell", false, 2, true, false, 30},
+                                           RowSizingCase{"InAClientCellWhenClientSizeable", true, 2, true, false, 50},
+                                           RowSizingCase{"NotSizable", false, 0, false, false, 30},
+                                           RowSizingCase{"InsideAMergedBlock", true, 3, true, true, 30},
+                                           RowSizingCase{"BesideAMergedBlock", true, 2, true, true, 50}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(GridViewTest, ClientSizeableColumnsSizeFromAnyRow)
+{
+    grid.SetClientSizeable(true);
+    const QPoint edge(view.CellRect(2, 4).right() + 1, Center(2, 4).y());
+    Drag(edge, edge + QPoint(-20, 0));
+    EXPECT_EQ(grid.ColWidth(2), 60);
+}
+
+TEST_F(GridViewTest, DraggingASelectionPastTheEdgeScrollsUntilReleased)
+{
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, Center(2, 3));
+    const QPoint below(Center(2, 3).x(), view.viewport()->height() + 10);
+    DragTo(below);
+    QTRY_VERIFY(grid.TopLeft().y() >= 4);
+    EXPECT_GT(view.Selection().Bottom, grid.TopLeft().y()) << "the selection follows the scrolled rows";
+    EXPECT_EQ(view.CurrentCell(), QPoint(2, 3));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    const QPoint stopped = grid.TopLeft();
+    QTest::qWait(200);
+    EXPECT_EQ(grid.TopLeft(), stopped) << "releasing the button stops the scrolling";
+
+    // Back above the scrolling rows scrolls up again.
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, Center(2, grid.TopLeft().y() + 1));
+    DragTo(QPoint(Center(2, 0).x(), 2));
+    QTRY_VERIFY(grid.TopLeft().y() < stopped.y());
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Center(2, 0).x(), 2));
+}
+
+// --- Options and cursors -------------------------------------------------------------------------
+
+TEST_F(GridViewTest, RowSelectHighlightsWholeRowsAndNeverEdits)
+{
+    grid.SetOptions(grid.Props().Options | GridOptionBit(goRowSelect));
+    Click(3, 4);
+    EXPECT_EQ(view.Selection(), (GridRect{1, 4, 7, 4}));
+    Key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view.Selection(), (GridRect{1, 4, 7, 5}));
+    Key(Qt::Key_F2);
+    Type(QStringLiteral("x"));
+    EXPECT_FALSE(view.EditorShown());
+    Key(Qt::Key_End);
+    EXPECT_EQ(view.CurrentCell(), QPoint(3, 59)) << "End goes to the last row";
+    Key(Qt::Key_Home);
+    EXPECT_EQ(view.CurrentCell(), QPoint(3, 1));
+
+    const QImage image = Paint();
+    const QRect current = view.CellRect(3, 1);
+    EXPECT_EQ(QColor(image.pixel(current.topLeft() + QPoint(6, 6))), QColor(Qt::black))
+        << "the current cell is highlighted too";
+    EXPECT_EQ(QColor(image.pixel(view.CellRect(7, 1).topLeft() + QPoint(6, 6))), QColor(Qt::black));
+}
+
+TEST_F(GridViewTest, AlwaysShownEditorReturnsWithTheFocus)
+{
+    grid.SetOptions(grid.Props().Options | GridOptionBit(goAlwaysShowEditor));
+    Click(2, 2);
+    ASSERT_TRUE(view.EditorShown());
+    QLineEdit elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    elsewhere.setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(view.EditorShown()) << "leaving the grid keeps it";
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(view.EditorShown());
+    view.activateWindow();
+    view.setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(view.EditorShown()) << "the grid's focus brings it back";
+}
+
+TEST_F(GridViewTest, DragCursorsOfTheGridsOwn)
+{
+    Click(3, 3);
+    const QRect cell = view.CellRect(3, 3);
+    struct Place {
+        QPoint at;
+        TableGridView::DragState drag;
+    };
+    const Place places[] = {{cell.bottomRight(), TableGridView::DragState::Filling},
+                            {QPoint(cell.left() + 1, cell.center().y()), TableGridView::DragState::Moving},
+                            {QPoint(cell.right() + 1, view.CellRect(3, 0).center().y()),
+                             TableGridView::DragState::SizingCol}};
+    for (const Place &place : places) {
+        QTest::mouseMove(view.viewport(), place.at);
+        const QCursor shown = view.viewport()->cursor();
+        const QCursor expected = view.DragCursor(place.drag);
+        EXPECT_EQ(shown.shape(), expected.shape()) << int(place.drag);
+        if (expected.shape() == Qt::BitmapCursor) {
+            EXPECT_EQ(shown.pixmap().cacheKey(), expected.pixmap().cacheKey()) << int(place.drag);
+        }
+    }
+    const QSet<qint64> keys{view.DragCursor(TableGridView::DragState::Moving).pixmap().cacheKey(),
+                            view.DragCursor(TableGridView::DragState::Copying).pixmap().cacheKey(),
+                            view.DragCursor(TableGridView::DragState::Filling).pixmap().cacheKey()};
+    EXPECT_EQ(keys.size(), 3) << "moving, copying and filling look different";
+
+    // Ctrl at the press copies, and the pointer says so for the whole drag.
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::ControlModifier, places[1].at);
+    DragTo(Center(5, 5));
+    EXPECT_EQ(view.CurrentDrag(), TableGridView::DragState::Copying);
+    EXPECT_EQ(view.viewport()->cursor().pixmap().cacheKey(),
+              view.DragCursor(TableGridView::DragState::Copying).pixmap().cacheKey());
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::ControlModifier, Center(5, 5));
 }
 
 } // namespace
