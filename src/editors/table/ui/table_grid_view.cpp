@@ -240,10 +240,15 @@ QPoint TableGridView::CellAt(const QPoint &pos) const
 
 int TableGridView::VisibleColCount() const
 {
+    return VisibleColsFrom(grid_.TopLeft().x());
+}
+
+int TableGridView::VisibleColsFrom(int left) const
+{
     const int line = grid_.Props().GridLineWidth;
     int x = FixedWidth();
     int count = 0;
-    for (int col = grid_.TopLeft().x(); col < grid_.ColCount(); ++col) {
+    for (int col = left; col < grid_.ColCount(); ++col) {
         x += ColW(col) + line;
         if (x > viewport()->width() + line)
             break;
@@ -341,10 +346,8 @@ void TableGridView::ScrollToCell(int col, int row)
         if (block.Left < topLeft.x())
             topLeft.setX(block.Left);
         else
-            while (topLeft.x() < block.Left && topLeft.x() + VisibleColCount() <= block.Right) {
-                grid_.SetTopLeft(topLeft.x() + 1, topLeft.y());
-                topLeft = grid_.TopLeft();
-            }
+            while (topLeft.x() < block.Left && topLeft.x() + VisibleColsFrom(topLeft.x()) <= block.Right)
+                topLeft.rx()++;
     }
     if (block.Top > grid_.FixedRows()) {
         if (block.Top < topLeft.y())

@@ -114,6 +114,8 @@ private:
     int FixedHeight() const;
     int LastTopCol() const;
     int LastTopRow() const;
+    // Scrolling columns wholly in view with `left` as the first one.
+    int VisibleColsFrom(int left) const;
     Hit HitTest(const QPoint &pos) const;
     void UpdateCursor(const QPoint &pos);
     void AutoScroll();

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -326,6 +327,20 @@ TEST_F(GridViewTest, DraggingTheSelectionFrameMovesOrWithCtrlCopies)
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::ControlModifier, Center(5, 6));
     EXPECT_EQ(grid.ForeText(4, 5), QStringLiteral("m"));
     EXPECT_EQ(grid.ForeText(5, 6), QStringLiteral("m"));
+}
+
+TEST_F(GridViewTest, MovingPastTheRightEdgeScrollsOnce)
+{
+    grid.SetColCount(20);
+    int topChanges = 0;
+    grid.events.OnTopLeftChanged = [&](TCustomEasyGrid &) { ++topChanges; };
+    Click(2, 2);
+    Key(Qt::Key_End);
+    EXPECT_EQ(view.CurrentCell(), QPoint(19, 2));
+    EXPECT_EQ(topChanges, 1);
+    EXPECT_FALSE(view.CellRect(19, 2).isEmpty());
+    EXPECT_LE(view.CellRect(19, 2).right(), view.viewport()->width());
+    EXPECT_EQ(view.horizontalScrollBar()->value(), grid.TopLeft().x());
 }
 
 TEST_F(GridViewTest, PageDownScrollsUnderTheFixedRows)
@@ -785,9 +800,17 @@ TEST_F(GridViewTest, RowSelectHighlightsWholeRowsAndNeverEdits)
 
 TEST_F(GridViewTest, AlwaysShownEditorReturnsWithTheFocus)
 {
-    grid.SetOptions(grid.Props().Options | GridOptionBit(goAlwaysShowEditor));
     Click(2, 2);
+    auto framed = [this] {
+        const QRect cell = view.CellRect(2, 2);
+        return QColor(Paint().pixel(cell.left() - 2, cell.center().y())) == QColor(Qt::black);
+    };
+    EXPECT_TRUE(framed()) << "the selection frame of a focused grid";
+    grid.SetOptions(grid.Props().Options | GridOptionBit(goAlwaysShowEditor));
+    Click(2, 3);
     ASSERT_TRUE(view.EditorShown());
+    Click(2, 2);
+    EXPECT_FALSE(framed()) << "an editor always shown stands for the frame";
     QLineEdit elsewhere;
     elsewhere.show();
     elsewhere.activateWindow();
