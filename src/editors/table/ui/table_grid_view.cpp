@@ -761,7 +761,7 @@ void TableGridView::ShowEditor()
 
 void TableGridView::PlaceEditor()
 {
-    if (!editor_ || !editor_->isVisible())
+    if (!editor_ || editor_->EditedCell().x() < 0)
         return;
     const QPoint cell = editor_->EditedCell();
     const QRect rect = CellRect(cell.x(), cell.y());
@@ -892,7 +892,7 @@ void TableGridView::HandleGridKey(QKeyEvent *event)
     case Qt::Key_F2:
         ShowEditor();
         if (EditorShown())
-            editor_->end(false);
+            editor_->CaretToEnd();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

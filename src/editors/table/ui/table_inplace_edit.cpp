@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace pelvoro {
 
 namespace {
@@ -123,7 +125,21 @@ void TInplaceEdit::Start(int col, int row, const TCellInfo &cell, const QString 
     setMaxLength(cell.ShowForeText ? std::max(1, int(cell.MaxLength)) : 32767);
     setText(text);
     startText_ = text;
-    end(false);
+    CaretToEnd();
+}
+
+void TInplaceEdit::CaretToEnd()
+{
+    if (mask_.InputMask.isEmpty()) {
+        end(false);
+        return;
+    }
+    // After the last typed character: the blanks after it are still to be typed.
+    const QString shown = displayText();
+    qsizetype end = std::min(shown.size(), qsizetype(mask_.Literal.size()));
+    while (end > 0 && (mask_.Literal[end - 1] || shown[end - 1] == mask_.Blank))
+        --end;
+    setCursorPosition(int(end));
 }
 
 QString TInplaceEdit::EditText() const
@@ -246,7 +262,7 @@ void TInplaceEdit::keyPressEvent(QKeyEvent *event)
         }
         break;
     case Qt::Key_F2:
-        end(false);
+        CaretToEnd();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -256,8 +272,8 @@ void TInplaceEdit::keyPressEvent(QKeyEvent *event)
             view_.HandleGridKey(event);
             return;
         }
-        if (hasSelectedText() && selectionStart() == 0 && selectionLength() == text().size())
-            end(false);
+        if (hasSelectedText() && selectionStart() == 0 && selectionLength() == displayText().size())
+            CaretToEnd();
         else
             selectAll();
         return;

@@ -40,6 +40,8 @@ public:
     bool Modifiable() const { return modifiable_; }
     // Whether the text as shown counts as changed (the mask's blanks are not text).
     bool TextChanged() const;
+    // Puts the caret after the text; in a mask, after the last typed character.
+    void CaretToEnd();
     // The text to store: the edit's text without the mask's blanks.
     QString EditText() const;
     // Inserts `typed` at the caret (over the selection) as the keyboard would, through the

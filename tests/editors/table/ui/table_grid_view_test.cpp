@@ -481,7 +481,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(GridViewTest, DateCellEditsItsStoredDateInTheMask)
 {
-    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::DataStyle, int(dsDate));
+    grid.SetCellProp({3, 2, 3, 3}, CellProp::DataStyle, int(dsDate));
+    // An empty mask shown by F2 takes typing from its first position.
+    Click(3, 2);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(view.EditorShown());
+    EXPECT_EQ(view.InplaceEditor()->cursorPosition(), 0);
+    Type(QStringLiteral("20240516"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid.ForeText(3, 2), QStringLiteral("2024-05-16"));
+
     ASSERT_TRUE(grid.SetForeText(3, 3, QStringLiteral("2024-05-16")));
     Click(3, 3);
     Key(Qt::Key_F2);
@@ -503,6 +512,30 @@ TEST_F(GridViewTest, DateCellEditsItsStoredDateInTheMask)
     Key(Qt::Key_Right);
     EXPECT_EQ(view.CurrentCell(), QPoint(4, 3));
     EXPECT_EQ(grid.ForeText(3, 3), QStringLiteral("2024-05-02"));
+}
+
+TEST_F(GridViewTest, EditorCoversTheBlockInTheCellsLook)
+{
+    ASSERT_TRUE(grid.MergeCells({3, 3, 4, 4}, false));
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::Color, int(0x00FFFF));     // yellow
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::FontColor, int(0x0000FF)); // red
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::FontStyle, int(kFontBold));
+    grid.SetCellProp(GridRect::Cell(3, 3), CellProp::FontSize, 14);
+    Click(4, 4);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(view.EditorShown());
+    TInplaceEdit *editor = view.InplaceEditor();
+    EXPECT_EQ(editor->EditedCell(), QPoint(3, 3));
+    EXPECT_EQ(editor->geometry(), view.CellRect(3, 3).adjusted(2, 2, -2, -2));
+    EXPECT_EQ(editor->palette().color(QPalette::Base), QColor(Qt::yellow));
+    EXPECT_EQ(editor->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_TRUE(editor->font().bold());
+    EXPECT_EQ(editor->font().pointSize(), 14);
+
+    // It moves with the view.
+    grid.SetRowCount(60);
+    view.SetTopLeft(1, 2);
+    EXPECT_EQ(editor->geometry(), view.CellRect(3, 3).adjusted(2, 2, -2, -2));
 }
 
 struct PasteCase {
