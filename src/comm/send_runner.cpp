@@ -35,6 +35,9 @@ SendRunner::SendRunner(ScreenTable &table, SerialLink &serial, NetLink &net, Com
     connect(&net_, &NetLink::FollowUpDue, this, &SendRunner::OnFollowUpDue);
 
     stallTimer_.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; over a long line wait that would call a controller
+    // stalled before its time was up.
+    stallTimer_.setTimerType(Qt::PreciseTimer);
     connect(&stallTimer_, &QTimer::timeout, this, &SendRunner::Stalled);
     connect(&serial_, &SerialLink::StatusText, this, &SendRunner::Stepped);
     connect(&serial_, &SerialLink::Progress, this, &SendRunner::Stepped);
