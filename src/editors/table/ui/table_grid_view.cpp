@@ -535,6 +535,17 @@ void TableGridView::PaintGrid(QPainter &painter, const QRect &clip)
         }
     }
     PaintFocus(painter);
+    // While a boundary is dragged, a dotted line shows where it will go.
+    if (drag_ == DragState::SizingCol || drag_ == DragState::SizingRow) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        if (drag_ == DragState::SizingCol) {
+            const int x = ColX(sizingIndex_) + std::max(0, sizingOrigin_ + lastMousePos_.x() - dragStart_.x());
+            painter.drawLine(x, 0, x, viewport()->height());
+        } else {
+            const int y = RowY(sizingIndex_) + std::max(0, sizingOrigin_ + lastMousePos_.y() - dragStart_.y());
+            painter.drawLine(0, y, viewport()->width(), y);
+        }
+    }
 }
 
 void TableGridView::PaintCell(QPainter &painter, int col, int row, const QRect &rect, TEasyGridDrawState state)

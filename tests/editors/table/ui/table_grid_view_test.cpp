@@ -238,6 +238,62 @@ TEST_F(GridViewTest, KeysMoveOverBlocksAndStopAtTheEdges)
     EXPECT_EQ(view.CurrentCell(), QPoint(7, 59));
 }
 
+struct KeyCase {
+    const char *name;
+    QPoint start;
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    QPoint current;     // row plus `pages` pages of visible rows
+    int pages;
+    GridRect selection; // all 0: the current cell's
+    int top;            // the first scrolling row in view afterwards; 0: not checked
+    int noTabCol;       // a column whose tab stop is off; 0: none
+};
+
+class GridKeyTest : public GridViewTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(GridKeyTest, MovesTheCurrentCellOrTheView)
+{
+    const KeyCase &c = GetParam();
+    if (c.noTabCol) {
+        grid.SetColTabStop(c.noTabCol, false);
+    }
+    ASSERT_TRUE(view.MoveCurrentCell(c.start.x(), c.start.y()));
+    const int page = view.VisibleRowCount();
+    ASSERT_GT(page, 2);
+    Key(c.key, c.mods);
+    const QPoint current = c.current + QPoint(0, c.pages * page);
+    EXPECT_EQ(view.CurrentCell(), current);
+    const GridRect selection = c.selection.Left ? c.selection : GridRect::Cell(current.x(), current.y());
+    EXPECT_EQ(view.Selection(), selection);
+    if (c.top) {
+        EXPECT_EQ(grid.TopLeft().y(), c.top);
+    }
+    EXPECT_FALSE(view.CellRect(current.x(), current.y()).isEmpty()) << "the current cell stays in view";
+}
+
+constexpr Qt::KeyboardModifiers kNone = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, GridKeyTest,
+    ::testing::Values(KeyCase{"Home", {4, 5}, Qt::Key_Home, kNone, {1, 5}, 0, {}, 0, 0},
+                      KeyCase{"End", {4, 5}, Qt::Key_End, kNone, {7, 5}, 0, {}, 0, 0},
+                      KeyCase{"ShiftHome", {4, 5}, Qt::Key_Home, kShift, {4, 5}, 0, {1, 5, 4, 5}, 0, 0},
+                      KeyCase{"ShiftEnd", {4, 5}, Qt::Key_End, kShift, {4, 5}, 0, {4, 5, 7, 5}, 0, 0},
+                      KeyCase{"CtrlHome", {4, 40}, Qt::Key_Home, kCtrl, {1, 1}, 0, {}, 1, 0},
+                      KeyCase{"CtrlEnd", {4, 5}, Qt::Key_End, kCtrl, {7, 59}, 0, {}, 0, 0},
+                      KeyCase{"CtrlPgDnLastVisibleRow", {4, 1}, Qt::Key_PageDown, kCtrl, {4, 0}, 1, {}, 1, 0},
+                      KeyCase{"CtrlPgUpFirstVisibleRow", {4, 6}, Qt::Key_PageUp, kCtrl, {4, 1}, 0, {}, 1, 0},
+                      KeyCase{"CtrlDownScrollsOnly", {4, 3}, Qt::Key_Down, kCtrl, {4, 3}, 0, {}, 2, 0},
+                      KeyCase{"UpAtTheFirstRow", {4, 1}, Qt::Key_Up, kNone, {4, 1}, 0, {}, 1, 0},
+                      KeyCase{"LeftAtTheFirstColumn", {1, 4}, Qt::Key_Left, kNone, {1, 4}, 0, {}, 0, 0},
+                      KeyCase{"DownAtTheLastRow", {4, 59}, Qt::Key_Down, kNone, {4, 59}, 0, {}, 0, 0},
+                      KeyCase{"TabSkipsAColumnWithoutStop", {2, 5}, Qt::Key_Tab, kNone, {4, 5}, 0, {}, 0, 3},
+                      KeyCase{"ShiftTabSkipsItBackwards", {4, 5}, Qt::Key_Tab, kShift, {2, 5}, 0, {}, 0, 3}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(GridViewTest, ReadOnlyCellsNeitherEditNorClear)
 {
     grid.SetForeText(2, 2, QStringLiteral("kept"));
@@ -778,6 +834,29 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, RowSizingTest,
                                            RowSizingCase{"InsideAMergedBlock", true, 3, true, true, 30},
                                            RowSizingCase{"BesideAMergedBlock", true, 2, true, true, 50}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(GridViewTest, DraggedBoundaryShowsWhereItWillGo)
+{
+    const QPoint edge(view.CellRect(2, 0).right() + 1, view.CellRect(2, 0).center().y());
+    const int row = Center(2, 6).y();
+    const int target = edge.x() + 31; // inside column 3, away from its text and lines
+    auto dotted = [&](const QImage &image) {
+        int black = 0;
+        for (int y = row - 10; y < row + 10; ++y)
+            black += QColor(image.pixel(target, y)) == QColor(Qt::black);
+        return black;
+    };
+    EXPECT_EQ(dotted(Paint()), 0);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, edge);
+    DragTo(QPoint(target, edge.y()));
+    EXPECT_EQ(view.CurrentDrag(), TableGridView::DragState::SizingCol);
+    const int shown = dotted(Paint());
+    EXPECT_GE(shown, 5);
+    EXPECT_LT(shown, 20) << "a dotted line";
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(target, edge.y()));
+    EXPECT_EQ(grid.ColWidth(2), 111);
+    EXPECT_EQ(dotted(Paint()), 0) << "the line goes with the drag";
+}
 
 TEST_F(GridViewTest, ClientSizeableColumnsSizeFromAnyRow)
 {
