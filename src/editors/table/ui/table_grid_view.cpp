@@ -1,6 +1,7 @@
 #include "editors/table/ui/table_grid_view.h"
 
 #include "editors/table/column_names.h"
+#include "editors/table/number_format.h"
 #include "editors/table/table_pages.h"
 #include "editors/table/ui/table_inplace_edit.h"
 
@@ -760,7 +761,7 @@ void TableGridView::ShowEditor()
         if (grid_.events.OnGetEditText)
             grid_.events.OnGetEditText(grid_, owner.x(), owner.y(), text);
         if (cell.DataStyle == dsNumber && cell.ThousandSep)
-            text.remove(u',');
+            text.remove(kThousandsSeparator);
     } else {
         text = cell.BackText;
     }

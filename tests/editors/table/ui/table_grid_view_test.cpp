@@ -594,6 +594,41 @@ TEST_F(GridViewTest, EditorCoversTheBlockInTheCellsLook)
     EXPECT_EQ(editor->geometry(), view.CellRect(3, 3).adjusted(2, 2, -2, -2));
 }
 
+TEST_F(GridViewTest, EditorStartsFromTheTextTheGridGivesIt)
+{
+    grid.SetCellProp(GridRect::Cell(2, 2), CellProp::DataStyle, int(dsNumber));
+    grid.SetCellProp(GridRect::Cell(2, 2), CellProp::ThousandSep, true);
+    ASSERT_TRUE(grid.SetForeText(2, 2, QStringLiteral("1234.5")));
+    ASSERT_EQ(grid.ForeText(2, 2), QStringLiteral("1,234.5"));
+    grid.SetForeText(3, 2, QStringLiteral("fore"));
+    grid.SetBackText(3, 2, QStringLiteral("back"));
+    grid.SetCellProp(GridRect::Cell(3, 2), CellProp::ShowForeText, false);
+    grid.SetForeText(4, 2, QStringLiteral("stored"));
+    grid.events.OnGetEditText = [](TCustomEasyGrid &, int col, int, QString &value) {
+        if (col == 4)
+            value = QStringLiteral("given");
+    };
+    QStringList committed;
+    grid.events.OnSetEditText = [&](TCustomEasyGrid &, int col, int, const QString &value) {
+        committed << QStringLiteral("%1:%2").arg(col).arg(value);
+    };
+    const struct {
+        int col;
+        const char *shown;
+    } cases[] = {{2, "1234.5"}, {3, "back"}, {4, "given"}};
+    for (const auto &c : cases) {
+        Click(c.col, 2);
+        Key(Qt::Key_F2);
+        ASSERT_TRUE(view.EditorShown()) << c.col;
+        EXPECT_EQ(view.InplaceEditor()->text(), QString::fromUtf8(c.shown)) << c.col;
+        Key(Qt::Key_Return);
+    }
+    EXPECT_EQ(committed, QStringList({QStringLiteral("2:1234.5"), QStringLiteral("3:back"), QStringLiteral("4:given")}));
+    EXPECT_EQ(grid.ForeText(2, 2), QStringLiteral("1,234.5")) << "an untouched editor changes nothing";
+    EXPECT_EQ(grid.BackText(3, 2), QStringLiteral("back"));
+    EXPECT_EQ(grid.ForeText(3, 2), QStringLiteral("fore"));
+}
+
 struct PasteCase {
     const char *name;
     bool numberCell;
