@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool serial = IsSerialAcknowledgement(bytes, address, pageCount);
     Check(serial == ModelSerialAck(burst, length, address, pageCount));
     Check(IsNetworkAcknowledgement(bytes, address) == (length == 1 && burst[0] == address));
-    if (serial && length == 1 && burst[0] == address) {
-        // Noise after a 0x00 does not take an acknowledgement away.
+    if (serial && address != 0 && length == 1 && burst[0] == address) {
+        // Noise after a 0x00 does not take an address's acknowledgement away.
         const QByteArray noisy = bytes.toByteArray() + '\0' + bytes.toByteArray() + char(options | 1);
         Check(IsSerialAcknowledgement(noisy, address, pageCount));
     }
