@@ -124,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!options.silent && !options.noFinal && options.dropAfter < 0) {
         const int screen = options.address != 0 ? options.address : data[1] % kMaxScreens + 1;
         const QByteArray frame = BuildTestFrame(screen - 1, quint8(data[1] % 9));
-        const ControllerCard::Output opened = whole.Feed(SerialPreamble(options.family, quint8(screen), frame, 0, false));
+        const QByteArray preamble = SerialPreamble(options.family, quint8(screen), frame, 0, false);
+        const ControllerCard::Output opened = whole.Feed(preamble);
         const ControllerCard::Output sent = whole.Feed(frame);
         Check(opened.answers.size() == 1 && IsSerialAcknowledgement(opened.answers[0], quint8(screen), 0));
         Check(sent.answers.size() == 1 && IsSerialAcknowledgement(sent.answers[0], quint8(screen), 0));

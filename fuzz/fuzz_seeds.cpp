@@ -1,6 +1,7 @@
 // Writes the seed corpora of the data-file, project and link fuzzers from what the station's own
-// writers make: a document from the RTF writer, page files from PageAppender, subtitle files from the subtitle conversion, projects
-// from SaveProjectFiles, frames from the frame builders, answers from the simulated card.
+// writers make: a document from the RTF writer, page files from PageAppender, subtitle files from
+// the subtitle conversion, projects from SaveProjectFiles, frames from the frame builders, answers
+// from the simulated card.
 //   fuzz_seeds CORPUS_ROOT        (writes CORPUS_ROOT/<fuzzer>/<name>)
 // Each seed starts with the fuzzer's own leading bytes (geometry, options); see each fuzzer.
 #include "fuzz_support.h"
@@ -176,7 +177,7 @@ void ProjectSeeds(const QString &app)
             table[i].TitleHeight = kGeometries[i].height;
             MakePageFile(table, i, i + 1);
             if (i != 1)
-                ConvertSubtitleText(table, i, QStringLiteral("字幕%1").arg(i + 1), SubtitleDrawing{}, SubtitleEntry{});
+                ConvertSubtitleText(table, i, QStringLiteral("字幕%1").arg(i + 1), {}, SubtitleEntry{});
         }
         ConfigStore config;
         int last = table.LastIndex;
