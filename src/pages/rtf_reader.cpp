@@ -1095,6 +1095,9 @@ private:
         if (!fontEntryOpen_)
             return;
         FlushFontName();
+        // A face name holds no control characters (a tab or a stray byte would name no font, and
+        // could not be written back).
+        fontName_.removeIf([](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
         fontEntry_.name = fontName_.trimmed();
         fonts_.insert(fontNumber_, fontEntry_);
         fontEntryOpen_ = false;

@@ -180,6 +180,21 @@ TEST(RtfReaderTest, FontTableWithoutEntryGroupsAndUnicodeNames)
         EXPECT_EQ(FormatOf(d, QString::fromUtf16(text)).family, family) << QString::fromUtf16(text).toStdString();
 }
 
+TEST(RtfReaderTest, FontNamesDropControlCharacters)
+{
+    const struct {
+        const char *rtf;
+        const char *face;
+    } cases[] = {
+        {"{\\rtf1{\\fonttbl{\\f0 Ar\\u9 ?ial;}}\\f0 x}", "Arial"},
+        {"{\\rtf1{\\fonttbl{\\f0 Ar\\'09ial;}}\\f0 x}", "Arial"},
+        {"{\\rtf1{\\fonttbl{\\f0 Ar\tial\x01;}}\\f0 x}", "Arial"},
+        {"{\\rtf1{\\fonttbl{\\f0 \x7F Sim\x1FSun;}}\\f0 x}", "SimSun"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FormatOf(Read(c.rtf), u"x"_qs).face, QString::fromLatin1(c.face)) << c.rtf;
+}
+
 // Writers that keep East Asian formats apart ("\dbch\af", "\afs", "\ab") give them for Chinese
 // characters only; the same words for right-to-left text change nothing.
 TEST(RtfReaderTest, EastAsianFormatsApplyToChineseCharacters)
