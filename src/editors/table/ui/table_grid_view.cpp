@@ -606,7 +606,9 @@ void TableGridView::PaintCell(QPainter &painter, int col, int row, const QRect &
         int flags = title ? int(Qt::AlignCenter | Qt::TextSingleLine) : AlignFlagsOf(cell.AlignMode);
         if (!title && cell.AutoWordBreak)
             flags |= Qt::TextWordWrap;
-        painter.drawText(rect.adjusted(4, 4, -4, -4), flags, shown);
+        // A title has the whole cell: the editor fits rows of 14 pixels to a 64-dot screen, and
+        // the usual 4-pixel inset would cut their numbers in half.
+        painter.drawText(title ? rect : rect.adjusted(4, 4, -4, -4), flags, shown);
     }
     if (grid_.events.OnDrawCell)
         grid_.events.OnDrawCell(grid_, col, row, rect, state);

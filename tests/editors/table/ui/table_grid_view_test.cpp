@@ -136,6 +136,21 @@ QAction *FindAction(const QMenu &menu, const QString &text)
     return nullptr;
 }
 
+TEST_F(GridViewTest, RowNumbersStayWholeInRowsFittedToALowScreen)
+{
+    grid.SetRowHeight(1, 14); // a 64-dot screen's rows in the table editor
+    const QImage image = Paint();
+    const QRect inside = view.CellRect(0, 1).adjusted(2, 2, -3, -3);
+    int inkedRows = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        bool inked = false;
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            inked = inked || qGray(image.pixel(x, y)) < 64;
+        inkedRows += inked;
+    }
+    EXPECT_GE(inkedRows, 8) << "the number is cut to a band of the cell";
+}
+
 TEST_F(GridViewTest, TypingIntoACellCommitsThroughTheGridAndFiresTheEditEvents)
 {
     QStringList fired;
