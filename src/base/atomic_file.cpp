@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <csignal>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -163,8 +164,10 @@ QByteArray JournalText(const QStringList &writes, const QStringList &removals)
     return text;
 }
 
-// Carries out a journal: every staged file still there is renamed over its target, every removal done.
-bool Replay(const QByteArray &journal, QString *error)
+// Carries out a journal: every staged file still there is renamed over its target, every removal
+// done; an entry `allowed` turns down is passed over.
+bool Replay(const QByteArray &journal, QString *error,
+            const std::function<bool(const QString &path, bool write)> &allowed = {})
 {
     bool ok = true;
     QStringList dirs;
@@ -172,6 +175,8 @@ bool Replay(const QByteArray &journal, QString *error)
         if (line.size() < 3)
             continue;
         const QString path = QString::fromUtf8(line.mid(2));
+        if (allowed && !allowed(path, line.startsWith("W ")))
+            continue;
         dirs << QFileInfo(path).absolutePath();
         if (line.startsWith("W ")) {
             if (QFileInfo::exists(path + kStagedSuffix))
@@ -266,6 +271,29 @@ bool HasUnfinishedUpdate(const QString &dir)
            || !StaleTemporaries(dir).isEmpty();
 }
 
+namespace {
+
+// A journal found on disk may be damaged or planted: it may only touch the directory's own files
+// and, for a write, the file a symbolic link in the directory names.
+std::function<bool(const QString &, bool)> EntriesOf(const QString &dir)
+{
+    const QString home = QFileInfo(dir).canonicalFilePath();
+    QStringList linkTargets;
+    for (const QFileInfo &entry : QDir(dir).entryInfoList(QDir::Files | QDir::System | QDir::Hidden)) {
+        if (entry.isSymLink())
+            linkTargets << ResolvedTarget(entry.absoluteFilePath());
+    }
+    return [home, linkTargets](const QString &path, bool write) {
+        const QFileInfo info(path);
+        if (info.isAbsolute() && info.fileName() != QLatin1String("..")
+            && QFileInfo(info.absolutePath()).canonicalFilePath() == home)
+            return true;
+        return write && linkTargets.contains(path);
+    };
+}
+
+} // namespace
+
 bool RecoverDirectory(const QString &dir, QString *error)
 {
     const QString journal = QDir(dir).filePath(QLatin1String(kJournalName));
@@ -275,7 +303,7 @@ bool RecoverDirectory(const QString &dir, QString *error)
             Fail(error, QStringLiteral("cannot read %1").arg(journal));
             return false;
         }
-        if (!Replay(text, error) || !RemoveIfThere(journal, error))
+        if (!Replay(text, error, EntriesOf(dir)) || !RemoveIfThere(journal, error))
             return false;
     }
     // What is left staged belongs to an update that never reached its journal: the old files stand.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +84,40 @@ TEST_F(AtomicFileTest, FileSetWritesThroughSymbolicLinksAndKeepsThem)
     EXPECT_EQ(ReadFile("shared/Tavrel1.dat"), QByteArray("new pages"));
     EXPECT_EQ(DirEntries(), (QStringList{"SysConfig.ini", "Tavrel1.dat", "shared"}));
     EXPECT_EQ(QDir(Path("shared")).entryList(QDir::Files | QDir::Hidden), (QStringList{"SysConfig.ini", "Tavrel1.dat"}));
+}
+
+TEST_F(AtomicFileTest, RecoveryCarriesOutOnlyEntriesForTheDirectorysOwnFiles)
+{
+    // A damaged or planted journal may name files anywhere; only the directory's own files and the
+    // files its links name may be replaced, and only its own files removed.
+    QTemporaryDir elsewhere;
+    auto put = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const QString foreign = QDir(elsewhere.path()).filePath(QStringLiteral("notes.txt"));
+    const QString linked = QDir(elsewhere.path()).filePath(QStringLiteral("SysConfig.ini"));
+    put(foreign, "the operator's notes");
+    put(foreign + ".pelvoro-new", "planted");
+    put(linked, "old settings");
+    put(linked + ".pelvoro-new", "new settings");
+    ASSERT_TRUE(QFile::link(linked, Path("SysConfig.ini")));
+    WriteFile("Tavrel1.dat.pelvoro-new", "new pages");
+    WriteFile("Tavrel2.dat", "removed pages");
+    WriteFile(".pelvoro-journal", ("W " + Path("Tavrel1.dat") + "\nW " + linked + "\nR " + Path("Tavrel2.dat") + "\nW "
+                                   + foreign + "\nR " + foreign + "\n")
+                                      .toUtf8());
+
+    ASSERT_TRUE(RecoverDirectory(dir_.path(), &error)) << error.toStdString();
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), QByteArray("new pages"));
+    EXPECT_EQ(ReadFile("SysConfig.ini"), QByteArray("new settings"));
+    EXPECT_TRUE(QFileInfo(Path("SysConfig.ini")).isSymLink());
+    EXPECT_EQ(DirEntries(), (QStringList{"SysConfig.ini", "Tavrel1.dat"}));
+    QFile kept(foreign);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly)) << "a file outside the directory was removed";
+    EXPECT_EQ(kept.readAll(), QByteArray("the operator's notes"));
+    EXPECT_TRUE(QFile::exists(foreign + ".pelvoro-new"));
 }
 
 // Whatever fails, the old file stays whole, no temporary file is left and the message names the
