@@ -26,6 +26,8 @@
 #include <cstdio>
 
 using namespace pelvoro;
+using fuzz::Geometry;
+using fuzz::kGeometries;
 
 namespace {
 
@@ -45,14 +47,6 @@ QByteArray Bytes(std::initializer_list<int> values)
         out.append(char(v));
     return out;
 }
-
-// The geometries the data-file fuzzers choose from by their first byte.
-struct Geometry {
-    int width;
-    int height;
-    int colour;
-};
-constexpr Geometry kGeometries[] = {{16, 8, 0}, {12, 4, 1}, {32, 16, 1}, {8, 2, 0}, {24, 3, 0}};
 
 ScreenInfo Screen(const Geometry &g, bool title)
 {

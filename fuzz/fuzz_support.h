@@ -59,6 +59,16 @@ inline void ClearDir(const QString &dir)
         d.remove(name);
 }
 
+// The screen geometries the data-file fuzzers choose from by their first byte; the seeds are
+// written for the same list, so it lives here once. Small pages keep files short; 12 dots wide
+// leaves unpacked bytes at the end of each page.
+struct Geometry {
+    int width;
+    int height;
+    int colour;
+};
+inline constexpr Geometry kGeometries[] = {{16, 8, 0}, {12, 4, 1}, {32, 16, 1}, {8, 2, 0}, {24, 3, 0}};
+
 inline void Put(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

@@ -25,16 +25,10 @@
 
 using namespace pelvoro;
 using pelvoro::fuzz::Check;
+using pelvoro::fuzz::Geometry;
+using pelvoro::fuzz::kGeometries;
 
 namespace {
-
-struct Geometry {
-    int width;
-    int height;
-    int colour;
-};
-// Small pages keep files short; 12 dots wide leaves unpacked bytes at the end of each page.
-constexpr Geometry kGeometries[] = {{16, 8, 0}, {12, 4, 1}, {32, 16, 1}, {8, 2, 0}, {24, 3, 0}};
 
 ScreenTable TableFor(const Geometry &g)
 {

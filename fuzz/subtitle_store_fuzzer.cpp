@@ -26,17 +26,8 @@
 
 using namespace pelvoro;
 using pelvoro::fuzz::Check;
-
-namespace {
-
-struct Geometry {
-    int width;
-    int height;
-    int colour;
-};
-constexpr Geometry kGeometries[] = {{16, 8, 0}, {12, 4, 1}, {32, 16, 1}, {8, 2, 0}, {24, 3, 0}};
-
-} // namespace
+using pelvoro::fuzz::Geometry;
+using pelvoro::fuzz::kGeometries;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
