@@ -1,4 +1,4 @@
-# pelvoro_layer(NAME SOURCES file... LINKS target...)
+# pelvoro_layer(NAME SOURCES file... LINKS target... [PRECOMPILE core|gui|widgets])
 #
 # A static library whose headers are reachable only through an include root of its own: the root
 # holds a link to each header the library lists, under the same relative path as in the source
@@ -6,7 +6,7 @@
 # layer that includes a higher layer's header fails to compile instead of silently building a
 # cycle. Sources are relative to the calling directory.
 function(pelvoro_layer name)
-  cmake_parse_arguments(PARSE_ARGV 1 LAYER "" "" "SOURCES;LINKS")
+  cmake_parse_arguments(PARSE_ARGV 1 LAYER "" "PRECOMPILE" "SOURCES;LINKS")
   add_library(${name} STATIC ${LAYER_SOURCES})
   set(root ${PROJECT_BINARY_DIR}/include_roots/${name})
   file(REMOVE_RECURSE ${root})
@@ -19,4 +19,22 @@ function(pelvoro_layer name)
   endforeach()
   target_include_directories(${name} PUBLIC ${root})
   target_link_libraries(${name} PUBLIC ${LAYER_LINKS})
+  if(LAYER_PRECOMPILE)
+    pelvoro_precompile(${name} ${LAYER_PRECOMPILE})
+  endif()
+endfunction()
+
+# pelvoro_precompile(TARGET core|gui|widgets|tests): precompiles the standard, Qt and GoogleTest
+# headers most of the target's files include, limited to what the target links (a core layer does
+# not see the widget headers). PELVORO_PRECOMPILE_HEADERS=OFF turns it off.
+set(pelvoro_pch_core <algorithm> <array> <functional> <memory> <optional> <vector>
+    <QByteArray> <QDir> <QFile> <QFileInfo> <QList> <QObject> <QString> <QStringList>)
+set(pelvoro_pch_gui ${pelvoro_pch_core} <QColor> <QFont> <QImage> <QPainter>)
+set(pelvoro_pch_widgets ${pelvoro_pch_gui} <QApplication> <QComboBox> <QDialog> <QHBoxLayout> <QLabel>
+    <QLineEdit> <QMenu> <QPushButton> <QToolButton> <QVBoxLayout> <QWidget>)
+set(pelvoro_pch_tests ${pelvoro_pch_widgets} <gtest/gtest.h> <QProcess> <QSignalSpy> <QTemporaryDir> <QTest>)
+function(pelvoro_precompile target flavor)
+  if(PELVORO_PRECOMPILE_HEADERS)
+    target_precompile_headers(${target} PRIVATE ${pelvoro_pch_${flavor}})
+  endif()
 endfunction()

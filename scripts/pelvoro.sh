@@ -44,19 +44,74 @@ build() {
   cmake --build build
 }
 
+# The test command runs in stages and stops at the first that fails; the exit trap then names that
+# stage and, for a test stage, the tests that failed (CTest keeps their names in the tree).
+stage=""
+failed_tests_tree=""
+report_failure() {
+  local status=$?
+  [ "$status" -eq 0 ] || [ -z "$stage" ] && return
+  echo >&2
+  echo "FAILED at stage: $stage (exit $status)" >&2
+  local log=$failed_tests_tree/Testing/Temporary/LastTestsFailed.log
+  if [ -n "$failed_tests_tree" ] && [ -s "$log" ]; then
+    echo "Failing tests ($failed_tests_tree):" >&2
+    sed 's/^[0-9]*:/  /' "$log" >&2
+  fi
+}
+run_stage() { # NAME command...
+  stage=$1
+  failed_tests_tree=""
+  shift
+  echo "== $stage"
+  "$@"
+}
+run_tests() { # TREE [ctest options]
+  local tree=$1
+  shift
+  failed_tests_tree=$tree
+  rm -f "$tree/Testing/Temporary/LastTestsFailed.log"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$tree" --output-on-failure "$@"
+}
+
 # The whole suite under AddressSanitizer (leaks included) + UndefinedBehaviorSanitizer, and the
 # serial link's tests (the one part with a thread of its own, and the send runner that drives it)
-# under ThreadSanitizer. Their trees skip the benchmarks; the thread tree builds only the link's
-# tests.
-sanitized_tests() {
-  configure build-asan -DPELVORO_SANITIZE=ON -DPELVORO_BUILD_BENCHMARKS=OFF
-  cmake --build build-asan
-  ASAN_OPTIONS=abort_on_error=1 QT_QPA_PLATFORM=offscreen \
-    ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
-  configure build-tsan -DPELVORO_SANITIZE_THREADS=ON -DPELVORO_BUILD_BENCHMARKS=OFF
-  cmake --build build-tsan --target test_comm
-  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/sanitizers/tsan.supp" QT_QPA_PLATFORM=offscreen \
-    build-tsan/bin/test_comm --gtest_filter='Serial*:SendRunner*'
+# under ThreadSanitizer. Both trees keep assertions live; they skip the benchmarks and the layer
+# probes (the normal tree builds those), and the thread tree builds only the link's tests.
+run_test_stages() {
+  run_stage "format check" format_check
+  run_stage "build" build
+  run_stage "tests" run_tests build -j "$(nproc)"
+  run_stage "build (AddressSanitizer)" build_tree build-asan -DPELVORO_SANITIZE=ON
+  ASAN_OPTIONS=abort_on_error=1 run_stage "tests (AddressSanitizer)" run_tests build-asan -j "$(nproc)"
+  run_stage "build (ThreadSanitizer)" build_tree build-tsan -DPELVORO_SANITIZE_THREADS=ON --target test_comm
+  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/sanitizers/tsan.supp" \
+    run_stage "tests (ThreadSanitizer)" run_tests build-tsan -R '^(Serial|SendRunner)'
+  stage=""
+  echo "All stages passed."
+}
+build_tree() { # DIR [-D options] [--target ...]
+  local dir=$1 options=() targets=()
+  shift
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --target) targets+=(--target "$2"); shift 2 ;;
+      *) options+=("$1"); shift ;;
+    esac
+  done
+  configure "$dir" -DPELVORO_BUILD_BENCHMARKS=OFF "${options[@]}"
+  cmake --build "$dir" "${targets[@]}"
+}
+
+# The sources' layout (.clang-format). PELVORO_SKIP_FORMAT_CHECK=1 skips it, while a branch's
+# sources are not formatted yet.
+format_check() {
+  if [ -n "${PELVORO_SKIP_FORMAT_CHECK:-}" ]; then
+    echo "skipped (PELVORO_SKIP_FORMAT_CHECK is set)"
+    return
+  fi
+  configure build
+  cmake --build build --target format-check
 }
 
 case "${1:-}" in
@@ -78,9 +133,8 @@ case "${1:-}" in
     ;;
   test)
     install_packages
-    build
-    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"
-    sanitized_tests
+    trap report_failure EXIT
+    run_test_stages
     ;;
   *)
     echo "usage: $0 start [--dir DIR] | test | demo" >&2
