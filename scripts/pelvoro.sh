@@ -63,7 +63,7 @@ run_stage() { # NAME command...
   stage=$1
   failed_tests_tree=""
   shift
-  echo "== $stage"
+  echo "== $stage ($(date +%T))"
   "$@"
 }
 run_tests() { # TREE [ctest options]
