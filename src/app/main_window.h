@@ -121,6 +121,8 @@ public:
 
     // Each of these is owned by its own file (main_window_<feature>.cpp).
     void OpenScreenSettings(); // "设置屏参"                                  main_window_settings.cpp
+    // The watch on SysConfig.ini, for tests that wait until it looked at a change.
+    const ConfigWatcher *ConfigWatch() const { return configWatcher_; }
     void LoginUser();          // "用户登录"                                  main_window_users.cpp
     void ManageUsers();        // "用户管理"                                  main_window_users.cpp
     void ShowAbout();          // "关于..."                                   main_window_users.cpp
@@ -233,6 +235,9 @@ private:
     TFrmdisplay *preview_ = nullptr;
     ConfigStore store_;
     ConfigWatcher *configWatcher_ = nullptr;
+    // While the settings dialog edits the screens, another writer's change waits for it to close.
+    bool screenEditorOpen_ = false;
+    bool outsideChangeWaiting_ = false;
     UserSettings users_;
     bool loginDue_ = false; // login is on and its dialog has not opened since the last initialisation
     std::optional<AccessPurpose> accessGranted_; // set only while the unlocked command runs

@@ -1,5 +1,7 @@
 #include "base/atomic_file.h"
 
+#include "base/own_writes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,6 +75,7 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     // the directory of the file a symbolic link points to).
     SyncDirectory(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
 #endif
+    RememberOwnWrite(path, bytes);
     return true;
 }
 
@@ -240,6 +243,10 @@ bool FileSetUpdate::Commit(QString *error)
     }
     if (!Replay(JournalText(writes, removals), error))
         return false;
+    for (const Entry &entry : entries_) {
+        if (!entry.remove)
+            RememberOwnWrite(entry.path, entry.bytes);
+    }
     return RemoveIfThere(journal, error);
 }
 

@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/own_writes.h"
 #include "config/screen_fields.h"
 
 #include <QDir>
@@ -128,6 +129,8 @@ bool ConfigStore::Edited(const std::function<bool(IniDocument &)> &edit, QByteAr
     }
     IniDocument doc = IniDocument::Parse(*before);
     *after = edit(doc) ? doc.ToBytes() : *before;
+    if (*after != *before)
+        NoteContentBeforeWrite(path_, *before);
     return true;
 }
 

@@ -267,6 +267,7 @@ void TFrmset::Open()
     Fill(0);
     for (int i = 0; i <= table_.LastIndex; ++i)
         table_[i].SettingsChanged = false;
+    opened_.assign(table_.screens.begin(), table_.screens.begin() + table_.LastIndex + 1);
 }
 
 void TFrmset::ReloadScreens(int n)
@@ -504,6 +505,14 @@ void TFrmset::OnCardChosen(int index)
 void TFrmset::done(int result)
 {
     if (!closed_) {
+        const std::vector<int> toReset = ScreensToReset(table_, opened_);
+        // Stored pages are the operator's work: they go only when the operator says so. Otherwise the
+        // dialog stays open, where the size, colour or controller can be put back.
+        if (const QString question = ResetDeletesPagesQuestion(toReset);
+            !question.isEmpty()
+            && prompt_.Ask(question, QStringLiteral("提示"), int(PromptButton::Yes) | int(PromptButton::No))
+                   != PromptButton::Yes)
+            return;
         std::vector<int> reset;
         {
             // The count, the cleared files and the screens are written as one unit, or the dialog stays open.
@@ -515,7 +524,8 @@ void TFrmset::done(int result)
             closed_ = true;
             table_.LastIndex = ClampLastIndex(table_.LastIndex);
             FileSetUpdate update;
-            reset = ResetChangedScreens(table_, update);
+            reset = toReset;
+            ResetScreens(table_, reset, update);
             QString error;
             if (!store_.StageScreens(table_, table_.LastIndex, update, table_.LastIndex))
                 prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
