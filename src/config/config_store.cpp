@@ -212,13 +212,17 @@ bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
     return true;
 }
 
-bool ConfigStore::StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex)
+bool ConfigStore::StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex,
+                               int erasedUpTo)
 {
     const auto screens = ScreensEdit(table, n);
     return Stage(
         [&](IniDocument &doc) {
+            bool erased = false;
+            for (int i = erasedUpTo; i > n; --i)
+                erased = doc.RemoveSection(ToGbk(ScreenSectionName(i))) || erased;
             const bool count = lastIndex && doc.SetValue(ToGbk(kGlobalSection), kLastIndexKey, IniText(*lastIndex));
-            return screens(doc) || count;
+            return screens(doc) || count || erased;
         },
         update);
 }

@@ -49,7 +49,9 @@ public:
     QList<int> TakeOutsideChanges(ScreenTable &table) const;
     // SaveScreens (and, when given, SaveLastIndex) in one edit added to `update`, for a change of
     // several files at once; once the update is committed, ScreensSaved() makes the screens loaded.
-    bool StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex = {});
+    // The sections of screens n + 1..erasedUpTo (screens removed) are erased in the same edit.
+    bool StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex = {},
+                      int erasedUpTo = -1);
     void ScreensSaved(const ScreenTable &table, int n);
     int LoadLastIndex() const;
     bool SaveLastIndex(int &value);

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -591,6 +592,33 @@ TEST_F(ScreenSettingsTest, ClosingAsksBeforeDeletingPagesAndNoKeepsThemAll)
     EXPECT_EQ(prompt.questions.size(), 2);
     EXPECT_FALSE(Exists("Tavrel1.dat"));
     EXPECT_EQ(table[0].Areas[0], "");
+}
+
+// Whatever makes the closing save fail, the operator is told and the dialog stays open with the edits.
+TEST_F(ScreenSettingsTest, FailedSaveKeepsTheDialogOpen)
+{
+    WriteScreens(1);
+    Start();
+    OpenSettings();
+    QTest::mouseClick(Ui().add, Qt::LeftButton);
+    Ui().width->stepDown();
+    const QByteArray config = ReadFile("SysConfig.ini");
+    // A configuration that cannot be read cannot be written key by key either.
+    ASSERT_TRUE(QFile::remove(ConfigPath()));
+    ASSERT_TRUE(QDir(Path(".")).mkdir("SysConfig.ini"));
+    QTest::mouseClick(Ui().back, Qt::LeftButton);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("无法保存配置文件")) << prompt.messages[0].text.toStdString();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(table.LastIndex, 1);
+    EXPECT_EQ(table[1].Width, 240);
+
+    ASSERT_TRUE(QDir(Path(".")).rmdir("SysConfig.ini"));
+    WriteFile("SysConfig.ini", config);
+    CloseWithBack();
+    EXPECT_TRUE(ConfigLines().contains("显示屏数目=1"));
+    EXPECT_TRUE(ConfigLines().contains("横向点数=240"));
 }
 
 TEST(SerialPortNames, DevicesWithACommNumberAreShownAsCom)

@@ -1,16 +1,15 @@
 #include "config/ui/settings_dialog.h"
 
-#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "base/prompt.h"
 #include "comm/com_ports.h"
 #include "config/config_store.h"
 #include "config/screen_fields.h"
 #include "config/ui/dip_switch_picture.h"
+#include "pages/screen_settings_save.h"
 #include "pages/settings_reset.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -513,30 +512,14 @@ void TFrmset::done(int result)
             && prompt_.Ask(question, QStringLiteral("提示"), int(PromptButton::Yes) | int(PromptButton::No))
                    != PromptButton::Yes)
             return;
-        std::vector<int> reset;
-        {
-            // The count, the cleared files and the screens are written as one unit, or the dialog stays open.
-            const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
-            if (!lock.Locked()) {
-                prompt_.Message(lock.Error(), QStringLiteral("提示"), PromptIcon::Error);
-                return;
-            }
-            closed_ = true;
-            table_.LastIndex = ClampLastIndex(table_.LastIndex);
-            FileSetUpdate update;
-            reset = toReset;
-            ResetScreens(table_, reset, update);
-            QString error;
-            if (!store_.StageScreens(table_, table_.LastIndex, update, table_.LastIndex))
-                prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
-            else if (!update.Commit(&error))
-                prompt_.Message(QStringLiteral("无法保存配置文件或删除已改变显示屏的数据文件：") + error,
-                                QStringLiteral("提示"), PromptIcon::Error);
-            else
-                store_.ScreensSaved(table_, table_.LastIndex);
+        // The count, the cleared screens and their files are saved as one unit, or the dialog stays open.
+        if (const ScreenSettingsSaved saved = SaveScreenSettings(table_, store_, toReset); !saved.Ok()) {
+            prompt_.Message(saved.error, QStringLiteral("提示"), PromptIcon::Error);
+            return;
         }
+        closed_ = true;
         if (hooks_.closed)
-            hooks_.closed(reset);
+            hooks_.closed(toReset);
     }
     QDialog::done(result);
 }
