@@ -579,7 +579,8 @@ bool TFrmTablet::LoadPath(const QString &path, bool word)
         return false;
     }
     SetDocument(*document);
-    fileName_ = QFileInfo(rtf).absoluteFilePath();
+    // A converted document's text lies in a temporary folder: saving it asks where.
+    fileName_ = word ? kUntitled : QFileInfo(rtf).absoluteFilePath();
     UpdateCaption();
     return true;
 }
