@@ -405,13 +405,13 @@ TEST_F(UsersTest, IdentityEditorRefusesTextsTheFileCannotHold)
         SCOPED_TRACE(c.message.toStdString());
         WriteFile("SysConfig.ini", GbkLines({"[版本信息]", "软件名称=车站"}));
         const QByteArray before = ReadFile("SysConfig.ini");
-        prompt.messages.clear();
         prompt.questions.clear();
         Start();
         window->RequestAccess(AccessPurpose::Setting);
         OnlyOpen<AccessCodeDialog>()->Enter(kIdentityWord);
         TFrmadministrator *editor = OnlyOpen<TFrmadministrator>();
         ASSERT_TRUE(editor);
+        prompt.messages.clear(); // the access code's own message
         editor->NameField()->setText(c.name);
         editor->DateField()->setText(c.date);
         ASSERT_EQ(editor->DateField()->text(), c.date);
