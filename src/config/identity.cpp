@@ -43,9 +43,9 @@ QString IdentityRefusal(const IdentityFields &fields)
 {
     // Named as the identity editor labels them.
     QStringList refusals;
-    for (const auto &[label, text] : {std::pair{QStringLiteral("公司名称"), fields.name},
-                                      std::pair{QStringLiteral("软件版本"), fields.version},
-                                      std::pair{QStringLiteral("软件日期"), fields.date}}) {
+    for (const auto &[label, text] :
+         {std::pair{QStringLiteral("公司名称"), fields.name}, std::pair{QStringLiteral("软件版本"), fields.version},
+          std::pair{QStringLiteral("软件日期"), fields.date}}) {
         if (const QString refusal = StoredTextRefusal(label, text); !refusal.isEmpty())
             refusals << refusal;
     }

@@ -45,11 +45,11 @@ TEST(Gbk, TextFilesAreUtf8WhenMarkedOrValidAndGbkOtherwise)
         QString text;
     } cases[] = {
         {utf8, QStringLiteral("欢迎光临")},
-        {"\xEF\xBB\xBF" + utf8, QStringLiteral("欢迎光临")},        // the mark is dropped
-        {"\xEF\xBB\xBF" "ab", QStringLiteral("ab")},                 // marked ASCII
-        {gbk, QStringLiteral("欢迎光临")},                             // GBK is not valid UTF-8
-        {"a\r\nb", QStringLiteral("a\r\nb")},                       // ASCII reads the same either way
-        {utf8.chopped(1), FromGbk(utf8.chopped(1))},                  // a sequence cut off at the end
+        {"\xEF\xBB\xBF" + utf8, QStringLiteral("欢迎光临")},             // the mark is dropped
+        {"\xEF\xBB\xBF" + QByteArray("ab"), QStringLiteral("ab")},       // marked ASCII
+        {gbk, QStringLiteral("欢迎光临")},                                 // GBK is not valid UTF-8
+        {"a\r\nb", QStringLiteral("a\r\nb")},                           // ASCII reads the same either way
+        {utf8.chopped(1), FromGbk(utf8.chopped(1))},                      // a sequence cut off at the end
         {QByteArray("\xC0\xAF"), FromGbk(QByteArray("\xC0\xAF"))}, // overlong: not UTF-8
         {QByteArray(), QString()},
     };

@@ -354,7 +354,8 @@ void TFrm_CellEdit::closeEvent(QCloseEvent *event)
         return;
     }
     const PromptButtons buttons = int(PromptButton::Yes) | int(PromptButton::No) | int(PromptButton::Cancel);
-    const PromptButton answer = prompt_.Ask(QStringLiteral("是否保存当前编辑文件？"), QStringLiteral("提示信息"), buttons);
+    const PromptButton answer = prompt_.Ask(QStringLiteral("是否保存当前编辑文件？"), QStringLiteral("提示信息"),
+                                            buttons);
     // A save that wrote nothing keeps the window, and the table, open.
     if (answer == PromptButton::Cancel || (answer == PromptButton::Yes && !SaveTableFile())) {
         event->ignore();
