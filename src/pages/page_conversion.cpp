@@ -354,6 +354,7 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
     AddDocumentsResult added;
     for (int i = 0; i < files.size(); ++i) {
         QString path = files[i];
+        WordConversion word; // keeps a converted document's temporary file while it is converted
         if (const QString refusal = DocumentFileRefusal(path); !refusal.isEmpty()) {
             observer.Message(refusal, false);
             added.stopped = true;
@@ -374,7 +375,7 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
                 return added;
             }
         } else if (kind == DocumentKind::Word) {
-            const WordConversion word = WordToRtf(path);
+            word = WordToRtf(path);
             if (word.outcome != WordConversion::Outcome::Converted) {
                 observer.Message(word.message, false);
                 added.stopped = true;

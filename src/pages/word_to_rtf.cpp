@@ -1,6 +1,5 @@
 #include "pages/word_to_rtf.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -10,13 +9,6 @@
 #include <QTimer>
 
 namespace pelvoro {
-
-QString RtfPathFor(const QString &docPath)
-{
-    const QFileInfo info(docPath);
-    return info.dir().filePath(info.fileName().chopped(std::min<qsizetype>(4, info.fileName().size()))
-                               + QStringLiteral(".rtf"));
-}
 
 WordConversion WordToRtf(const QString &docPath, int timeoutMs)
 {
@@ -29,17 +21,23 @@ WordConversion WordToRtf(const QString &docPath, int timeoutMs)
         result.message = kWordNotInstalledMessage;
         return result;
     }
-    // A private profile and output folder: a running office instance or a stale lock never blocks
-    // the conversion, and the result is moved to its place only when complete.
-    QTemporaryDir work;
+    // A private profile: a running office instance or a stale lock never blocks the conversion. The
+    // output goes to a folder of the station's own, which the result keeps until it is dropped.
+    QTemporaryDir profile;
+    auto output = std::make_shared<QTemporaryDir>();
+    if (!profile.isValid() || !output->isValid()) {
+        const QTemporaryDir &failed = profile.isValid() ? *output : profile;
+        result.message = QStringLiteral("无法建立临时文件夹：") + failed.errorString();
+        return result;
+    }
     const QStringList arguments = {QStringLiteral("-env:UserInstallation=file://")
-                                       + work.filePath(QStringLiteral("profile")),
+                                       + profile.filePath(QStringLiteral("profile")),
                                    QStringLiteral("--headless"),
                                    QStringLiteral("--norestore"),
                                    QStringLiteral("--convert-to"),
                                    QStringLiteral("rtf"),
                                    QStringLiteral("--outdir"),
-                                   work.filePath(QStringLiteral("out")),
+                                   output->path(),
                                    QFileInfo(docPath).absoluteFilePath()};
     QProcess process;
     QEventLoop loop;
@@ -63,20 +61,14 @@ WordConversion WordToRtf(const QString &docPath, int timeoutMs)
         result.message = QStringLiteral("Word文档转换超时，已停止转换：") + docPath;
         return result;
     }
-    const QString produced = QDir(work.filePath(QStringLiteral("out")))
-                                 .filePath(QFileInfo(docPath).completeBaseName() + QStringLiteral(".rtf"));
-    const QString target = RtfPathFor(docPath);
+    const QString produced = output->filePath(QFileInfo(docPath).completeBaseName() + QStringLiteral(".rtf"));
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || !QFile::exists(produced)) {
         result.message = QStringLiteral("Word文档转换失败：") + docPath;
         return result;
     }
-    QFile::remove(target);
-    if (!QFile::copy(produced, target)) {
-        result.message = QStringLiteral("无法写入转换后的文件：") + target;
-        return result;
-    }
     result.outcome = WordConversion::Outcome::Converted;
-    result.rtfPath = target;
+    result.rtfPath = produced;
+    result.folder = std::move(output);
     return result;
 }
 

@@ -2,19 +2,23 @@
 
 #include <QString>
 
+#include <memory>
+
+class QTemporaryDir;
+
 namespace pelvoro {
 
-// Word documents become rich text beside them: the same folder and name with ".rtf" in place of
-// the name's last four characters. The conversion runs the installed office suite headless and is
-// stopped when it takes longer than `timeoutMs`.
+// Word documents become rich text in the station's own temporary folder, never beside the document,
+// where a file of the operator's of the same name may lie. The conversion runs the installed office
+// suite headless and is stopped when it takes longer than `timeoutMs`.
 struct WordConversion {
     enum class Outcome { Converted, NotInstalled, Failed, TimedOut };
     Outcome outcome = Outcome::Failed;
-    QString rtfPath;
+    QString rtfPath; // inside `folder`: valid while this result (or a copy of it) lives
     QString message; // for the operator when not converted
+    std::shared_ptr<QTemporaryDir> folder;
 };
 
-QString RtfPathFor(const QString &docPath);
 WordConversion WordToRtf(const QString &docPath, int timeoutMs = 120000);
 
 // The system's message when no converter is installed.

@@ -293,6 +293,42 @@ TEST_F(UsersTest, UserManagementChecksTheAdministratorThenAppliesTheChanges)
     }
 }
 
+// A password the file would store changed (and that would then no longer log in) is refused by
+// name; the dialog stays on its page and nothing is written.
+TEST_F(UsersTest, UserManagementRefusesPasswordsTheFileCannotHold)
+{
+    const struct {
+        QString admin;
+        QString operatorText;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("ab😀"), "o2", QStringLiteral("管理员密码中有不能保存的字符：😀")},
+        {"a2", QStringLiteral("한😀x한"), QStringLiteral("操作员密码中有不能保存的字符：한 😀")},
+        {"a\r\nb", "o2", QStringLiteral("管理员密码中有不能保存的字符：换行")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        WriteUsers("o1", "a1", false);
+        const QByteArray before = ReadFile("SysConfig.ini");
+        prompt.messages.clear();
+        Start();
+        window->Command("设置/用户管理")->trigger();
+        UserManagementDialog *dialog = Open<UserManagementDialog>().value(0);
+        ASSERT_TRUE(dialog);
+        dialog->Enter(kMasterCode);
+        ASSERT_TRUE(dialog->OnSecondPage());
+        dialog->AdminField()->setText(c.admin);
+        dialog->OperatorField()->setText(c.operatorText);
+        ASSERT_EQ(dialog->AdminField()->text(), c.admin);
+        dialog->ApplyButton()->click();
+        EXPECT_EQ(prompt.MessageTexts("提示"), QStringList({c.message}));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->OnSecondPage());
+        EXPECT_EQ(ReadFile("SysConfig.ini"), before);
+        window.reset();
+    }
+}
+
 TEST_F(UsersTest, AboutBoxShowsTheIdentityAndWritesItBackOnlyOnOk)
 {
     WriteUsers("", "a1", false);
@@ -349,6 +385,41 @@ TEST_F(UsersTest, IdentityEditorSavesOnlyOnYes)
         EXPECT_EQ(prompt.MessageTexts("提示").contains("以上改变在下一次打开才生效!"), c.saved);
         EXPECT_EQ(ConfigLines(), c.saved ? QStringList({"[版本信息]", "软件名称=", "软件版本号=V1.0", "软件日期=2026-12-10"})
                                          : QStringList({"[版本信息]", "软件名称=车站"}));
+        window.reset();
+    }
+}
+
+// Texts the file would store changed are refused by field and character before the question.
+TEST_F(UsersTest, IdentityEditorRefusesTextsTheFileCannotHold)
+{
+    const struct {
+        QString name;
+        QString date;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("ab😀"), "2026", QStringLiteral("公司名称中有不能保存的字符：😀")},
+        {"车站", "2026\n12", QStringLiteral("软件日期中有不能保存的字符：换行")},
+        {QStringLiteral("😀\r"), "2026", QStringLiteral("公司名称中有不能保存的字符：😀 换行")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        WriteFile("SysConfig.ini", GbkLines({"[版本信息]", "软件名称=车站"}));
+        const QByteArray before = ReadFile("SysConfig.ini");
+        prompt.questions.clear();
+        Start();
+        window->RequestAccess(AccessPurpose::Setting);
+        OnlyOpen<AccessCodeDialog>()->Enter(kIdentityWord);
+        TFrmadministrator *editor = OnlyOpen<TFrmadministrator>();
+        ASSERT_TRUE(editor);
+        prompt.messages.clear(); // the access code's own message
+        editor->NameField()->setText(c.name);
+        editor->DateField()->setText(c.date);
+        ASSERT_EQ(editor->DateField()->text(), c.date);
+        editor->OkButton()->click();
+        EXPECT_TRUE(prompt.questions.isEmpty());
+        EXPECT_EQ(prompt.MessageTexts("提示"), QStringList({c.message}));
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(ReadFile("SysConfig.ini"), before);
         window.reset();
     }
 }

@@ -330,6 +330,35 @@ TEST_F(TextEditorTest, FilesThatCannotBeOpenedKeepTheText)
     EXPECT_EQ(editor->Document().PlainText(), u"原文"_qs);
 }
 
+// A Word document's converted text is untitled: saving asks where, and a same-named file of the
+// operator's beside the document is never written.
+TEST_F(TextEditorTest, AWordDocumentOpensUntitled)
+{
+    StartStation(256, 128, 128, 1);
+    Open();
+    const QByteArray path = qgetenv("PATH");
+    QDir().mkpath(Path("bin"));
+    qputenv("PATH", QFile::encodeName(Path("bin")));
+    // A converter that writes <name>.rtf into --outdir (the last but one argument).
+    WriteFile("bin/soffice", "#!/bin/sh\nfor a; do prev=$out; out=$a; done\n"
+                             "printf '{\\\\rtf1 converted}' > \"$prev/report.rtf\"\n");
+    QFile(Path("bin/soffice")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    WriteFile("report.doc", "a document");
+    WriteFile("report.rtf", "mine");
+    prompt.files.enqueue({Path("report.doc")});
+    prompt.filterIndexes.enqueue(1);
+    editor->Command("文件/打开[&O]")->trigger();
+    qputenv("PATH", path);
+    EXPECT_TRUE(prompt.messages.isEmpty()) << prompt.messages.value(0).text.toStdString();
+    EXPECT_EQ(editor->Document().PlainText(), u"converted"_qs);
+    EXPECT_EQ(editor->windowTitle(), "未命名 - 文字编辑");
+
+    prompt.files.enqueue({});
+    EXPECT_FALSE(editor->Save());
+    EXPECT_EQ(prompt.fileDialogs.last().caption, "另存为");
+    EXPECT_EQ(ReadFile("report.rtf"), "mine");
+}
+
 TEST_F(TextEditorTest, FindAndReplace)
 {
     StartStation(256, 128, 128, 1);

@@ -2,7 +2,11 @@
 #include "pages/word_to_rtf.h"
 #include "support/app_dir_fixture.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <memory>
 
 namespace pelvoro::test {
 namespace {
@@ -34,9 +38,6 @@ protected:
 
 TEST_F(WordToRtfTest, OutcomesOfTheConverter)
 {
-    EXPECT_EQ(RtfPathFor("/a/b/report.doc"), "/a/b/report.rtf");
-    EXPECT_EQ(RtfPathFor("/a/b/x.docx"), "/a/b/x..rtf"); // the name's last four characters go
-
     WordConversion missing = WordToRtf(Path("report.doc"));
     EXPECT_EQ(missing.outcome, WordConversion::Outcome::NotInstalled);
     EXPECT_EQ(missing.message, "没有安装Microsoft Office Word 2000,请先安装再使用！");
@@ -52,11 +53,22 @@ TEST_F(WordToRtfTest, OutcomesOfTheConverter)
     // A converter that writes <name>.rtf into --outdir (the last but one argument).
     FakeOffice(
         "for a; do prev=$out; out=$a; done\n/bin/mkdir -p \"$prev\"\nprintf '{\\\\rtf1 ok}' > \"$prev/report.rtf\"\n");
-    WriteFile("report.rtf", "old");
-    WordConversion done = WordToRtf(Path("report.doc"));
-    EXPECT_EQ(done.outcome, WordConversion::Outcome::Converted) << done.message.toStdString();
-    EXPECT_EQ(done.rtfPath, Path("report.rtf"));
-    EXPECT_EQ(ReadFile("report.rtf"), "{\\rtf1 ok}"); // an existing file is replaced
+    // The operator's own file of the same name beside the document stays as it is: the converted
+    // text lies in the station's temporary folder while the result lives.
+    WriteFile("report.rtf", "mine\r\n");
+    auto done = std::make_unique<WordConversion>(WordToRtf(Path("report.doc")));
+    EXPECT_EQ(done->outcome, WordConversion::Outcome::Converted) << done->message.toStdString();
+    EXPECT_EQ(ReadFile("report.rtf"), "mine\r\n");
+    EXPECT_EQ(QFileInfo(done->rtfPath).fileName(), "report.rtf");
+    EXPECT_NE(QFileInfo(done->rtfPath).absolutePath(), QFileInfo(dir_.path()).absoluteFilePath());
+    QFile converted(done->rtfPath);
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(converted.readAll(), "{\\rtf1 ok}");
+    converted.close();
+    const QString temporary = done->rtfPath;
+    done.reset();
+    EXPECT_FALSE(QFile::exists(temporary));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList({"report.doc", "report.rtf"}));
 }
 
 } // namespace

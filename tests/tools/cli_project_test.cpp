@@ -58,6 +58,7 @@ TEST_F(CliProjectTest, RefusalsAndUsage)
     const struct {
         QStringList args;
         int exitCode;
+        QString says; // in the error text
     } cases[] = {
         {{"project", "open", "missing.save"}, 1},
         {{"project", "open"}, 64},
@@ -65,10 +66,16 @@ TEST_F(CliProjectTest, RefusalsAndUsage)
         {{"users", "set"}, 64},
         {{"users", "set", "--login", "maybe"}, 64},
         {{"identity", "set"}, 64},
+        // Texts the file would store changed: a character GBK cannot hold, a line break.
+        {{"users", "set", "--admin-password", "ab😀"}, 1, "管理员密码中有不能保存的字符：😀"},
+        {{"users", "set", "--operator-password", "a\nb"}, 1, "操作员密码中有不能保存的字符：换行"},
+        {{"identity", "set", "--name", "车站😀"}, 1, "公司名称中有不能保存的字符：😀"},
+        {{"identity", "set", "--version", "V1\r\nV2"}, 1, "软件版本中有不能保存的字符：换行"},
     };
     for (const auto &c : cases) {
         const CliResult result = Run(c.args);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains(c.says)) << result.err.toStdString();
     }
     EXPECT_FALSE(Exists("SysConfig.ini"));
 }

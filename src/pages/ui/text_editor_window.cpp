@@ -563,9 +563,10 @@ void TFrmTablet::KeepCaretVisible(CaretMove move)
 bool TFrmTablet::LoadPath(const QString &path, bool word)
 {
     QString rtf = path;
+    WordConversion converted; // keeps a converted document's temporary file until it is read
     if (word) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const WordConversion converted = WordToRtf(path);
+        converted = WordToRtf(path);
         QApplication::restoreOverrideCursor();
         if (converted.outcome != WordConversion::Outcome::Converted) {
             prompt_.Message(converted.message, QStringLiteral("提示"), PromptIcon::Warning);
@@ -579,7 +580,8 @@ bool TFrmTablet::LoadPath(const QString &path, bool word)
         return false;
     }
     SetDocument(*document);
-    fileName_ = QFileInfo(rtf).absoluteFilePath();
+    // A converted document's text lies in a temporary folder: saving it asks where.
+    fileName_ = word ? kUntitled : QFileInfo(rtf).absoluteFilePath();
     UpdateCaption();
     return true;
 }

@@ -163,6 +163,10 @@ void UserManagementDialog::Apply()
         users.AdminPassword = admin_->text();
     if (!operator_->text().isEmpty())
         users.OperatorPassword = operator_->text();
+    if (const QString refusal = UsersRefusal(users); !refusal.isEmpty()) {
+        prompt_.Message(refusal, QStringLiteral("提示"), PromptIcon::Warning);
+        return;
+    }
     if (!SaveUsers(store_, users)) {
         prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
         return;

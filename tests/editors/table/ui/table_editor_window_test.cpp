@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -21,6 +22,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -500,6 +503,66 @@ TEST_F(TableEditorTest, SaveProposesTheScreensNameAndAppendsTheExtension)
 
     prompt.files.enqueue({});
     EXPECT_FALSE(editor->SaveTableFile()) << "cancelled";
+}
+
+// An edited table is not dropped unasked: closing asks as the text editor does, and a save that
+// writes nothing keeps the window open.
+TEST_F(TableEditorTest, ClosingAnEditedTableAsksWhetherToSaveIt)
+{
+    const struct {
+        PromptButton answer;
+        bool saveChosen; // Yes: the save dialog's answer
+        bool closes;
+    } cases[] = {
+        {PromptButton::No, false, true},
+        {PromptButton::Cancel, false, false},
+        {PromptButton::Yes, true, true},
+        {PromptButton::Yes, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.answer) * 10 + c.saveChosen);
+        editor = std::make_unique<TFrm_CellEdit>(prompt, Screen(256, 128, 128, 0), 0);
+        editor->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        prompt.questions.clear();
+        QFile::remove(Path("kept.bls"));
+        Click(2, 3);
+        Type("abc"); // still in the cell's editor when the window closes
+        prompt.answers.enqueue(c.answer);
+        if (c.answer == PromptButton::Yes)
+            prompt.files.enqueue(c.saveChosen ? QStringList{Path("kept")} : QStringList{});
+        editor->close();
+        ASSERT_EQ(prompt.questions.size(), 1);
+        EXPECT_EQ(prompt.questions[0].text, "是否保存当前编辑文件？");
+        EXPECT_EQ(prompt.questions[0].caption, "提示信息");
+        EXPECT_EQ(editor->isVisible(), !c.closes);
+        EXPECT_EQ(Grid().ForeText(2, 3), "abc");
+        EXPECT_EQ(Exists("kept.bls"), c.saveChosen);
+    }
+
+    // Unedited, only previewed, or saved since the last edit: it closes without a question.
+    prompt.questions.clear();
+    const std::function<void()> beforeClosing[] = {
+        [] {},
+        [this] {
+            Trigger("预览");
+            Trigger("预览");
+        },
+        [this] {
+            Grid().SetForeText(1, 1, "kept");
+            prompt.files.enqueue({Path("plan")});
+            Trigger("保存当前编辑的文件");
+        },
+    };
+    for (const auto &step : beforeClosing) {
+        editor = std::make_unique<TFrm_CellEdit>(prompt, Screen(256, 128, 128, 0), 0);
+        editor->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        step();
+        editor->close();
+        EXPECT_FALSE(editor->isVisible());
+    }
+    EXPECT_TRUE(prompt.questions.isEmpty());
 }
 
 TEST_F(TableEditorTest, OpenLoadsATableAndADamagedOneLeavesTheGrid)
