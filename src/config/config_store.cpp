@@ -112,6 +112,13 @@ IniDocument ConfigStore::Read() const
 
 QString ConfigStore::ReadError() const
 {
+    // Another writer's update under way: what is on disk may be between two of its steps. Taking the
+    // lock completes the update of a writer that is gone; a live one is waited for, then reported.
+    if (const QString dir = QFileInfo(path_).absolutePath(); HasUnfinishedUpdate(dir)) {
+        const DirectoryLock lock(dir);
+        if (!lock.Locked())
+            return lock.Error();
+    }
     QFile file(path_);
     if (!file.exists() || file.open(QIODevice::ReadOnly))
         return {};

@@ -73,7 +73,8 @@ public:
     bool Stage(const std::function<bool(IniDocument &)> &edit, FileSetUpdate &update);
     IniDocument Read() const;
     // Empty when the file can be read or does not exist (it then holds the defaults); otherwise the
-    // operator's message with the file's name and the system's reason. Whatever reads the screens
+    // operator's message with the file's name and the system's reason, or the message that another
+    // writer's update is under way in the directory (what is on disk is then between two steps). Whatever reads the screens
     // checks this first: defaults taken for an unreadable file would be written over it.
     QString ReadError() const;
 

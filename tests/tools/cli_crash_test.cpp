@@ -126,6 +126,31 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
     }
 }
 
+// A folder moved after a writer was killed in it is completed where it now is.
+TEST_F(CliCrashTest, FolderMovedAfterACrashIsCompletedWhereItIsNow)
+{
+    const QStringList deletePage{"pages", "delete", "--screen", "1", "--page", "2"};
+    Must(deletePage);
+    const Snapshot done = Take();
+    const QString moved = dir_.path() + QStringLiteral("-moved");
+    int kills = 0;
+    for (int step = 1; step < 100; ++step) {
+        Restore(original_);
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PELVORO_KILL_AT_STEP"), QString::number(step));
+        if (RunCli(deletePage, dir_.path(), env).exitCode == 0)
+            break;
+        ++kills;
+        ASSERT_TRUE(QDir().rename(dir_.path(), moved));
+        RunCli({"pages", "list", "--screen", "1"}, moved);
+        ASSERT_TRUE(QDir().rename(moved, dir_.path()));
+        const Snapshot after = Take();
+        EXPECT_TRUE(after == original_ || after == done)
+            << "killed at step " << step << ": files " << after.keys().join(' ').toStdString();
+    }
+    EXPECT_GT(kills, 1);
+}
+
 TEST_F(CliCrashTest, NextWriterRemovesOnlyTheStationsStaleTemporaries)
 {
     // What writers killed half-way leave: QSaveFile siblings of our files and a staged file without
