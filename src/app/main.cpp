@@ -61,6 +61,10 @@ int main(int argc, char **argv)
 
     QtPrompt prompt;
     EnterAppDir();
+    // Held until the station ends, after the windows are gone.
+    std::unique_ptr<QLockFile> stationLock;
+    if (!HoldStationDirectory(prompt, stationLock))
+        return 1;
     if (!ConfigReadableForStart(prompt))
         return 1;
     ScreenTable table;

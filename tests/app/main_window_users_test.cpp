@@ -448,9 +448,40 @@ TEST_F(ProjectWindowTest, SaveAsksWhereAndWritesTheProject)
     EXPECT_EQ(prompt.fileDialogs[0].filters, QStringList({"Tavrel Save Format(*.save)"}));
     EXPECT_EQ(QDir(projects.path()).entryList(QDir::Files), QStringList({"demo.save", "demo.savemain2.dat"}));
 
+    EXPECT_EQ(window->CommStatus(), "状态：项目已保存到 " + QDir::toNativeSeparators(ProjectPath()));
+
     prompt.files.enqueue({}); // cancelled
     window->Command("保存")->trigger();
     EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+// A name typed without ".save" gets it, so that "打开", which lists *.save files, finds the project;
+// a project already under the completed name is replaced only when the operator says so.
+TEST_F(ProjectWindowTest, NameWithoutTheExtensionIsSavedWithIt)
+{
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=0"}));
+    WriteFile("Tavrel1.dat", "pages of screen 1");
+    Start();
+    const QString typed = QDir(projects.path()).filePath("site");
+    prompt.files.enqueue({typed});
+    window->Command("保存")->trigger();
+    EXPECT_TRUE(prompt.questions.isEmpty());
+    EXPECT_EQ(QDir(projects.path()).entryList(QDir::Files), QStringList({"site.save", "site.savemain1.dat"}));
+    const QString saved = QDir::toNativeSeparators(typed + ".save");
+    EXPECT_EQ(window->CommStatus(), "状态：项目已保存到 " + saved);
+
+    WriteFile("Tavrel1.dat", "other pages");
+    for (const PromptButton answer : {PromptButton::No, PromptButton::Yes}) {
+        prompt.files.enqueue({typed});
+        prompt.answers.enqueue(answer);
+        window->Command("保存")->trigger();
+        ASSERT_EQ(prompt.questions.size(), 1);
+        EXPECT_EQ(prompt.questions[0].text, saved + " 已存在。\n要替换它吗？");
+        QFile companion(QDir(projects.path()).filePath("site.savemain1.dat"));
+        ASSERT_TRUE(companion.open(QIODevice::ReadOnly));
+        EXPECT_EQ(companion.readAll(), answer == PromptButton::Yes ? "other pages" : "pages of screen 1");
+        prompt.questions.clear();
+    }
 }
 
 // Opening re-initialises the window from the project: its screens, its login setting, the preview.
@@ -466,9 +497,12 @@ TEST_F(ProjectWindowTest, OpeningReinitialisesTheWindowAndLocksItWhenTheProjectW
     QSignalSpy redraws(window.get(), &Tfrmmain::PreviewRedrawRequested);
 
     prompt.files.enqueue({ProjectPath()});
+    prompt.answers.enqueue(PromptButton::Yes);
     window->Command("打开")->trigger();
     ASSERT_EQ(prompt.fileDialogs.size(), 1);
     EXPECT_EQ(prompt.fileDialogs[0].caption, "打开项目文件");
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_TRUE(prompt.questions[0].text.startsWith("该节目文件要求登录")) << prompt.questions[0].text.toStdString();
     EXPECT_EQ(Tree()->topLevelItemCount(), 3);
     EXPECT_FALSE(Exists("Tavrel5.dat"));
     EXPECT_FALSE(Exists("Tavrel3.dat")); // the project has no companion for it
@@ -478,6 +512,51 @@ TEST_F(ProjectWindowTest, OpeningReinitialisesTheWindowAndLocksItWhenTheProjectW
     EXPECT_EQ(redraws.last().at(0).toInt(), 0);
     Settle();
     EXPECT_EQ(Open<LoginDialog>().size(), 1);
+}
+
+// Opening replaces every page of the working set and may lock the station: it asks first, names
+// what goes, and 否 leaves every file as it was.
+TEST_F(ProjectWindowTest, OpeningAsksBeforeReplacingPagesOrLocking)
+{
+    const auto pages = [](int count) {
+        QByteArray bytes(13, '\0');
+        bytes[12] = char(count);
+        return bytes;
+    };
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=0", "参数三=0"}));
+    ASSERT_TRUE(QFile::copy(ConfigPath(), ProjectPath()));
+    const QByteArray config = GbkLines({"[全局参数]", "显示屏数目=2"});
+    WriteFile("SysConfig.ini", config);
+    WriteFile("Tavrel1.dat", pages(3));
+    WriteFile("TavrelTitle1.dat", pages(2));
+    WriteFile("Tavrel3.dat", pages(4));
+    Start();
+
+    prompt.files.enqueue({ProjectPath()});
+    prompt.answers.enqueue(PromptButton::No);
+    window->Command("打开")->trigger();
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(prompt.questions[0].text,
+              "该节目文件要求登录：打开后工作站将立即锁定，须用该节目文件中的密码登录。\n"
+              "当前的数据页将被该节目文件替换：1号屏主区 3 页、字幕 2 页，3号屏主区 4 页。\n继续吗？");
+    EXPECT_EQ(ReadFile("SysConfig.ini"), config);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pages(3));
+    EXPECT_EQ(ReadFile("TavrelTitle1.dat"), pages(2));
+    EXPECT_EQ(ReadFile("Tavrel3.dat"), pages(4));
+    EXPECT_EQ(Tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(VisibleMenus(), QStringList({"文件", "控制", "设置", "测试", "帮助"}));
+
+    // Nothing to lose and no login: nothing is asked.
+    for (const char *name : {"Tavrel1.dat", "TavrelTitle1.dat", "Tavrel3.dat"})
+        QFile::remove(Path(name));
+    WriteFile("Tavrel2.dat", "none"); // too short to count a page
+    WriteFile("SysConfig.ini", config);
+    ASSERT_TRUE(QFile::remove(ProjectPath()));
+    ASSERT_TRUE(QFile::copy(ConfigPath(), ProjectPath()));
+    prompt.files.enqueue({ProjectPath()});
+    window->Command("打开")->trigger();
+    EXPECT_EQ(prompt.questions.size(), 1);
+    EXPECT_FALSE(Exists("Tavrel2.dat"));
 }
 
 TEST_F(ProjectWindowTest, OpeningAFileThatDoesNotExistChangesNothing)
