@@ -86,6 +86,7 @@ TEST_F(DirectoryLockTest, LockFilesNoLiveWriterCouldHoldAreTakenOver)
         QFile file(LockPath());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(c.content);
+        file.flush(); // the time is set after the last write
         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-c.ageSeconds),
                                      QFileDevice::FileModificationTime));
         file.close();
