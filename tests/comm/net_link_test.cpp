@@ -7,11 +7,11 @@
 #include "config/screen_info.h"
 #include "sim/controller_card.h"
 #include "support/fake_cards.h"
+#include "support/scripted_peer.h"
 #include "support/scripted_prompt.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -201,13 +201,9 @@ TEST_F(NetLinkTest, WatchReportsTheConnection)
 TEST_F(NetLinkTest, WatchKeepsAskingUntilTheConnectionStands)
 {
     // Nothing listens on this port: the host matches, the connection never stands.
-    quint16 deadPort = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        deadPort = probe.serverPort();
-    }
-    table_[0] = NetScreen(deadPort);
+    const test::ClosedPort dead;
+    ASSERT_NE(dead.Port(), 0);
+    table_[0] = NetScreen(dead.Port());
     NetLink link(table_, prompt_, timings_);
     QObject::connect(&link, &NetLink::StatusText, [this](const QString &text) { status_ << text; });
     link.ConnectScreen(0);
@@ -286,7 +282,8 @@ TEST_F(NetLinkTest, RepliesThatAreNotEchoesAreIgnored)
         card.received.clear();
         reply = Hex(hex);
         link->NetSend(request);
-        QTest::qWait(150);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return card.received.size() >= 2; }, 5000));
+        QTest::qWait(150); // time for a frame that should not follow
         EXPECT_EQ(card.received, Hex("0101")) << "the frame went out without an echo";
         EXPECT_TRUE(link->AwaitingEcho());
     }
@@ -295,6 +292,7 @@ TEST_F(NetLinkTest, RepliesThatAreNotEchoesAreIgnored)
     card.received.clear();
     reply = Hex("01");
     link->NetSend(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card.received.size() >= 2; }, 5000));
     QTest::qWait(150);
     EXPECT_EQ(card.received, Hex("0101"));
     EXPECT_TRUE(status_.filter(QStringLiteral("发送数据")).isEmpty());
@@ -355,8 +353,7 @@ TEST_F(NetLinkTest, ConnectionClosedMidFrameShowsTheTexts)
     EXPECT_EQ(link->ClientSocket()->state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(acknowledged.count(), 0);
     // The link is free again: a later send is not held back.
-    QTest::qWait(400);
-    EXPECT_FALSE(link->Busy());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !link->Busy(); }, 5000));
 }
 
 TEST_F(NetLinkTest, NotConnectedSendsNothing)
