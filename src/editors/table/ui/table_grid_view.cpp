@@ -717,12 +717,11 @@ void TableGridView::focusOutEvent(QFocusEvent *event)
     viewport()->update();
 }
 
-// Tab belongs to the grid when goTabs is set.
-bool TableGridView::focusNextPrevChild(bool next)
+// Tab and Shift+Tab move along the row (the key handler) and the focus stays in the grid, so that
+// what is typed next lands in a cell; Ctrl+Tab is the way out by keyboard.
+bool TableGridView::focusNextPrevChild(bool)
 {
-    if (grid_.HasOption(goTabs))
-        return false;
-    return QAbstractScrollArea::focusNextPrevChild(next);
+    return false;
 }
 
 // --- In-place editor --------------------------------------------------------------------------
@@ -884,6 +883,10 @@ void TableGridView::HandleGridKey(QKeyEvent *event)
         if (mods & Qt::AltModifier)
             break;
         const bool back = event->key() == Qt::Key_Backtab || shift;
+        if (ctrl) {
+            QAbstractScrollArea::focusNextPrevChild(!back);
+            break;
+        }
         int col = current.x();
         const GridRect block = grid_.MergeRect(current.x(), current.y());
         col = back ? block.Left - 1 : block.Right + 1;

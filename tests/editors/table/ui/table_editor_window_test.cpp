@@ -282,6 +282,37 @@ TEST_F(TableEditorTest, TypingIntoACellCommitsIt)
     EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 4));
 }
 
+// Tab walks along the row inside the grid: what is typed next lands in the next cell, never in a
+// tool bar's box.
+TEST_F(TableEditorTest, TabMovesAlongTheRowAndKeepsTheFocusInTheGrid)
+{
+    const auto focusInGrid = [this] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus == View() || focus == View()->InplaceEditor();
+    };
+    Click(1, 2);
+    Type("a");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 2));
+    EXPECT_TRUE(focusInGrid());
+    Type("b");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().ForeText(1, 2), "a");
+    EXPECT_EQ(Grid().ForeText(2, 2), "b");
+
+    Click(4, 2);
+    QTest::keyClick(View(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(4, 2)) << "the last column stays";
+    EXPECT_TRUE(focusInGrid());
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_TRUE(focusInGrid());
+
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_FALSE(focusInGrid()) << "Ctrl+Tab leaves the grid";
+}
+
 TEST_F(TableEditorTest, MergeAndSplitTheSelection)
 {
     Grid().SetForeText(1, 1, "a");
