@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
@@ -280,6 +281,18 @@ TEST_F(TableEditorTest, TypingIntoACellCommitsIt)
     QTest::keyClick(View()->InplaceEditor(), Qt::Key_Down);
     EXPECT_EQ(Grid().ForeText(2, 3), "abc");
     EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 4));
+}
+
+// An editor for a screen of many dots stays on the desktop (the offscreen one is 800 x 600).
+TEST_F(TableEditorTest, WindowForALargeScreenStaysOnTheDesktop)
+{
+    TFrm_CellEdit large(prompt, Screen(768, 768, 768, 1), 0);
+    large.move(300, 100);
+    large.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&large));
+    EXPECT_TRUE(large.screen()->availableGeometry().contains(large.frameGeometry()))
+        << large.frameGeometry().x() << "," << large.frameGeometry().y() << " " << large.frameGeometry().width()
+        << "x" << large.frameGeometry().height();
 }
 
 // Tab walks along the row inside the grid: what is typed next lands in the next cell, never in a
