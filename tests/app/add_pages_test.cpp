@@ -104,7 +104,11 @@ TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
 // pages are in. A document that fails stops the command after the pages of the ones before it.
 TEST_F(AddPagesTest, WordDocumentsConvertWhileTheWindowStaysLive)
 {
-    const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+    const auto restorePath = qScopeGuard([path = qgetenv("PATH"), cache = qgetenv("XDG_CACHE_HOME")] {
+        qputenv("PATH", path);
+        qputenv("XDG_CACHE_HOME", cache);
+    });
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(Path("cache"))); // the shared office profile's folder
     QDir().mkpath(Path("bin"));
     qputenv("PATH", QFile::encodeName(Path("bin")));
     // A converter that takes a moment and writes a.rtf's text as <name>.rtf into --outdir (the last

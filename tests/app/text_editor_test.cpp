@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -439,6 +440,8 @@ TEST_F(TextEditorTest, AWordDocumentOpensUntitled)
     StartStation(256, 128, 128, 1);
     Open();
     const QByteArray path = qgetenv("PATH");
+    const auto restoreCache = qScopeGuard([cache = qgetenv("XDG_CACHE_HOME")] { qputenv("XDG_CACHE_HOME", cache); });
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(Path("cache"))); // the shared office profile's folder
     QDir().mkpath(Path("bin"));
     qputenv("PATH", QFile::encodeName(Path("bin")));
     // A converter that writes <name>.rtf into --outdir (the last but one argument).
