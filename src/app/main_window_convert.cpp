@@ -25,6 +25,9 @@ namespace pelvoro {
 
 void Tfrmmain::AddDataPages()
 {
+    // A shortcut may reach here while Word documents are being converted.
+    if (const auto *running = findChild<WordConverter *>(); running && running->IsRunning())
+        return;
     FileDialogRequest request;
     request.caption = QStringLiteral("添加数据页");
     request.directory = AppDir();

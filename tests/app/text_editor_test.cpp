@@ -458,9 +458,12 @@ TEST_F(TextEditorTest, AWordDocumentOpensUntitled)
     EXPECT_TRUE(editor->Converting());
     EXPECT_EQ(editor->statusBar()->currentMessage(), "状态：正在转换 report.doc…");
     EXPECT_FALSE(editor->RichEdit1()->isEnabled());
+    EXPECT_FALSE(editor->Command("文件/打开[&O]")->isEnabled()) << "nor by its shortcut";
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     QTRY_VERIFY_WITH_TIMEOUT(!editor->Converting(), 60000);
     EXPECT_TRUE(editor->RichEdit1()->isEnabled());
+    EXPECT_TRUE(editor->Command("文件/打开[&O]")->isEnabled());
+    EXPECT_FALSE(editor->Command("剪切")->isEnabled()) << "nothing selected";
     EXPECT_FALSE(editor->statusBar()->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(prompt.messages.isEmpty()) << prompt.messages.value(0).text.toStdString();

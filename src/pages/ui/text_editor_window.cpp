@@ -633,8 +633,7 @@ void TFrmTablet::ConvertWord(const QString &path, const std::function<void()> &l
         connect(converter_, &WordConverter::Finished, this, [this](const WordConversion &result) {
             QApplication::restoreOverrideCursor();
             statusBar()->hide();
-            for (QWidget *widget : std::initializer_list<QWidget *>{menuBar(), toolArea_, edit_})
-                widget->setEnabled(true);
+            SetCommandsEnabled(true);
             const std::function<void()> loaded = std::exchange(afterConversion_, {});
             if (result.outcome != WordConversion::Outcome::Converted)
                 prompt_.Message(result.message, QStringLiteral("提示"), PromptIcon::Warning);
@@ -643,13 +642,27 @@ void TFrmTablet::ConvertWord(const QString &path, const std::function<void()> &l
             FocusText();
         });
     }
+    if (Converting())
+        return;
     afterConversion_ = loaded;
-    for (QWidget *widget : std::initializer_list<QWidget *>{menuBar(), toolArea_, edit_})
-        widget->setEnabled(false);
+    SetCommandsEnabled(false);
     statusBar()->showMessage(QStringLiteral("状态：正在转换 ") + QFileInfo(path).fileName() + QStringLiteral("…"));
     statusBar()->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     converter_->Start(path);
+}
+
+void TFrmTablet::SetCommandsEnabled(bool enabled)
+{
+    // The actions too: their shortcuts act without the menus and tool bars.
+    for (QWidget *widget : std::initializer_list<QWidget *>{menuBar(), toolArea_, edit_})
+        widget->setEnabled(enabled);
+    for (QAction *command : std::as_const(commands_))
+        command->setEnabled(enabled);
+    if (enabled) {
+        UpdatePaste();
+        FollowSelection();
+    }
 }
 
 bool TFrmTablet::Converting() const

@@ -129,6 +129,7 @@ private:
     bool LoadText(const QString &rtf, bool converted);
     void ConvertWord(const QString &path, const std::function<void()> &loaded);
     void AfterToolbarOpen();
+    void SetCommandsEnabled(bool enabled);
 
     Prompt &prompt_;
     std::function<QString()> selectedNode_;
