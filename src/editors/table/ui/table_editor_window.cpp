@@ -5,6 +5,7 @@
 #include "editors/table/ui/cell_properties_dialog.h"
 #include "editors/table/ui/table_colour_box.h"
 #include "editors/table/ui/table_grid_view.h"
+#include "pages/ui/window_placement.h"
 
 #include <QActionGroup>
 #include <QClipboard>
@@ -258,8 +259,10 @@ void TFrm_CellEdit::SetPageArea(int width, int height, const PageMargins &margin
 {
     const PageArea previous = engine_.GetPageArea();
     const QSize size = TableEditorWindowSize(this->size(), BarsHeight(), QSize(previous.width, previous.height));
-    if (size != this->size())
+    if (size != this->size()) {
         resize(size);
+        KeepWindowOnDesktop(*this); // a screen of many dots makes a window larger than the desktop
+    }
     engine_.SetPageArea(width, height, margins, colourModel);
     if (colourModel != previous.colourModel) {
         backColour_->SetColourModel(colourModel, kColorBlack);
@@ -337,6 +340,7 @@ bool TFrm_CellEdit::Edited()
 void TFrm_CellEdit::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    KeepWindowOnDesktop(*this);
     // The table the operator first sees, fitted to the page area by whoever opened the window.
     if (!shown_) {
         shown_ = true;

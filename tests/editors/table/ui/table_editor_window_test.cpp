@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
@@ -280,6 +281,49 @@ TEST_F(TableEditorTest, TypingIntoACellCommitsIt)
     QTest::keyClick(View()->InplaceEditor(), Qt::Key_Down);
     EXPECT_EQ(Grid().ForeText(2, 3), "abc");
     EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 4));
+}
+
+// An editor for a screen of many dots stays on the desktop (the offscreen one is 800 x 600).
+TEST_F(TableEditorTest, WindowForALargeScreenStaysOnTheDesktop)
+{
+    TFrm_CellEdit large(prompt, Screen(768, 768, 768, 1), 0);
+    large.move(300, 100);
+    large.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&large));
+    EXPECT_TRUE(large.screen()->availableGeometry().contains(large.frameGeometry()))
+        << large.frameGeometry().x() << "," << large.frameGeometry().y() << " " << large.frameGeometry().width()
+        << "x" << large.frameGeometry().height();
+}
+
+// Tab walks along the row inside the grid: what is typed next lands in the next cell, never in a
+// tool bar's box.
+TEST_F(TableEditorTest, TabMovesAlongTheRowAndKeepsTheFocusInTheGrid)
+{
+    const auto focusInGrid = [this] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus == View() || focus == View()->InplaceEditor();
+    };
+    Click(1, 2);
+    Type("a");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 2));
+    EXPECT_TRUE(focusInGrid());
+    Type("b");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().ForeText(1, 2), "a");
+    EXPECT_EQ(Grid().ForeText(2, 2), "b");
+
+    Click(4, 2);
+    QTest::keyClick(View(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(4, 2)) << "the last column stays";
+    EXPECT_TRUE(focusInGrid());
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_TRUE(focusInGrid());
+
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_FALSE(focusInGrid()) << "Ctrl+Tab leaves the grid";
 }
 
 TEST_F(TableEditorTest, MergeAndSplitTheSelection)
