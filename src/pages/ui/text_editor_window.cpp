@@ -390,7 +390,7 @@ void TFrmTablet::SizeForScreen(const ScreenInfo &screen, int screenIndex)
     screenIndex_ = screenIndex;
     colorMode_ = screen.ColorMode;
     sizing_ = SizeTablet(screen.Width, screen.Height, screen.MainHeight);
-    edit_->setLineWrapColumnOrWidth(std::max(1, screen.Width + 7));
+    edit_->setLineWrapColumnOrWidth(MainAreaWrapWidth(screen.Width));
     edit_->setFixedSize(sizing_.textBox);
     edit_->move(sizing_.textBoxX, 0);
     scrollContent_->setFixedSize(std::max(sizing_.textBox.width(), sizing_.scrollClient.width()),
