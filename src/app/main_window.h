@@ -80,6 +80,9 @@ public:
     // Status panel 1, written by the communication parts.
     void ShowCommStatus(const QString &text);
     QString CommStatus() const;
+    // A text of screen i's exchange with its controller: kept for the screen and shown while it
+    // is the one selected, so that selecting a screen shows its own last exchange.
+    void ShowExchangeStatus(int screen, const QString &text);
 
     void BuildTree(int n, int s);
     void AddArea(AreaKind kind);
@@ -276,6 +279,9 @@ private:
     TitlePanel *titlePanel_ = nullptr;
     QLabel *summary_ = nullptr;
     QLabel *commStatus_ = nullptr;
+    QHash<int, QString> lastExchange_; // by screen index
+    // Status panel 1 of a screen that has had no exchange yet.
+    static inline const QString kNoExchangeStatus = QStringLiteral("状态：");
     // The current screen's area nodes, remembered by BuildTree for the add operations.
     std::array<QTreeWidgetItem *, 4> areaNodes_{}; // by AreaCategory
 };

@@ -199,6 +199,7 @@ void Tfrmmain::SwitchToScreen(int screen)
         return;
     table_.CurrentScreen = screen;
     RefreshLists(screen);
+    ShowCommStatus(lastExchange_.value(screen, kNoExchangeStatus));
 }
 
 void Tfrmmain::ApplyLinkCommands(int screen, bool areaNode)

@@ -6,6 +6,7 @@
 #include "app/title_panel.h"
 #include "pages/page_store.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -372,6 +373,18 @@ TEST_F(MainWindowTest, CommandsNotBuiltYetSayTheyAreNotAvailable)
     EXPECT_EQ(prompt.messages[0].text, "“空心”功能尚未提供。");
     EXPECT_FALSE(window->Command("控制/播放")->isEnabled());
     EXPECT_FALSE(window->Command("帮助/加载FPGA")->isVisible());
+}
+
+// Without a paint program the button says which programs it looked for instead of doing nothing.
+TEST_F(MainWindowTest, PaintWithoutAPaintProgramSaysWhatItLookedFor)
+{
+    Start();
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QDir::currentPath().toLocal8Bit()); // a fresh folder: no program in it
+    window->Command("画图")->trigger();
+    qputenv("PATH", path);
+    EXPECT_EQ(prompt.MessageTexts("提示"),
+              QStringList({"没有找到画图程序（已查找：pbrush.exe、mspaint.exe、kolourpaint、pinta）"}));
 }
 
 TEST_F(MainWindowTest, BroadcastFollowsTheToggleAndReinitialisationClearsIt)

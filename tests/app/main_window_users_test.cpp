@@ -2,6 +2,7 @@
 // through the main window and its dialogs.
 #include "main_window_fixture.h"
 
+#include "app/qt_prompt.h"
 #include "app/screen_panel.h"
 #include "config/identity.h"
 #include "config/ui/settings_dialog.h"
@@ -14,9 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -185,6 +190,48 @@ TEST_F(UsersTest, LoginTextDecidesTheRole)
             EXPECT_TRUE(window->Command("预览")->isEnabled());
         }
         window.reset();
+    }
+}
+
+// After "输入密码错误！ " the next attempt can be typed at once: the box belongs to the dialog that
+// raised it, and when it is dismissed the dialog is active again with its emptied field focused.
+TEST_F(UsersTest, WrongTextLeavesTheFieldFocusedInItsDialog)
+{
+    WriteUsers("o1", "a1", true);
+    StartActive();
+    QtPrompt boxes(window.get()); // real message boxes, as at the station
+    ConfigStore store;
+    const struct {
+        const char *what;
+        std::function<PasswordDialog *()> make;
+    } dialogs[] = {
+        {"login", [&] { return new LoginDialog(window->Users(), boxes, window.get()); }},
+        {"access code", [&] { return new AccessCodeDialog(AccessPurpose::Setting, boxes, window.get()); }},
+        {"user management", [&] { return new UserManagementDialog(store, boxes, window.get()); }},
+    };
+    for (const auto &d : dialogs) {
+        SCOPED_TRACE(d.what);
+        std::unique_ptr<PasswordDialog> dialog(d.make());
+        dialog->open();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QWidget *boxParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->text(), kWrongPasswordText);
+            boxParent = box->parentWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClicks(dialog->Field(), "wrong");
+        QTest::keyClick(dialog->Field(), Qt::Key_Return);
+        Settle();
+        EXPECT_EQ(boxParent, dialog.get());
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->Field()->text().isEmpty());
+        EXPECT_EQ(QApplication::activeWindow(), dialog.get());
+        EXPECT_EQ(QApplication::focusWidget(), dialog->Field());
+        dialog.reset();
+        Reactivate();
     }
 }
 

@@ -124,7 +124,7 @@ TEST_F(ScreenSettingsTest, OpensOnScreenOneWithItsValuesAndChangesNothingWhenClo
     std::vector<const char *> lines = ScreenWithPages("[0号屏参数]");
     // A "ZP-KQ/TQ" screen whose file keeps 115200, a network screen, and a flag left from before.
     for (const char *line : {"[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "波特率=3", "横向点数=128", "纵向点数=64", "[2号屏参数]",
-                             "通讯方式=2", "IP地址=10.0.0.9", "IP端口=1500", "单双色=0", "COM口=4"})
+                             "通讯方式=2", "IP地址=192.168.100.200", "IP端口=40000", "单双色=0", "COM口=4"})
         lines.push_back(line);
     WriteScreens(3, lines);
     WriteDataFiles(1);
@@ -161,8 +161,11 @@ TEST_F(ScreenSettingsTest, OpensOnScreenOneWithItsValuesAndChangesNothingWhenClo
     EXPECT_TRUE(Ui().network->isVisibleTo(dialog));
     EXPECT_TRUE(Ui().connectIp->isVisibleTo(dialog));
     EXPECT_FALSE(Ui().baud->isVisibleTo(dialog));
-    EXPECT_EQ(Ui().ipPort->value(), 1500);
-    EXPECT_EQ(Ui().ipAddress->text(), "10.0.0.9");
+    EXPECT_EQ(Ui().ipPort->value(), 40000); // any port the file holds
+    EXPECT_EQ(Ui().ipAddress->text(), "192.168.100.200");
+    // The widest address shows whole.
+    const int widest = Ui().ipAddress->fontMetrics().horizontalAdvance("255.255.255.255");
+    EXPECT_GE(Ui().ipAddress->width(), widest + 8);
     EXPECT_EQ(table.CurrentScreen, 2) << "a network screen becomes the current one";
     Select(0);
     EXPECT_FALSE(Ui().network->isVisibleTo(dialog));

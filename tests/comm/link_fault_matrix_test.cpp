@@ -596,6 +596,7 @@ constexpr int kNetLateMs = 1000;
 const QString kSending = QStringLiteral("状态:正在向1号显示屏发送数据...");
 const QString kParamsDone = QStringLiteral("状态:向1号显示屏加载屏参数成功！");
 const QString kMainDone = QStringLiteral("状态:向1号显示屏发送主区域数据成功！");
+const QString kLost = QStringLiteral("状态:与1号显示屏的网络连接已断开，请点击连接IP");
 
 struct NetRow {
     const char *name;
@@ -649,12 +650,14 @@ TEST_F(LinkFaultMatrix, NetworkLink)
          .sim = {"--drop-after", "100"},
          .useSim = true,
          .frame = Frame::Large,
+         .status = {kLost},
          .boxes = gone},
         {.name = "sim: killed in the pause between blocks",
          .sim = {},
          .useSim = true,
          .frame = Frame::Large,
          .vanishInPause = true,
+         .status = {kLost},
          .boxes = gone},
         {.name = "sim: a second station connected to the same card",
          .sim = {},
@@ -678,30 +681,33 @@ TEST_F(LinkFaultMatrix, NetworkLink)
         {.name = "tcp: reset in the middle of the frame",
          .script = resetMidFrame,
          .frame = Frame::Large,
+         .status = {kLost},
          .boxes = gone},
         {.name = "tcp: closed in the middle of the frame",
          .script = closedMidFrame,
          .frame = Frame::Large,
+         .status = {kLost},
          .boxes = gone},
         {.name = "tcp: the server goes away in the pause between blocks",
          .frame = Frame::Large,
          .vanishInPause = true,
+         .status = {kLost},
          .boxes = gone},
         {.name = "tcp: the server goes away while the connection stands idle",
          .vanishBeforeSend = true,
-         .boxes = gone,
-         .pending = true},
+         .status = {kLost, kLost},
+         .boxes = gone},
         {.name = "tcp: a second station holds the controller's one connection",
          .oneClient = true,
          .holder = Holder::SecondLink,
-         .boxes = gone,
-         .pending = true},
+         .status = {kLost, kLost},
+         .boxes = gone},
         {.name = "tcp: a second station run holds the controller's one connection",
          .script = silent,
          .oneClient = true,
          .holder = Holder::SecondProcess,
-         .boxes = gone,
-         .pending = true},
+         .status = {kLost, kLost},
+         .boxes = gone},
     };
 
     const NetTimings timings{.watchMs = kWatchMs, .blockPauseMs = kBlockPauseMs, .followUpMs = 40};

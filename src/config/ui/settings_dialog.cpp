@@ -28,8 +28,9 @@
 namespace pelvoro {
 namespace {
 
-constexpr int kMinIpPort = 1024;
-constexpr int kMaxIpPort = 2048;
+// The widest address the field must show whole, and room for the field's frame and margins.
+constexpr char kWidestIpAddress[] = "255.255.255.255";
+constexpr int kIpFieldPaddingPx = 16;
 
 QComboBox *ListBox(QWidget *parent, const QStringList &items)
 {
@@ -104,11 +105,15 @@ void TFrmset::BuildControls()
     ui_.network = new QGroupBox(QStringLiteral("网络设置"), ui_.hardware);
     auto *networkForm = new QFormLayout(ui_.network);
     ui_.ipPort = new QSpinBox(ui_.network);
-    ui_.ipPort->setRange(kMinIpPort, kMaxIpPort);
+    // Every port the file can hold shows as stored.
+    const ScreenField *portField = FindScalarField(QStringLiteral("IpPort"));
+    ui_.ipPort->setRange(portField->minValue, portField->maxValue);
     ui_.ipPort->setKeyboardTracking(false);
     networkForm->addRow(QStringLiteral("发送端口"), ui_.ipPort);
     ui_.ipAddress = new QLineEdit(QStringLiteral("192.168.0.7"), ui_.network);
     ui_.ipAddress->setMaxLength(15);
+    ui_.ipAddress->setMinimumWidth(ui_.ipAddress->fontMetrics().horizontalAdvance(QLatin1String(kWidestIpAddress))
+                                   + kIpFieldPaddingPx);
     networkForm->addRow(QStringLiteral("IP地址"), ui_.ipAddress);
     linkForm->addRow(ui_.network);
     hardware->addLayout(linkForm, 1);

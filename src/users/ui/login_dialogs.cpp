@@ -59,7 +59,9 @@ void PasswordDialog::Confirm()
     if (Check(field_->text()))
         return;
     prompt_.Message(kWrongPasswordText, QStringLiteral("提示"), PromptIcon::Question);
+    // The next attempt is typed at once, into this dialog.
     field_->clear();
+    activateWindow();
     field_->setFocus();
 }
 
