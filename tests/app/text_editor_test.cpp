@@ -135,7 +135,7 @@ TEST_F(TextEditorTest, OpensSizedForTheScreenWithItsStartingState)
     StartStation(1024, 128, 128, 1);
     Open();
     EXPECT_EQ(editor->RichEdit1()->size(), QSize(1049, 131));
-    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1031); // wraps where the conversion does
+    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1024); // wraps where the conversion does
     EXPECT_EQ(editor->ScrollBox1()->viewport()->size(), QSize(792, 131));
     EXPECT_EQ(editor->size(), QSize(804, 327));
     EXPECT_TRUE(editor->isModal());
