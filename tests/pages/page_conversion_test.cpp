@@ -543,9 +543,9 @@ TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
         // Seven pages: title and header alone (they fill the page), then two routes per page, the
         // red row on the fifth; every route is shown.
         {128, 32, {{545, 1446}, {624, 307}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
-        // Four pages, the table centred: title, header and two routes, four routes twice (the red
-        // row on the third), the last two routes.
-        {256, 64, {{1232, 2001}, {1361, 576}, {3125, 615}, {842, 293}}},
+        // Four pages, the table centred, every row whole with its lines: title, header and one
+        // route, four routes twice (the red row on the third), the last three routes.
+        {256, 64, {{1031, 1841}, {1365, 601}, {3117, 620}, {1186, 423}}},
     };
     for (const auto &screen : screens) {
         SCOPED_TRACE(QStringLiteral("%1x%2").arg(screen.width).arg(screen.height).toStdString());
