@@ -159,7 +159,7 @@ TEST_F(TextEditorTest, OpensSizedForTheScreenWithItsStartingState)
     StartStation(1024, 128, 128, 1);
     Open();
     EXPECT_EQ(editor->RichEdit1()->size(), QSize(1049, 131));
-    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1031); // wraps where the conversion does
+    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1024); // wraps where the conversion does
     EXPECT_EQ(editor->ScrollBox1()->viewport()->size(), QSize(792, 131));
     // 804 pixels wide, unless the desktop is narrower (the offscreen one is 800).
     const int frame = editor->frameGeometry().width() - editor->width();
