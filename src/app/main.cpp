@@ -1,12 +1,12 @@
 #include "app/main_window.h"
 #include "app/qt_prompt.h"
 #include "app/startup_checks.h"
+#include "app/window_placement.h"
 #include "base/app_dir.h"
 #include "pages/font_substitution.h"
 #include "pages/ui/preview_window.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include <cstdio>
 #include <cstring>
@@ -52,15 +52,23 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     QString error;
-    if (!TakeDirArgument(args, &error)) {
-        std::fprintf(stderr, "pelvoro: %s\n", qPrintable(error));
-        return 64;
-    }
     InstallFontSubstitutions();
     InstallQtTranslation();
-
+    UseStationLocale();
     QtPrompt prompt;
+    if (!TakeDirArgument(args, &error)) {
+        std::fprintf(stderr, "pelvoro: %s\n", qPrintable(error));
+        // Started from a desktop launcher nobody reads stderr.
+        prompt.Message(QStringLiteral("应用目录无法使用，程序不能启动：\n%1").arg(error), QStringLiteral("提示"),
+                       PromptIcon::Error);
+        return 64;
+    }
+
     EnterAppDir();
+    // Held until the station ends, after the windows are gone.
+    std::unique_ptr<QLockFile> stationLock;
+    if (!HoldStationDirectory(prompt, stationLock))
+        return 1;
     if (!ConfigReadableForStart(prompt))
         return 1;
     ScreenTable table;
@@ -69,11 +77,8 @@ int main(int argc, char **argv)
     // The preview lives for the whole run at the desktop's top-left corner, the main window beside it.
     TFrmdisplay preview(table);
     window.SetPreview(&preview);
-    const QRect desktop = preview.screen()->availableGeometry();
-    preview.move(desktop.topLeft());
     preview.show();
     window.show();
-    const QSize frame = window.frameGeometry().size();
-    window.move(MainWindowPosition(desktop, preview.frameGeometry(), frame));
+    StartupPlacer placer(preview, window);
     return app.exec();
 }

@@ -102,7 +102,7 @@ Tfrmmain::Tfrmmain(ScreenTable &table, Prompt &prompt, QWidget *parent, LinkTimi
     // Both panels stay: hints are tooltips, never status messages over them.
     summary_ = new QLabel(this);
     summary_->setFixedWidth(kSummaryPanelWidth);
-    commStatus_ = new QLabel(QStringLiteral("状态："), this);
+    commStatus_ = new QLabel(kNoExchangeStatus, this);
     commStatus_->setMinimumWidth(1); // a long message is cut, it does not widen the window
     statusBar()->addPermanentWidget(summary_);
     statusBar()->addPermanentWidget(commStatus_, 1);
@@ -150,6 +150,7 @@ void Tfrmmain::Initialise()
     EnterAppDir();
     store_ = ConfigStore();
     LoadScreenTable(store_, table_);
+    lastExchange_.clear(); // the screens may be others now (an opened project)
     BuildTree(table_.LastIndex, table_.CurrentScreen);
     RefreshLists(table_.CurrentScreen);
     ShowPanels({screenPanel_});
@@ -201,6 +202,13 @@ void Tfrmmain::ShowScreenSummary(int index)
 void Tfrmmain::ShowCommStatus(const QString &text)
 {
     commStatus_->setText(text);
+}
+
+void Tfrmmain::ShowExchangeStatus(int screen, const QString &text)
+{
+    lastExchange_.insert(screen, text);
+    if (screen == table_.CurrentScreen)
+        ShowCommStatus(text);
 }
 
 QString Tfrmmain::CommStatus() const

@@ -80,6 +80,9 @@ public:
     // Status panel 1, written by the communication parts.
     void ShowCommStatus(const QString &text);
     QString CommStatus() const;
+    // A text of screen i's exchange with its controller: kept for the screen and shown while it
+    // is the one selected, so that selecting a screen shows its own last exchange.
+    void ShowExchangeStatus(int screen, const QString &text);
 
     void BuildTree(int n, int s);
     void AddArea(AreaKind kind);
@@ -121,6 +124,8 @@ public:
 
     // Each of these is owned by its own file (main_window_<feature>.cpp).
     void OpenScreenSettings(); // "设置屏参"                                  main_window_settings.cpp
+    // The watch on SysConfig.ini, for tests that wait until it looked at a change.
+    const ConfigWatcher *ConfigWatch() const { return configWatcher_; }
     void LoginUser();          // "用户登录"                                  main_window_users.cpp
     void ManageUsers();        // "用户管理"                                  main_window_users.cpp
     void ShowAbout();          // "关于..."                                   main_window_users.cpp
@@ -233,6 +238,9 @@ private:
     TFrmdisplay *preview_ = nullptr;
     ConfigStore store_;
     ConfigWatcher *configWatcher_ = nullptr;
+    // While the settings dialog edits the screens, another writer's change waits for it to close.
+    bool screenEditorOpen_ = false;
+    bool outsideChangeWaiting_ = false;
     UserSettings users_;
     bool loginDue_ = false; // login is on and its dialog has not opened since the last initialisation
     std::optional<AccessPurpose> accessGranted_; // set only while the unlocked command runs
@@ -271,6 +279,9 @@ private:
     TitlePanel *titlePanel_ = nullptr;
     QLabel *summary_ = nullptr;
     QLabel *commStatus_ = nullptr;
+    QHash<int, QString> lastExchange_; // by screen index
+    // Status panel 1 of a screen that has had no exchange yet.
+    static inline const QString kNoExchangeStatus = QStringLiteral("状态：");
     // The current screen's area nodes, remembered by BuildTree for the add operations.
     std::array<QTreeWidgetItem *, 4> areaNodes_{}; // by AreaCategory
 };

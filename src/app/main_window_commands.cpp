@@ -99,13 +99,16 @@ void Tfrmmain::BuildCommands()
     toolbar_->addSeparator();
     toolButton(QStringLiteral("表格"), QStringLiteral("表格编辑"), [this] { OpenTableEditor(); });
     toolButton(QStringLiteral("文本"), QStringLiteral("写字板编辑"), [this] { OpenTextEditor(); });
-    toolButton(QStringLiteral("画图"), QString(), [] {
-        // The paint program is a convenience; when none can be started nothing is reported.
-        for (const QString &program : {QStringLiteral("pbrush.exe"), QStringLiteral("mspaint.exe"),
-                                       QStringLiteral("kolourpaint"), QStringLiteral("pinta")}) {
+    toolButton(QStringLiteral("画图"), QString(), [this] {
+        const QStringList programs = {QStringLiteral("pbrush.exe"), QStringLiteral("mspaint.exe"),
+                                      QStringLiteral("kolourpaint"), QStringLiteral("pinta")};
+        for (const QString &program : programs) {
             if (QProcess::startDetached(program, {}))
                 return;
         }
+        // Otherwise the button would seem broken: the operator learns what to install.
+        prompt_.Message(QStringLiteral("没有找到画图程序（已查找：%1）").arg(programs.join(QStringLiteral("、"))),
+                        QStringLiteral("提示"), PromptIcon::Warning);
     });
     toolbar_->addSeparator();
     toolButton(QStringLiteral("开屏"), QStringLiteral("打开显示"), [this] { PowerOn(); });

@@ -14,7 +14,14 @@ void Tfrmmain::WatchConfig()
 
 void Tfrmmain::TakeOutsideConfigChanges()
 {
-    // Our own saves leave the file as the table is: nothing to take then.
+    // The settings dialog's model is the table itself; a reload under it would change the screen
+    // count and the records it is editing. The change is taken when it closes.
+    if (screenEditorOpen_) {
+        outsideChangeWaiting_ = true;
+        return;
+    }
+    outsideChangeWaiting_ = false;
+    // A save of ours that carried another writer's change leaves nothing to take but that change.
     const int shown = table_.CurrentScreen;
     const QList<int> changed = store_.TakeOutsideChanges(table_);
     if (changed.isEmpty())

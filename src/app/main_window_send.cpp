@@ -26,7 +26,8 @@ void Tfrmmain::ConnectLinks()
     hooks.broadcast = [this] { return broadcastFlag_; };
     runner_ = new SendRunner(table_, *serial_, *net_, timings_.completion, std::move(hooks), this);
 
-    connect(runner_, &SendRunner::StatusText, this, &Tfrmmain::ShowCommStatus);
+    connect(runner_, &SendRunner::StatusText, this,
+            [this](const QString &text) { ShowExchangeStatus(runner_->StatusScreen(), text); });
     connect(runner_, &SendRunner::ProgressStarted, this, &Tfrmmain::ShowProgress);
     connect(runner_, &SendRunner::Progress, this,
             [this](qint64 value) { screenPanel_->ProgressBar()->setValue(int(value)); });

@@ -27,6 +27,7 @@ TFrmset *Tfrmmain::ShowScreenSettingsDialog()
             runner_->Send(*request);
     };
     hooks.closed = [this](const std::vector<int> &reset) { AfterScreenSettings(reset); };
+    screenEditorOpen_ = true;
     auto *dialog = new TFrmset(table_, store_, prompt_, std::move(hooks), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(serial_, &SerialLink::SettingsLabel, dialog, &TFrmset::ShowResult);
@@ -36,6 +37,7 @@ TFrmset *Tfrmmain::ShowScreenSettingsDialog()
 
 void Tfrmmain::AfterScreenSettings(const std::vector<int> &reset)
 {
+    screenEditorOpen_ = false;
     for (int screen : reset)
         Q_EMIT PreviewRedrawRequested(screen);
     // The window starts again from screen 0, whatever the dialog selected or removed.
@@ -47,6 +49,9 @@ void Tfrmmain::AfterScreenSettings(const std::vector<int> &reset)
     Q_EMIT PreviewRedrawRequested(0);
     ShowScreenSummary(0);
     ShowPanels({screenPanel_});
+    // What another writer changed meanwhile, over what the dialog saved, in one step.
+    if (outsideChangeWaiting_)
+        TakeOutsideConfigChanges();
 }
 
 } // namespace pelvoro

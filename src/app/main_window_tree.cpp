@@ -52,6 +52,22 @@ QToolButton *PanelButton(QWidget *parent, const QString &text, const QString &hi
     return button;
 }
 
+// Adding or removing an area resets the screen's files, and the pages go with them: one question
+// when that takes pages the operator did not name. `change` is "添加区域" or "删除区域".
+bool PagesMayGo(Prompt &prompt, const QString &change, const ScreenPageCounts &pages)
+{
+    if (!pages.Any())
+        return true;
+    QStringList lost;
+    if (pages.main > 0)
+        lost << QStringLiteral("主区的 %1 个数据页").arg(pages.main);
+    if (pages.subtitle > 0)
+        lost << QStringLiteral("字幕区的 %1 个字幕页").arg(pages.subtitle);
+    const QString text = QStringLiteral("%1后，%2将被删除。继续吗？").arg(change, lost.join(QStringLiteral("和")));
+    return prompt.Ask(text, QStringLiteral("提示"), int(PromptButton::Yes) | int(PromptButton::No)) ==
+           PromptButton::Yes;
+}
+
 } // namespace
 
 QWidget *Tfrmmain::BuildTreePanel()
@@ -183,6 +199,7 @@ void Tfrmmain::SwitchToScreen(int screen)
         return;
     table_.CurrentScreen = screen;
     RefreshLists(screen);
+    ShowCommStatus(lastExchange_.value(screen, kNoExchangeStatus));
 }
 
 void Tfrmmain::ApplyLinkCommands(int screen, bool areaNode)
@@ -268,6 +285,9 @@ void Tfrmmain::AddArea(AreaKind kind)
 {
     const int screen = table_.CurrentScreen;
     AreaOperations operations(table_, store_);
+    const AreaChangeEffect effect = operations.PreviewAdd(screen, kind);
+    if (effect.proceeds && !PagesMayGo(prompt_, QStringLiteral("添加区域"), effect.unasked))
+        return;
     const AreaOperationResult result = operations.Add(screen, kind);
     if (result.outcome == AddAreaOutcome::Refused) {
         prompt_.Message(result.refusal.message, QStringLiteral("提示"),
@@ -298,6 +318,9 @@ void Tfrmmain::RemoveSelectedArea()
     const int i = item->data(0, kScreenRole).toInt();
     const int pageCount = StoredPageCount(i);
     AreaOperations operations(table_, store_);
+    const AreaChangeEffect effect = operations.PreviewRemove(i, *kind);
+    if (effect.proceeds && !PagesMayGo(prompt_, QStringLiteral("删除区域"), effect.unasked))
+        return;
     const AreaOperationResult result = operations.Remove(i, *kind, pageCount);
     if (!result.removed)
         return;

@@ -1,8 +1,9 @@
 #include "app/qt_prompt.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileDialog>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
 
@@ -16,6 +17,11 @@ bool InstallQtTranslation()
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+void UseStationLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China));
 }
 
 namespace {
@@ -70,15 +76,24 @@ QStringList RunFileDialog(QWidget *parent, FileDialogRequest &request, QFileDial
 
 } // namespace
 
+QWidget *QtPrompt::Owner() const
+{
+    // A box raised from a dialog belongs to that dialog: dismissing it gives the dialog back the
+    // keyboard instead of the main window.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return parent_;
+}
+
 void QtPrompt::Message(const QString &text, const QString &caption, PromptIcon icon)
 {
-    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, parent_);
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::Ok, Owner());
     box.exec();
 }
 
 PromptButton QtPrompt::Ask(const QString &text, const QString &caption, PromptButtons buttons, PromptIcon icon)
 {
-    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, parent_);
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, Owner());
     for (const ButtonPair &pair : kButtons) {
         if (buttons & int(pair.ours))
             box.addButton(pair.theirs);
@@ -93,17 +108,17 @@ PromptButton QtPrompt::Ask(const QString &text, const QString &caption, PromptBu
 
 QStringList QtPrompt::OpenFiles(FileDialogRequest &request)
 {
-    return RunFileDialog(parent_, request, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen);
+    return RunFileDialog(Owner(), request, QFileDialog::ExistingFiles, QFileDialog::AcceptOpen);
 }
 
 QString QtPrompt::OpenFile(FileDialogRequest &request)
 {
-    return RunFileDialog(parent_, request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen).value(0);
+    return RunFileDialog(Owner(), request, QFileDialog::ExistingFile, QFileDialog::AcceptOpen).value(0);
 }
 
 QString QtPrompt::SaveFile(FileDialogRequest &request)
 {
-    return RunFileDialog(parent_, request, QFileDialog::AnyFile, QFileDialog::AcceptSave).value(0);
+    return RunFileDialog(Owner(), request, QFileDialog::AnyFile, QFileDialog::AcceptSave).value(0);
 }
 
 } // namespace pelvoro

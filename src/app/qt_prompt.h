@@ -11,6 +11,10 @@ namespace pelvoro {
 // file is not installed; the dialogs then stay in English.
 bool InstallQtTranslation();
 
+// The station speaks Simplified Chinese whatever the system's language: calendars, numbers and
+// dates in the dialogs follow this locale.
+void UseStationLocale();
+
 // The station's prompts as real message boxes and file dialogs.
 class QtPrompt : public Prompt {
 public:
@@ -24,6 +28,9 @@ public:
     QString SaveFile(FileDialogRequest &request) override;
 
 private:
+    // The window the dialogs belong to: the modal dialog in front, else the given parent.
+    QWidget *Owner() const;
+
     QWidget *parent_;
 };
 

@@ -25,6 +25,8 @@ const QDate kFirstDate(2000, 1, 1);
 const QDate kLastDate(2099, 12, 31);
 const QDate kInitialDate(2006, 1, 1);
 const QTime kInitialTime(12, 0, 0);
+// The weekday boxes in two columns: whole labels in the narrowest window.
+constexpr int kWeekdayColumns = 2;
 
 QDateEdit *DatePicker(QWidget *parent, const char *name)
 {
@@ -107,7 +109,7 @@ ScheduleTab::ScheduleTab(MainAreaPanel &panel, Prompt &prompt, QWidget *parent)
     for (int day = 0; day < 7; ++day) {
         auto *box = new QCheckBox(QString::fromUtf16(kDays[day]), weekPanel_);
         box->setChecked(true);
-        week->addWidget(box, day / 4, day % 4);
+        week->addWidget(box, day / kWeekdayColumns, day % kWeekdayColumns);
         weekdays_[size_t(day)] = box;
         connect(box, &QCheckBox::clicked, this, [this, day](bool ticked) { OnWeekdayClicked(day, ticked); });
     }

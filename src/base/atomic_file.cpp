@@ -1,5 +1,7 @@
 #include "base/atomic_file.h"
 
+#include "base/own_writes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,6 +75,7 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     // the directory of the file a symbolic link points to).
     SyncDirectory(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
 #endif
+    RememberOwnWrite(path, bytes);
     return true;
 }
 
@@ -153,20 +156,28 @@ bool RemoveIfThere(const QString &path, QString *error)
     return true;
 }
 
-// The journal: one line per entry, "W <path>" or "R <path>", paths in UTF-8 and absolute.
-QByteArray JournalText(const QStringList &writes, const QStringList &removals)
+// The journal: one line per entry, "W <path>" or "R <path>", paths in UTF-8. A file of the journal's
+// own directory is named by its bare name, so that a folder moved or copied after a crash is still
+// completed where it now is; a file elsewhere (the target of a symbolic link) by its absolute path.
+QByteArray JournalText(const QString &dir, const QStringList &writes, const QStringList &removals)
 {
+    const QString home = QFileInfo(dir).canonicalFilePath();
+    auto entry = [&](const QString &path) {
+        const QFileInfo info(path);
+        return QFileInfo(info.absolutePath()).canonicalFilePath() == home ? info.fileName() : path;
+    };
     QByteArray text;
     for (const QString &path : writes)
-        text += "W " + path.toUtf8() + '\n';
+        text += "W " + entry(path).toUtf8() + '\n';
     for (const QString &path : removals)
-        text += "R " + path.toUtf8() + '\n';
+        text += "R " + entry(path).toUtf8() + '\n';
     return text;
 }
 
-// Carries out a journal: every staged file still there is renamed over its target, every removal
-// done; an entry `allowed` turns down is passed over.
-bool Replay(const QByteArray &journal, QString *error,
+// Carries out a journal of `dir`: every staged file still there is renamed over its target, every
+// removal done; an entry `allowed` turns down is passed over, and so is a relative entry that is
+// not a bare file name.
+bool Replay(const QByteArray &journal, const QString &dir, QString *error,
             const std::function<bool(const QString &path, bool write)> &allowed = {})
 {
     bool ok = true;
@@ -174,7 +185,13 @@ bool Replay(const QByteArray &journal, QString *error,
     for (const QByteArray &line : journal.split('\n')) {
         if (line.size() < 3)
             continue;
-        const QString path = QString::fromUtf8(line.mid(2));
+        QString path = QString::fromUtf8(line.mid(2));
+        if (QDir::isRelativePath(path)) {
+            if (path.contains(QLatin1Char('/')) || path.contains(QLatin1Char('\\')) || path == QLatin1String(".")
+                || path == QLatin1String(".."))
+                continue;
+            path = QDir(dir).absoluteFilePath(path);
+        }
         if (allowed && !allowed(path, line.startsWith("W ")))
             continue;
         dirs << QFileInfo(path).absolutePath();
@@ -187,8 +204,8 @@ bool Replay(const QByteArray &journal, QString *error,
     }
 #ifdef Q_OS_UNIX
     dirs.removeDuplicates();
-    for (const QString &dir : dirs)
-        SyncDirectory(dir);
+    for (const QString &touched : dirs)
+        SyncDirectory(touched);
 #endif
     return ok;
 }
@@ -233,13 +250,18 @@ bool FileSetUpdate::Commit(QString *error)
     SyncDirectory(dir);
 #endif
     const QString journal = QDir(dir).filePath(QLatin1String(kJournalName));
-    if (!WriteFileAtomically(journal, JournalText(writes, removals), error)) {
+    const QByteArray journalText = JournalText(dir, writes, removals);
+    if (!WriteFileAtomically(journal, journalText, error)) {
         for (const QString &written : writes)
             QFile::remove(written + kStagedSuffix);
         return false;
     }
-    if (!Replay(JournalText(writes, removals), error))
+    if (!Replay(journalText, dir, error))
         return false;
+    for (const Entry &entry : entries_) {
+        if (!entry.remove)
+            RememberOwnWrite(entry.path, entry.bytes);
+    }
     return RemoveIfThere(journal, error);
 }
 
@@ -303,7 +325,7 @@ bool RecoverDirectory(const QString &dir, QString *error)
             Fail(error, QStringLiteral("cannot read %1").arg(journal));
             return false;
         }
-        if (!Replay(text, error, EntriesOf(dir)) || !RemoveIfThere(journal, error))
+        if (!Replay(text, dir, error, EntriesOf(dir)) || !RemoveIfThere(journal, error))
             return false;
     }
     // What is left staged belongs to an update that never reached its journal: the old files stand.

@@ -3,10 +3,12 @@
 #include "base/app_dir.h"
 #include "base/atomic_file.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
+#include <QSysInfo>
 
 #include <map>
 #include <memory>
@@ -49,6 +51,32 @@ QString HolderText(const QLockFile &file)
     return who + QStringLiteral("（进程%1）").arg(pid);
 }
 
+// QLockFile writes its owner into the file right after creating it: a file still empty or unreadable
+// after this long has no writer behind it.
+constexpr qint64 kUnreadableLockGraceMs = 2000;
+// No writing operation holds the lock this long; a lock of another host's process that is older was
+// left by a writer that died there (the process id says nothing on this host).
+constexpr qint64 kForeignLockMaxAgeMs = 10 * 60 * 1000;
+
+// Why a lock file present cannot have a live holder, or empty when it may have one. QLockFile knows
+// only dead processes of this host; an empty file or another host's lock would block every writer
+// for good.
+QString WhyHolderCannotBeAlive(const QLockFile &file, const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (!file.getLockInfo(&pid, &host, &app))
+        return age > kUnreadableLockGraceMs ? QStringLiteral("锁文件为空或已损坏") : QString();
+    if (!host.isEmpty() && host != QSysInfo::machineHostName() && age > kForeignLockMaxAgeMs)
+        return QStringLiteral("锁文件由主机%1的进程%2留下，已超过%3分钟").arg(host).arg(pid).arg(kForeignLockMaxAgeMs / 60000);
+    return {};
+}
+
 } // namespace
 
 DirectoryLock::DirectoryLock(const QString &dir, int waitMs) : key_(KeyOf(dir))
@@ -63,7 +91,18 @@ DirectoryLock::DirectoryLock(const QString &dir, int waitMs) : key_(KeyOf(dir))
     auto file = std::make_unique<QLockFile>(QDir(key_).filePath(QLatin1String(kDirectoryLockName)));
     // A live owner is never stale, however long it writes; a dead one is recognised by its process id.
     file->setStaleLockTime(0);
-    if (file->tryLock(waitMs)) {
+    const QString lockPath = QDir(key_).filePath(QLatin1String(kDirectoryLockName));
+    // A lock no live writer can hold is taken over, and said so, before and after the wait.
+    auto takeOverDead = [&] {
+        const QString why = WhyHolderCannotBeAlive(*file, lockPath);
+        if (why.isEmpty() || !file->removeStaleLockFile())
+            return false;
+        takenOver_ = QStringLiteral("已接管目录“%1”中失效的锁文件（%2）")
+                         .arg(QDir::toNativeSeparators(key_), why);
+        return true;
+    };
+    takeOverDead();
+    if (file->tryLock(waitMs) || (takeOverDead() && file->tryLock(0))) {
         held.file = std::move(file);
         held.depth = 1;
         locked_ = true;

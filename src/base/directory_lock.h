@@ -16,8 +16,9 @@ inline constexpr char kDirectoryLockName[] = ".pelvoro.lock";
 // replaces its files, so that no writer replaces files with a copy made before another one wrote.
 // The lock is re-entrant within a process (an operation that calls other locking operations keeps
 // the one it holds) and is released when the last holder goes. A lock whose owner died is taken
-// over at once; a live owner is waited for up to `waitMs`, then Locked() is false. Taking the lock
-// first completes what a killed writer left unfinished (RecoverDirectory).
+// over at once, and so is one no live writer could hold (see TakenOver()); a live owner is waited
+// for up to `waitMs`, then Locked() is false. Taking the lock first completes what a killed writer
+// left unfinished (RecoverDirectory).
 class DirectoryLock {
 public:
     // `dir` empty: the application's directory.
@@ -29,11 +30,15 @@ public:
     bool Locked() const { return locked_; }
     // For the operator when not locked: who holds the directory, or why no lock could be made.
     const QString &Error() const { return error_; }
+    // Not empty when a lock file no live writer could hold (empty or damaged, or another host's and
+    // older than any write) was removed to take the lock: what was taken over and why.
+    const QString &TakenOver() const { return takenOver_; }
 
 private:
     QString key_;
     bool locked_ = false;
     QString error_;
+    QString takenOver_;
 };
 
 } // namespace pelvoro

@@ -36,6 +36,18 @@ QString CharactersGbkCannotHold(const QString &text)
     return lost.join(QLatin1Char(' '));
 }
 
+QString DecodeTextFile(const QByteArray &bytes)
+{
+    static constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+    if (bytes.startsWith(kUtf8Bom))
+        return QString::fromUtf8(bytes.sliced(sizeof(kUtf8Bom) - 1));
+    // Pure ASCII decodes the same either way. Stateless: a sequence cut off at the end is an error,
+    // not a state kept for more bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? FromGbk(bytes) : text;
+}
+
 int GbkLength(const QString &text)
 {
     return int(ToGbk(text).size());

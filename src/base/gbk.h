@@ -17,6 +17,12 @@ QByteArray ToGbk(const QString &text);
 // message names them instead of saving '?' in their place. Empty when GBK holds the whole text.
 QString CharactersGbkCannotHold(const QString &text);
 
+// The text of a plain text file the operator brings (a subtitle source, a document): UTF-8 when it
+// starts with the UTF-8 byte-order mark (dropped) or when its bytes are valid UTF-8 with at least one
+// multi-byte sequence, which GBK text with Chinese in it almost never is; GBK otherwise. Pure ASCII
+// reads the same either way. The station's own files are GBK and are read with FromGbk.
+QString DecodeTextFile(const QByteArray &bytes);
+
 // Number of bytes `text` takes in GBK.
 int GbkLength(const QString &text);
 

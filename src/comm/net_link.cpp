@@ -77,6 +77,25 @@ QString NetSuccessText(ReplyKind kind)
     return QString();
 }
 
+QString NetSuccessText(const SendRequest &request)
+{
+    const CommandSpec *spec = FindCommand(request.frame);
+    const bool sharesItsKind = spec && spec->code != kCodeScreenParams && spec->code != kCodeFileDownload
+                               && (spec->replyKind == ReplyKind::Params || spec->replyKind == ReplyKind::Fpga);
+    return sharesItsKind ? spec->Caption() + QStringLiteral("成功！") : NetSuccessText(request.replyKind);
+}
+
+QString NetConnectionLostText(int screenIndex)
+{
+    return QStringLiteral("状态:与") + QString::number(screenIndex + 1)
+           + QStringLiteral("号显示屏的网络连接已断开，请点击连接IP");
+}
+
+QString NetNotConnectedText()
+{
+    return QStringLiteral("状态:请先点击连接IP再发送数据！");
+}
+
 std::vector<qint64> PlanNetBlocks(qint64 length, int networkPageCount)
 {
     std::vector<qint64> blocks;
@@ -191,6 +210,8 @@ NetLink::NetLink(const ScreenTable &table, Prompt &prompt, NetTimings timings, Q
         if (!blocks_.empty())
             StopBlocks();
         EndDrain();
+        if (!closing_)
+            OnConnectionGone();
     });
     connect(socket_, &QIODevice::bytesWritten, this, [this] {
         if (socket_->bytesToWrite() == 0)
@@ -238,13 +259,17 @@ void NetLink::ConnectScreen(int screen)
             return;
         }
         watch_.start();
+        closing_ = true;
         socket_->abort();
+        closing_ = false;
         // A request of the old connection is not sent over the new one.
         state_ = State::Idle;
         preambleOnConnect_ = 0;
+        lost_ = false;
         const ScreenInfo &info = table_[screen];
         if (!IsNetworkScreen(info))
             return;
+        connectedScreen_ = screen;
         host_ = info.IpAddress;
         port_ = quint16(info.IpPort);
         socket_->connectToHost(host_.trimmed(), port_);
@@ -256,17 +281,23 @@ void NetLink::NetSend(const SendRequest &request)
     RunOrDefer([this, request] {
         pendingFrame_ = request.frame;
         replyKind_ = request.replyKind;
+        successText_ = NetSuccessText(request);
         state_ = State::AwaitingEcho;
         if (request.replyKind == ReplyKind::MainArea)
             networkPageCount_ = request.pageCount;
-        // Not connected: nothing goes out and the request stays pending; while a connection is
-        // being opened it goes out once it is up.
+        // While a connection is being opened the request goes out once it is up.
         preambleOnConnect_ = 0;
-        if (socket_->state() == QAbstractSocket::ConnectedState)
+        if (socket_->state() == QAbstractSocket::ConnectedState) {
             socket_->write(NetworkPreamble(request.Address()));
-        else if (socket_->state() == QAbstractSocket::HostLookupState
-                 || socket_->state() == QAbstractSocket::ConnectingState)
+        } else if (socket_->state() == QAbstractSocket::HostLookupState
+                   || socket_->state() == QAbstractSocket::ConnectingState) {
             preambleOnConnect_ = request.Address();
+        } else {
+            // Without a connection the operator would wait for nothing.
+            state_ = State::Idle;
+            Q_EMIT StatusText(lost_ ? NetConnectionLostText(connectedScreen_) : NetNotConnectedText());
+            Q_EMIT ConnectionLost();
+        }
     });
 }
 
@@ -282,7 +313,7 @@ void NetLink::OnWatch()
         watch_.stop();
         return;
     }
-    Q_EMIT StatusText(QStringLiteral("状态:请先点击连接IP再发送数据！"));
+    Q_EMIT StatusText(NetNotConnectedText());
 }
 
 void NetLink::OnReadyRead()
@@ -299,7 +330,7 @@ void NetLink::OnReadyRead()
     // The second echo: the frame was taken.
     state_ = State::Idle;
     Q_EMIT StatusText(QStringLiteral("状态:向") + QString::number(CurrentAddress()) + QStringLiteral("号显示屏")
-                      + NetSuccessText(replyKind_));
+                      + successText_);
     if (sequence_)
         followUp_ = sequence_->FollowUp(replyKind_);
     if (followUp_) {
@@ -396,12 +427,27 @@ void NetLink::EndBusy()
         OnReadyRead();
 }
 
+void NetLink::OnConnectionGone()
+{
+    if (lost_)
+        return; // said once per connection
+    blockTimer_.stop();
+    preambleOnConnect_ = 0;
+    state_ = State::Idle;
+    lost_ = true;
+    Q_EMIT StatusText(NetConnectionLostText(connectedScreen_));
+    Q_EMIT ConnectionLost();
+}
+
 void NetLink::OnSocketError(QAbstractSocket::SocketError error)
 {
     if (!blocks_.empty() && socket_->state() != QAbstractSocket::ConnectedState)
         StopBlocks();
     if (socket_->state() != QAbstractSocket::ConnectedState)
         EndDrain();
+    // A connection that could not be opened under a request: that request goes nowhere.
+    if (socket_->state() == QAbstractSocket::UnconnectedState && state_ != State::Idle && !closing_)
+        OnConnectionGone();
     const QStringList texts = SocketErrorTexts(SocketErrorCode(error));
     if (texts.isEmpty())
         return;

@@ -32,6 +32,14 @@ struct NetTimings {
 
 // "加载屏参数成功！", "发送主区域数据成功！", ... by reply kind.
 QString NetSuccessText(ReplyKind kind);
+// The success text of a request: its reply kind's, except for the commands that share a kind with
+// another (schedules, the cancel, test patterns, glyphs), which say what they did: the caption the
+// serial link shows while sending them, followed by "成功！".
+QString NetSuccessText(const SendRequest &request);
+// "状态:与n号显示屏的网络连接已断开，请点击连接IP": the connection went away under the station.
+QString NetConnectionLostText(int screenIndex);
+// "状态:请先点击连接IP再发送数据！": no connection to send over.
+QString NetNotConnectedText();
 
 // The blocks a frame of `length` bytes goes out in: whole up to H + 1 bytes, H = 13 + 4 * Q +
 // 131072 (Q the network page count); else H bytes, then 131072-byte blocks while more than
@@ -65,8 +73,8 @@ public:
     void ConnectScreen(int screen);
     // Sends the address (A, A) at once when connected (or once the connection being opened is up),
     // keeps the frame until the controller echoes and remembers the reply kind; a main-area request
-    // also sets the network page count. Whatever was pending is forgotten. Returns at once,
-    // connected or not.
+    // also sets the network page count. Whatever was pending is forgotten. Returns at once. Without
+    // a connection nothing is kept: the status says so and ConnectionLost follows.
     void NetSend(const SendRequest &request);
 
     // The full send whose pending parts follow an acknowledgement; nullptr for none. With a
@@ -97,6 +105,9 @@ Q_SIGNALS:
     // The link now waits `ms` of its own (between the blocks of a large frame, before a follow-up):
     // time in which nobody waits on the controller.
     void Pausing(int ms);
+    // The request in progress, or the one just made, will not be answered: the connection went away
+    // (or never stood). The status already says so and tells the operator to press "连接IP".
+    void ConnectionLost();
 
 private:
     enum class State { Idle, AwaitingEcho, FrameSent };
@@ -104,6 +115,9 @@ private:
     void OnWatch();
     void OnReadyRead();
     void OnSocketError(QAbstractSocket::SocketError error);
+    // The connection closed without the station asking for it, or could not be opened under a
+    // request.
+    void OnConnectionGone();
     void SendFrame();
     void SendNextBlock();
     void StopBlocks();
@@ -126,6 +140,10 @@ private:
     State state_ = State::Idle;
     QByteArray pendingFrame_;
     ReplyKind replyKind_ = ReplyKind::Params;
+    QString successText_;
+    int connectedScreen_ = -1; // the screen of the connection last opened
+    bool lost_ = false;        // that connection went away under the station
+    bool closing_ = false;     // the station itself closes the socket
     int networkPageCount_ = 0;
     int preambleOnConnect_ = 0; // the screen number to announce once the connection is up
 

@@ -20,8 +20,11 @@ SendRunner::SendRunner(ScreenTable &table, SerialLink &serial, NetLink &net, Com
       hooks_(std::move(hooks)), completionTimings_(timings)
 {
     qRegisterMetaType<FullSendReport>();
-    connect(&serial_, &SerialLink::StatusText, this, &SendRunner::StatusText);
-    connect(&net_, &NetLink::StatusText, this, &SendRunner::StatusText);
+    connect(&serial_, &SerialLink::StatusText, this, [this](const QString &text) { EmitStatus(serialScreen_, text); });
+    // The network link works for the current screen: selecting another one moves the connection.
+    connect(&net_, &NetLink::StatusText, this,
+            [this](const QString &text) { EmitStatus(table_.CurrentScreen, text); });
+    connect(&net_, &NetLink::ConnectionLost, this, &SendRunner::OnConnectionLost);
     connect(&serial_, &SerialLink::Progress, this, &SendRunner::Progress);
     connect(&serial_, &SerialLink::ProgressHidden, this, &SendRunner::ProgressHidden);
     connect(&net_, &NetLink::BlockSent, this, [this](qint64 sent, qint64) { Q_EMIT Progress(sent); });
@@ -82,6 +85,23 @@ SendRunner::~SendRunner()
         net_.SetSequence(nullptr);
 }
 
+void SendRunner::EmitStatus(int screen, const QString &text)
+{
+    statusScreen_ = screen;
+    Q_EMIT StatusText(text);
+}
+
+void SendRunner::OnConnectionLost()
+{
+    Q_EMIT ProgressHidden();
+    if (!run_ || !IsNetworkScreen(table_[run_->screen]))
+        return;
+    // Only an acknowledgement moves a network send on; none will come.
+    sequence_.ClearPending();
+    run_->failed = true;
+    EndRun();
+}
+
 bool SendRunner::HasMainPages(int screen) const
 {
     return hooks_.hasMainPages ? hooks_.hasMainPages(screen) : StoredPageCount(screen) > 0;
@@ -104,7 +124,9 @@ DispatchRoute SendRunner::Send(const SendRequest &request)
 {
     const ScreenInfo &screen = table_[request.screenIndex];
     if (request.replyKind == ReplyKind::MainArea && IsNetworkScreen(screen))
-        Q_EMIT StatusText(NetSendingText(request.screenIndex));
+        EmitStatus(request.screenIndex, NetSendingText(request.screenIndex));
+    if (!IsNetworkScreen(screen) && !serial_.HasTransfer())
+        serialScreen_ = request.screenIndex;
     return Dispatch(screen, request, serial_, net_, hooks_.broadcast && hooks_.broadcast());
 }
 
@@ -143,7 +165,7 @@ bool SendRunner::Send(SendPart part)
     const PartRequest built = BuildPart(part, table_.CurrentScreen);
     if (!built.request) {
         if (!built.refusal.isEmpty())
-            Q_EMIT StatusText(built.refusal);
+            EmitStatus(table_.CurrentScreen, built.refusal);
         if (run_)
             run_->refused = true;
         Q_EMIT PartRefused(part, built.refusal);

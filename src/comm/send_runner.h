@@ -85,6 +85,9 @@ public:
     void Reset();
 
     const SendSequence &Sequence() const { return sequence_; }
+    // The screen the last StatusText is about: the serial transfer's, or over the network (and for
+    // the runner's own texts) the current screen.
+    int StatusScreen() const { return statusScreen_; }
 
     // From now on, Stalled comes once the links have waited `ms` on the controller without a step
     // forward (an answer, a chunk or block taken, a transfer starting). The links' own pauses and
@@ -122,6 +125,9 @@ private:
     bool HasMainPages(int screen) const;
     bool HasSubtitlePages(int screen) const;
 
+    void EmitStatus(int screen, const QString &text);
+    // The network connection went away: the bar goes, and a full send over it ends as failed.
+    void OnConnectionLost();
     void OnSerialContinuation();
     // Starts pending parts until one goes out; false when none did.
     bool ContinueSerial();
@@ -149,6 +155,8 @@ private:
     ReplyKind followUpKind_ = ReplyKind::Params;
     std::optional<FullSendReport> run_; // the full send under way
     CompletionTimings completionTimings_;
+    int serialScreen_ = 0; // the screen of the serial transfer last started
+    int statusScreen_ = 0;
     int stallMs_ = 0; // 0: not watched
     QTimer stallTimer_;
     QElapsedTimer stallClock_;

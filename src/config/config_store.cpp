@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/own_writes.h"
 #include "config/screen_fields.h"
 
 #include <QDir>
@@ -111,6 +112,13 @@ IniDocument ConfigStore::Read() const
 
 QString ConfigStore::ReadError() const
 {
+    // Another writer's update under way: what is on disk may be between two of its steps. Taking the
+    // lock completes the update of a writer that is gone; a live one is waited for, then reported.
+    if (const QString dir = QFileInfo(path_).absolutePath(); HasUnfinishedUpdate(dir)) {
+        const DirectoryLock lock(dir);
+        if (!lock.Locked())
+            return lock.Error();
+    }
     QFile file(path_);
     if (!file.exists() || file.open(QIODevice::ReadOnly))
         return {};
@@ -128,6 +136,8 @@ bool ConfigStore::Edited(const std::function<bool(IniDocument &)> &edit, QByteAr
     }
     IniDocument doc = IniDocument::Parse(*before);
     *after = edit(doc) ? doc.ToBytes() : *before;
+    if (*after != *before)
+        NoteContentBeforeWrite(path_, *before);
     return true;
 }
 
@@ -209,13 +219,17 @@ bool ConfigStore::SaveScreens(const ScreenTable &table, int n)
     return true;
 }
 
-bool ConfigStore::StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex)
+bool ConfigStore::StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex,
+                               int erasedUpTo)
 {
     const auto screens = ScreensEdit(table, n);
     return Stage(
         [&](IniDocument &doc) {
+            bool erased = false;
+            for (int i = erasedUpTo; i > n; --i)
+                erased = doc.RemoveSection(ToGbk(ScreenSectionName(i))) || erased;
             const bool count = lastIndex && doc.SetValue(ToGbk(kGlobalSection), kLastIndexKey, IniText(*lastIndex));
-            return screens(doc) || count;
+            return screens(doc) || count || erased;
         },
         update);
 }

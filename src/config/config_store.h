@@ -49,7 +49,9 @@ public:
     QList<int> TakeOutsideChanges(ScreenTable &table) const;
     // SaveScreens (and, when given, SaveLastIndex) in one edit added to `update`, for a change of
     // several files at once; once the update is committed, ScreensSaved() makes the screens loaded.
-    bool StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex = {});
+    // The sections of screens n + 1..erasedUpTo (screens removed) are erased in the same edit.
+    bool StageScreens(const ScreenTable &table, int n, FileSetUpdate &update, std::optional<int> lastIndex = {},
+                      int erasedUpTo = -1);
     void ScreensSaved(const ScreenTable &table, int n);
     int LoadLastIndex() const;
     bool SaveLastIndex(int &value);
@@ -71,7 +73,8 @@ public:
     bool Stage(const std::function<bool(IniDocument &)> &edit, FileSetUpdate &update);
     IniDocument Read() const;
     // Empty when the file can be read or does not exist (it then holds the defaults); otherwise the
-    // operator's message with the file's name and the system's reason. Whatever reads the screens
+    // operator's message with the file's name and the system's reason, or the message that another
+    // writer's update is under way in the directory (what is on disk is then between two steps). Whatever reads the screens
     // checks this first: defaults taken for an unreadable file would be written over it.
     QString ReadError() const;
 

@@ -1,5 +1,8 @@
 #include "config/config_watcher.h"
 
+#include "base/atomic_file.h"
+#include "base/own_writes.h"
+
 #include <QFileInfo>
 
 namespace pelvoro {
@@ -15,7 +18,7 @@ ConfigWatcher::ConfigWatcher(QString path, QObject *parent) : QObject(parent), p
 {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
-    connect(&settle_, &QTimer::timeout, this, &ConfigWatcher::Changed);
+    connect(&settle_, &QTimer::timeout, this, &ConfigWatcher::Settled);
     // The directory too: a file that is replaced or created again shows up there.
     watcher_.addPath(QFileInfo(path_).absolutePath());
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
@@ -29,6 +32,16 @@ ConfigWatcher::ConfigWatcher(QString path, QObject *parent) : QObject(parent), p
         }
     });
     Rewatch();
+}
+
+void ConfigWatcher::Settled()
+{
+    // The station's own saves fire the watch too; only another writer's change is reported.
+    QByteArray bytes;
+    const bool own = ReadWholeFile(path_, &bytes) && IsOwnLastWrite(path_, bytes);
+    if (!own)
+        Q_EMIT Changed();
+    Q_EMIT Checked(!own);
 }
 
 void ConfigWatcher::Rewatch()

@@ -2,6 +2,9 @@
 
 #include "base/gbk.h"
 #include "config/config_store.h"
+#include "config/stored_text.h"
+
+#include <QStringList>
 
 namespace pelvoro {
 namespace {
@@ -34,6 +37,19 @@ Identity ReadIdentity(const ConfigStore &store)
 IdentityFields ReadIdentityFields(const ConfigStore &store)
 {
     return ReadFields(store, kDefaultOwnerText);
+}
+
+QString IdentityRefusal(const IdentityFields &fields)
+{
+    // Named as the identity editor labels them.
+    QStringList refusals;
+    for (const auto &[label, text] :
+         {std::pair{QStringLiteral("公司名称"), fields.name}, std::pair{QStringLiteral("软件版本"), fields.version},
+          std::pair{QStringLiteral("软件日期"), fields.date}}) {
+        if (const QString refusal = StoredTextRefusal(label, text); !refusal.isEmpty())
+            refusals << refusal;
+    }
+    return refusals.join(QLatin1Char('\n'));
 }
 
 bool WriteIdentityFields(ConfigStore &store, const IdentityFields &fields)

@@ -27,6 +27,10 @@ struct IdentityFields {
 
 // The three texts as the identity editor shows them: a missing name is the default owner text.
 IdentityFields ReadIdentityFields(const ConfigStore &store);
+// Why the three texts cannot be written as they are, naming the field and the characters the file
+// cannot hold (a line break included), one line per field; empty when they can. Editors check this
+// before WriteIdentityFields.
+QString IdentityRefusal(const IdentityFields &fields);
 // Writes the three keys, each only where it differs. Returns false when the file could not be written.
 bool WriteIdentityFields(ConfigStore &store, const IdentityFields &fields);
 // Writes back what ReadIdentityFields gives, so that afterwards the section holds all three keys.

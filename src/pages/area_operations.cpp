@@ -39,6 +39,35 @@ bool Commit(ConfigStore &store, const ScreenInfo &info, int screen, int erasedSc
 
 } // namespace
 
+AreaChangeEffect AreaOperations::PreviewAdd(int screen, AreaKind kind) const
+{
+    AreaChangeEffect effect;
+    ScreenInfo changed = table_[screen];
+    effect.proceeds = AddAreaToScreen(changed, kind) == AddAreaOutcome::Added;
+    if (effect.proceeds) {
+        effect.pages = StoredPages(screen);
+        effect.unasked = effect.pages;
+    }
+    return effect;
+}
+
+AreaChangeEffect AreaOperations::PreviewRemove(int screen, AreaKind kind) const
+{
+    AreaChangeEffect effect;
+    ScreenInfo changed = table_[screen];
+    effect.proceeds = RemoveAreaFromScreen(changed, kind);
+    if (!effect.proceeds)
+        return effect;
+    effect.pages = StoredPages(screen);
+    effect.unasked = effect.pages;
+    // The pages of the area taken away go with it by the operator's own choice.
+    if (CategoryOf(kind) == AreaCategory::Main)
+        effect.unasked.main = 0;
+    if (CategoryOf(kind) == AreaCategory::Title)
+        effect.unasked.subtitle = 0;
+    return effect;
+}
+
 AreaOperationResult AreaOperations::Add(int screen, AreaKind kind)
 {
     AreaOperationResult result;
@@ -50,8 +79,11 @@ AreaOperationResult AreaOperations::Add(int screen, AreaKind kind)
     result.outcome = AddAreaToScreen(table_[screen], kind, &result.refusal);
     if (result.outcome != AddAreaOutcome::Added)
         return result;
+    result.deleted = StoredPages(screen);
     result.saved = Commit(store_, table_[screen], screen, 0, &result);
     result.filesOk = result.saved;
+    if (!result.saved)
+        result.deleted = {};
     return result;
 }
 
@@ -66,9 +98,12 @@ AreaOperationResult AreaOperations::Remove(int screen, AreaKind kind, int pageCo
     if (!RemoveAreaFromScreen(table_[screen], kind))
         return result;
     result.removed = true;
+    result.deleted = StoredPages(screen);
     const int erased = CategoryOf(kind) == AreaCategory::Main ? pageCount : 0;
     result.saved = Commit(store_, table_[screen], screen, erased, &result);
     result.filesOk = result.saved;
+    if (!result.saved)
+        result.deleted = {};
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/area_layout.h"
 #include "config/config_store.h"
+#include "pages/data_files.h"
 
 namespace pelvoro {
 
@@ -12,6 +13,16 @@ struct AreaOperationResult {
     bool filesOk = true;                            // the screen's data files could be deleted
     bool saved = true;                              // SysConfig.ini was written
     QString error;                                  // why the files could not be replaced
+    ScreenPageCounts deleted;                       // the stored pages the screen-level reset deleted
+};
+
+// What an add or a removal would do, known before it is done so that the station can ask first.
+struct AreaChangeEffect {
+    bool proceeds = false;   // the change would be made: not refused, not already present, the area found
+    ScreenPageCounts pages;  // the stored pages the screen-level reset would delete
+    // The part of `pages` that is not the removed area's own content: what the operator did not
+    // ask to lose (all of it when an area is added).
+    ScreenPageCounts unasked;
 };
 
 // Adding and removing areas of one screen, with everything that follows from it outside the
@@ -24,6 +35,10 @@ public:
     AreaOperationResult Add(int screen, AreaKind kind);
     // `pageCount` is the number of pages listed for the screen, whose schedules go with the main area.
     AreaOperationResult Remove(int screen, AreaKind kind, int pageCount);
+
+    // The same without changing anything.
+    AreaChangeEffect PreviewAdd(int screen, AreaKind kind) const;
+    AreaChangeEffect PreviewRemove(int screen, AreaKind kind) const;
 
 private:
     ScreenTable &table_;

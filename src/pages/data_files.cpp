@@ -53,6 +53,11 @@ int StoredSubtitlePageCount(int screenIndex)
     return StoredCount(SubtitleFileName(screenIndex));
 }
 
+ScreenPageCounts StoredPages(int screenIndex)
+{
+    return {StoredPageCount(screenIndex), StoredSubtitlePageCount(screenIndex)};
+}
+
 bool EraseScheduleSections(IniDocument &doc, int screenIndex, int count)
 {
     // As EraseSchedules: a page count outside 1..255 is not a page list, and erases nothing.

@@ -15,6 +15,14 @@ int StoredPageCount(int screenIndex);
 // The same for the screen's subtitle file.
 int StoredSubtitlePageCount(int screenIndex);
 
+// The pages stored for one screen, as a screen-level reset or a replaced working set deletes them.
+struct ScreenPageCounts {
+    int main = 0;     // main-area pages in the page file
+    int subtitle = 0; // pages in the subtitle file
+    bool Any() const { return main > 0 || subtitle > 0; }
+};
+ScreenPageCounts StoredPages(int screenIndex);
+
 class IniDocument;
 
 // Erases the schedule sections of pages 1..count of a screen from a document (only pages 1..255

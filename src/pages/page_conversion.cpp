@@ -8,8 +8,10 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 namespace pelvoro {
 namespace {
@@ -30,6 +32,14 @@ public:
     void Run();
 
 private:
+    // A display line drawn alone on a transparent strip that reaches `margin` dots past the page on
+    // every side; `ink` holds its dots, relative to the line's top-left corner on the page.
+    struct LineInk {
+        QImage image;
+        int margin = 0;
+        QRect ink;
+    };
+    LineInk DrawLine(int start, const QByteArray &text, int x, int lineHeight, int glyphHeight) const;
     // Appends the drawn page; returns true when the page store is now full.
     bool AppendPage();
     void Stop(const QString &message)
@@ -62,6 +72,57 @@ bool LineLoop::AppendPage()
     return full;
 }
 
+LineLoop::LineInk LineLoop::DrawLine(int start, const QByteArray &text, int x, int lineHeight, int glyphHeight) const
+{
+    // Room for any face: a few times the line on each side of it.
+    const int band = std::max({lineHeight, glyphHeight, 1});
+    LineInk line;
+    line.margin = 2 * band;
+    line.image = QImage(w_ + 2 * line.margin, 5 * band, QImage::Format_ARGB32_Premultiplied);
+    line.image.fill(Qt::transparent);
+    x += line.margin;
+    // Runs of one format; black and automatic text is drawn in pure red.
+    const int end = start + int(text.size());
+    for (int s = start; s < end;) {
+        const CharFormat format = layout_.FormatAt(s);
+        int runEnd = s;
+        while (runEnd < end) {
+            const int step = static_cast<unsigned char>(text[runEnd - start]) >= 0x80 ? 2 : 1;
+            if (!layout_.IsUniform(s, runEnd + step))
+                break;
+            runEnd += step;
+        }
+        const QString runText = layout_.Text(s, runEnd);
+        const bool black = format.autoColor || (format.color & 0xFFFFFF) == 0;
+        RichLayout::DrawText(&line.image, x, line.margin, runText, format,
+                             QColor::fromRgb(black ? kPureRed : format.color));
+        x += RichLayout::TextWidth(runText, format);
+        s = runEnd;
+    }
+    const int width = line.image.width();
+    int left = width;
+    int right = -1;
+    int top = -1;
+    int bottom = -1;
+    for (int row = 0; row < line.image.height(); ++row) {
+        const auto *pixels = reinterpret_cast<const QRgb *>(line.image.constScanLine(row));
+        const auto lit = [](QRgb pixel) { return qAlpha(pixel) != 0; };
+        const auto first = std::find_if(pixels, pixels + width, lit);
+        if (first == pixels + width)
+            continue;
+        const auto last =
+            std::find_if(std::make_reverse_iterator(pixels + width), std::make_reverse_iterator(first), lit);
+        left = std::min(left, int(first - pixels));
+        right = std::max(right, int(last.base() - pixels) - 1);
+        if (top < 0)
+            top = row;
+        bottom = row;
+    }
+    if (top >= 0)
+        line.ink = QRect(QPoint(left, top), QPoint(right, bottom)).translated(-line.margin, -line.margin);
+    return line;
+}
+
 void LineLoop::Run()
 {
     const int n = layout_.LineCount();
@@ -71,8 +132,7 @@ void LineLoop::Run()
     for (int i = 0; i < n; ++i) {
         observer_.Progress(i + 1);
         // The running position: where the previous line and its paragraph break ended.
-        int s = layout_.LineStart(i);
-        const int lineStart = s;
+        const int s = layout_.LineStart(i);
         const QByteArray text = layout_.LineText(i);
         const int len = int(text.size());
         const ParagraphFormat paragraph = layout_.LineParagraphFormat(i);
@@ -103,31 +163,36 @@ void LineLoop::Run()
             x = (w_ - w) / 2;
         else if (paragraph.alignment == Alignment::Right)
             x = w_ - w;
-        if (len > 0 && h_ - y < t) {
-            if (AppendPage())
-                return;
-            y = 0;
-        }
-        // Runs of one format; black and automatic text is drawn in pure red.
-        const int end = s + len;
-        while (s < end) {
-            const CharFormat format = layout_.FormatAt(s);
-            int runEnd = s;
-            while (runEnd < end) {
-                const int step = static_cast<unsigned char>(text[runEnd - lineStart]) >= 0x80 ? 2 : 1;
-                if (!layout_.IsUniform(s, runEnd + step))
-                    break;
-                runEnd += step;
+        if (len > 0) {
+            // Drawn alone first, so that the band given to the line holds every dot it lights.
+            const LineInk line = DrawLine(s, text, x, l, t);
+            // Rows the line needs below its top: its glyph cell, or further down to its lowest dot
+            // (descenders and underlines of faces taller than their size).
+            const QRect &ink = line.ink;
+            const int need = std::max(t, ink.isNull() ? 0 : ink.bottom() + 1);
+            if (h_ - y < need && y > 0) {
+                if (AppendPage())
+                    return;
+                y = 0;
             }
-            const QString runText = layout_.Text(s, runEnd);
-            const bool black = format.autoColor || (format.color & 0xFFFFFF) == 0;
-            RichLayout::DrawText(&image_, x, y, runText, format, QColor::fromRgb(black ? kPureRed : format.color));
-            x += RichLayout::TextWidth(runText, format);
-            s = runEnd;
+            // Taller than a whole page: the line rises by its blank top rows as far as it needs.
+            const int lift = need > h_ - y ? std::clamp(need - (h_ - y), 0, std::max(0, ink.top())) : 0;
+            // A glyph that leans out of the page (an italic's last, a hook left of its cell) moves
+            // in, as far as the blank columns on the other side allow.
+            int shift = 0;
+            if (!ink.isNull() && ink.right() >= w_)
+                shift = -std::min(ink.right() - w_ + 1, std::max(0, ink.left()));
+            else if (!ink.isNull() && ink.left() < 0)
+                shift = std::min(-ink.left(), std::max(0, w_ - 1 - ink.right()));
+            QPainter painter(&image_);
+            painter.drawImage(shift - line.margin, y - lift - line.margin, line.image);
+            painter.end();
+            y += std::max(l, ink.isNull() ? 0 : ink.bottom() + 1 - lift);
+        } else {
+            y += l;
         }
         if (i == n - 1 && AppendPage())
             return;
-        y += l;
         if (appender_.PageCount() >= appender_.Limit()) {
             result_.limitReached = true;
             return;
@@ -175,6 +240,11 @@ QImage BitmapPage(const QImage &bitmap, int width, int height)
 {
     return bitmap.convertToFormat(QImage::Format_RGB32)
         .scaled(width, height, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+int MainAreaWrapWidth(int areaWidth)
+{
+    return std::max(1, areaWidth);
 }
 
 int SpacingFactor(const ParagraphFormat &format)
@@ -275,7 +345,7 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
     switch (kind) {
     case DocumentKind::RichText:
     case DocumentKind::Word: {
-        layout.SetWrapWidth(screen.Width + 7);
+        layout.SetWrapWidth(MainAreaWrapWidth(screen.Width));
         if (!layout.LoadFile(path))
             return Fail({PageStatus::IoError, QStringLiteral("读写文件出错：") + path});
         LineLoop(screen, layout, appender, observer, attributes, result).Run();
@@ -354,13 +424,14 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
     AddDocumentsResult added;
     for (int i = 0; i < files.size(); ++i) {
         QString path = files[i];
+        WordConversion word; // keeps a converted document's temporary file while it is converted
         if (const QString refusal = DocumentFileRefusal(path); !refusal.isEmpty()) {
             observer.Message(refusal, false);
             added.stopped = true;
             return added;
         }
         if (kind == DocumentKind::RichText) {
-            layout.SetWrapWidth(table[screenIndex].Width + 7);
+            layout.SetWrapWidth(MainAreaWrapWidth(table[screenIndex].Width));
             if (!layout.LoadFile(path)) {
                 observer.Message(QStringLiteral("读写文件出错：") + path, false);
                 added.stopped = true;
@@ -374,7 +445,7 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
                 return added;
             }
         } else if (kind == DocumentKind::Word) {
-            const WordConversion word = WordToRtf(path);
+            word = WordToRtf(path);
             if (word.outcome != WordConversion::Outcome::Converted) {
                 observer.Message(word.message, false);
                 added.stopped = true;

@@ -68,6 +68,10 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
 // direction independently, dot for dot without smoothing.
 QImage BitmapPage(const QImage &bitmap, int width, int height);
 
+// The width text is wrapped at for a main area `areaWidth` dots wide: the area itself, so that every
+// glyph of a line lies on the page (only a glyph wider than the whole area is cut, at its right).
+int MainAreaWrapWidth(int areaWidth);
+
 // Line heights of the layout: s × 1.74 × factor / 20 and s × 96 / 72, to the nearest integer.
 int SpacingFactor(const struct ParagraphFormat &format);
 int LineHeight(int points, int factor);

@@ -5,6 +5,7 @@
 #include "base/gbk.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
+#include "users/user_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,15 +112,39 @@ void AddScreenCopies(QList<ProjectCopy> &copies, const QString &main, const QStr
     }
 }
 
+const QString kProjectExtension = QStringLiteral(".save");
+
+bool WantsLogin(const QString &projectPath)
+{
+    return !LoadUsers(ConfigStore(projectPath)).NoLogin;
+}
+
 } // namespace
+
+QString ProjectSavePath(const QString &chosen)
+{
+    return chosen.endsWith(kProjectExtension, Qt::CaseInsensitive) ? chosen : chosen + kProjectExtension;
+}
+
+ProjectOpenEffect PreviewOpenProject(const QString &projectPath)
+{
+    ProjectOpenEffect effect;
+    effect.loginRequired = WantsLogin(projectPath);
+    for (int i = 0; i < kMaxScreens; ++i) {
+        if (const ScreenPageCounts pages = StoredPages(i); pages.Any())
+            effect.replaced.append({i, pages});
+    }
+    return effect;
+}
 
 QString ProjectCompanion(const QString &projectPath, const QString &kind, int screenIndex, const QString &extension)
 {
     return projectPath + kind + QString::number(screenIndex + 1) + extension;
 }
 
-ProjectResult SaveProjectFiles(const QString &projectPath, int lastIndex, const ProjectIo &io)
+ProjectResult SaveProjectFiles(const QString &chosenPath, int lastIndex, const ProjectIo &io)
 {
+    const QString projectPath = ProjectSavePath(chosenPath);
     // No other writer changes the working set while it is copied.
     const DirectoryLock lock;
     if (!lock.Locked()) {
@@ -147,12 +172,15 @@ ProjectResult SaveProjectFiles(const QString &projectPath, int lastIndex, const 
             companions << ProjectCompanion(projectPath, kind, i, dat) << ProjectCompanion(projectPath, kind, i, txt);
         }
     }
-    return ReplaceAsUnit(copies, Stale(companions, copies), io);
+    ProjectResult result = ReplaceAsUnit(copies, Stale(companions, copies), io);
+    result.project = projectPath;
+    return result;
 }
 
 ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
 {
     ProjectResult result;
+    result.project = projectPath;
     if (!QFileInfo(projectPath).isFile()) {
         result.error = QStringLiteral("项目文件 %1 不存在").arg(Native(projectPath));
         return result;
@@ -202,6 +230,12 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
         }
         update.Write(copy.to, bytes);
     }
+    ScreenPageCounts deleted;
+    for (int i = 0; i < kMaxScreens; ++i) {
+        const ScreenPageCounts pages = StoredPages(i);
+        deleted.main += pages.main;
+        deleted.subtitle += pages.subtitle;
+    }
     QStringList removed;
     for (const QString &path : Stale(dataFiles, copies)) {
         if (QFileInfo::exists(path)) {
@@ -219,6 +253,8 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
     result.removed = removed;
     result.changed = true;
     result.screens = lastIndex + 1;
+    result.deleted = deleted;
+    result.loginRequired = WantsLogin(AppFile(kConfigFileName));
     return result;
 }
 

@@ -36,8 +36,8 @@ namespace pelvoro {
 
 class RichLayout {
 public:
-    // The conversion passes the control's width, W + 7 (W + 128 for subtitles): this engine has no
-    // inner margins to take off. A wrap width of 0 or less lays every paragraph out as one line.
+    // The conversion passes the main area's width (W + 128 for subtitles): this engine has no inner
+    // margins to take off. A wrap width of 0 or less lays every paragraph out as one line.
     explicit RichLayout(int wrapWidth = 0);
 
     void SetWrapWidth(int pixels);

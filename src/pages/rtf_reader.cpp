@@ -1232,25 +1232,26 @@ RichDocument ReadRtf(QByteArrayView bytes)
     return RtfReader(bytes).Read();
 }
 
-RichDocument ReadPlainText(QByteArrayView gbk)
+RichDocument ReadPlainText(QByteArrayView bytes)
 {
     CharFormat format;
     format.face = QStringLiteral("宋体");
     format.charset = kGb2312Charset;
     RichDocument document;
+    const QString all = DecodeTextFile(bytes.toByteArray());
     qsizetype start = 0;
-    const qsizetype size = gbk.size();
+    const qsizetype size = all.size();
     while (start < size) {
         qsizetype end = start;
-        while (end < size && gbk[end] != '\r' && gbk[end] != '\n')
+        while (end < size && all[end] != u'\r' && all[end] != u'\n')
             ++end;
         Paragraph paragraph;
         paragraph.markFormat = format;
-        QString text = FromGbk(gbk.sliced(start, end - start).toByteArray());
+        QString text = all.sliced(start, end - start);
         text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
         paragraph.Append(text, format);
         document.paragraphs.append(std::move(paragraph));
-        if (end < size && gbk[end] == '\r' && end + 1 < size && gbk[end + 1] == '\n')
+        if (end < size && all[end] == u'\r' && end + 1 < size && all[end + 1] == u'\n')
             ++end;
         start = end + 1;
     }

@@ -22,15 +22,15 @@
 namespace pelvoro {
 
 // RTF when the bytes begin with "{\rtf" (leading white space allowed); anything else is read as plain
-// GBK text, as the rich-text control loads a file that is not RTF.
+// text, as the rich-text control loads a file that is not RTF.
 RichDocument ReadRichText(QByteArrayView bytes);
 
 // Reads the bytes as RTF whatever they begin with.
 RichDocument ReadRtf(QByteArrayView bytes);
 
-// One paragraph per line (CR LF, LF or CR), 宋体 12 points, automatic colour. A final line break adds
-// no empty paragraph.
-RichDocument ReadPlainText(QByteArrayView gbk);
+// Plain text, GBK or UTF-8 as DecodeTextFile tells: one paragraph per line (CR LF, LF or CR), 宋体 12
+// points, automatic colour. A final line break adds no empty paragraph.
+RichDocument ReadPlainText(QByteArrayView bytes);
 
 // ReadRichText of a file's bytes; nothing when the file cannot be read.
 std::optional<RichDocument> ReadRichTextFile(const QString &path);

@@ -3,6 +3,8 @@
 #include "base/atomic_file.h"
 #include "config/screen_info.h"
 
+#include <QString>
+
 #include <vector>
 
 // What follows when a screen's size, colour depth or controller changed: its stored pages were
@@ -17,8 +19,17 @@ namespace pelvoro {
 // without them.
 void ResetScreenForNewSettings(ScreenInfo &screen, int index, FileSetUpdate &update);
 
-// Resets every screen 0..LastIndex whose SettingsChanged is set (the flags stay as they are) and
-// returns the indexes reset, ascending.
-std::vector<int> ResetChangedScreens(ScreenTable &table, FileSetUpdate &update);
+// The screens a closing settings dialog resets: those marked SettingsChanged whose pages no longer
+// fit, measured against `opened`, the records as the dialog found them. A screen whose size, colour
+// and controller are as they were (only its link changed, or a size was put back) keeps its pages;
+// a screen added in the dialog has no record there and is reset when marked.
+std::vector<int> ScreensToReset(const ScreenTable &table, const std::vector<ScreenInfo> &opened);
+
+// Resets `screens` (the flags stay as they are).
+void ResetScreens(ScreenTable &table, const std::vector<int> &screens, FileSetUpdate &update);
+
+// The question asked before resetting `screens` deletes stored pages, naming each screen with its
+// main-area and subtitle page counts; empty when no stored page would go.
+QString ResetDeletesPagesQuestion(const std::vector<int> &screens);
 
 } // namespace pelvoro

@@ -326,9 +326,10 @@ std::optional<QString> ReadSubtitleSource(const QString &path, SubtitleSource ki
     QByteArray bytes;
     if (!ReadWholeFile(path, &bytes))
         return std::nullopt;
-    // Line ends never occur inside a GBK character: dropping them joins the lines.
-    bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
-    return FromGbk(bytes);
+    // The operator's file, GBK or UTF-8; its lines are joined.
+    QString text = DecodeTextFile(bytes);
+    text.removeIf([](QChar c) { return c == u'\r' || c == u'\n'; });
+    return text;
 }
 
 } // namespace pelvoro

@@ -77,15 +77,16 @@ SubtitleConversion ConvertSubtitle(const ScreenTable &table, int screenIndex, QB
 SubtitleConversion ConvertSubtitleText(const ScreenTable &table, int screenIndex, const QString &text,
                                        const SubtitleDrawing &drawing, const SubtitleEntry &current);
 
-// The add-from-file dialog's filters: text files (GBK, read line by line) and rich text.
+// The add-from-file dialog's filters: text files (read line by line) and rich text.
 enum class SubtitleSource { Text = 0, RichText = 1 };
 QStringList SubtitleSourceFilters();
 // A file named .rtf is rich text and one named .txt a text file (whatever filter was chosen);
 // any other name is read as the chosen filter says.
 SubtitleSource SubtitleSourceOf(const QString &path, int filterIndex);
 
-// The text a file adds to the subtitle: a text file's lines, or the display lines of a rich-text
-// document laid out at `wrapWidth`, joined without separators. Nothing when the file cannot be read.
+// The text a file adds to the subtitle: a text file's lines (GBK or UTF-8, as DecodeTextFile tells),
+// or the display lines of a rich-text document laid out at `wrapWidth`, joined without separators.
+// Nothing when the file cannot be read.
 std::optional<QString> ReadSubtitleSource(const QString &path, SubtitleSource kind, int wrapWidth);
 
 } // namespace pelvoro

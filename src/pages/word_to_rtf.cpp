@@ -4,79 +4,174 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 
 namespace pelvoro {
+namespace {
 
-QString RtfPathFor(const QString &docPath)
-{
-    const QFileInfo info(docPath);
-    return info.dir().filePath(info.fileName().chopped(std::min<qsizetype>(4, info.fileName().size()))
-                               + QStringLiteral(".rtf"));
-}
+constexpr int kStartWaitMs = 10000;
+constexpr int kKillWaitMs = 5000;
 
-WordConversion WordToRtf(const QString &docPath, int timeoutMs)
+QString OfficeProgram()
 {
-    WordConversion result;
     QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (office.isEmpty())
         office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
-    if (office.isEmpty()) {
-        result.outcome = WordConversion::Outcome::NotInstalled;
-        result.message = kWordNotInstalledMessage;
-        return result;
+    return office;
+}
+
+} // namespace
+
+QString SharedOfficeProfileDir()
+{
+    // The generic cache folder, so that the station and the tool (programs of other names) share it.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+        .filePath(QStringLiteral("pelvoro/office-profile"));
+}
+
+WordConverter::WordConverter(QObject *parent) : QObject(parent) {}
+
+WordConverter::~WordConverter()
+{
+    Stop();
+}
+
+void WordConverter::Stop()
+{
+    if (process_) {
+        process_->disconnect(this);
+        process_->kill();
+        process_->waitForFinished(kKillWaitMs);
+        delete process_;
+        process_ = nullptr;
     }
-    // A private profile and output folder: a running office instance or a stale lock never blocks
-    // the conversion, and the result is moved to its place only when complete.
-    QTemporaryDir work;
-    const QStringList arguments = {QStringLiteral("-env:UserInstallation=file://")
-                                       + work.filePath(QStringLiteral("profile")),
+    delete deadline_;
+    deadline_ = nullptr;
+    sharedProfile_.reset();
+    privateProfile_.reset();
+}
+
+void WordConverter::Start(const QString &docPath, int timeoutMs)
+{
+    Stop();
+    docPath_ = docPath;
+    running_ = true;
+    output_.reset();
+    WordConversion failed;
+    const QString office = OfficeProgram();
+    if (office.isEmpty()) {
+        failed.outcome = WordConversion::Outcome::NotInstalled;
+        failed.message = kWordNotInstalledMessage;
+        QTimer::singleShot(0, this, [this, failed] { Finish(failed); });
+        return;
+    }
+    // The shared profile when no other conversion holds it, a private one otherwise: two office
+    // instances on one profile would stop each other.
+    QString profile = SharedOfficeProfileDir();
+    if (QDir().mkpath(QFileInfo(profile).absolutePath())) {
+        auto lock = std::make_unique<QLockFile>(profile + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // a long conversion is not stale; a dead holder's lock is
+        if (lock->tryLock(0))
+            sharedProfile_ = std::move(lock);
+    }
+    if (!sharedProfile_) {
+        privateProfile_ = std::make_unique<QTemporaryDir>();
+        profile = privateProfile_->filePath(QStringLiteral("profile"));
+    }
+    output_ = std::make_shared<QTemporaryDir>();
+    if ((privateProfile_ && !privateProfile_->isValid()) || !output_->isValid()) {
+        const QTemporaryDir &bad = output_->isValid() ? *privateProfile_ : *output_;
+        failed.message = QStringLiteral("无法建立临时文件夹：") + bad.errorString();
+        QTimer::singleShot(0, this, [this, failed] { Finish(failed); });
+        return;
+    }
+    const QStringList arguments = {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(),
                                    QStringLiteral("--headless"),
                                    QStringLiteral("--norestore"),
                                    QStringLiteral("--convert-to"),
                                    QStringLiteral("rtf"),
                                    QStringLiteral("--outdir"),
-                                   work.filePath(QStringLiteral("out")),
+                                   output_->path(),
                                    QFileInfo(docPath).absoluteFilePath()};
-    QProcess process;
+    process_ = new QProcess(this);
+    deadline_ = new QTimer(this);
+    deadline_->setSingleShot(true);
+    connect(process_, &QProcess::finished, this, &WordConverter::OnProcessEnded);
+    connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            WordConversion result;
+            result.message = QStringLiteral("无法启动文档转换程序：") + process_->program();
+            Finish(result);
+        }
+    });
+    connect(deadline_, &QTimer::timeout, this, &WordConverter::OnTimeout);
+    deadline_->start(timeoutMs);
+    process_->start(office, arguments);
+}
+
+void WordConverter::OnTimeout()
+{
+    // A profile left by a killed office instance may be half written: the next conversion makes it
+    // again.
+    const bool shared = sharedProfile_ != nullptr;
+    Stop();
+    if (shared)
+        QDir(SharedOfficeProfileDir()).removeRecursively();
+    WordConversion result;
+    result.outcome = WordConversion::Outcome::TimedOut;
+    result.message = QStringLiteral("Word文档转换超时，已停止转换：") + docPath_;
+    Finish(result);
+}
+
+void WordConverter::OnProcessEnded()
+{
+    WordConversion result;
+    const QString produced = output_->filePath(QFileInfo(docPath_).completeBaseName() + QStringLiteral(".rtf"));
+    if (process_->exitStatus() != QProcess::NormalExit || process_->exitCode() != 0 || !QFile::exists(produced)) {
+        result.message = QStringLiteral("Word文档转换失败：") + docPath_;
+    } else {
+        result.outcome = WordConversion::Outcome::Converted;
+        result.rtfPath = produced;
+        result.folder = output_;
+    }
+    Finish(result);
+}
+
+void WordConverter::Finish(WordConversion result)
+{
+    if (!running_)
+        return;
+    running_ = false;
+    if (process_) {
+        process_->disconnect(this);
+        process_->deleteLater();
+        process_ = nullptr;
+    }
+    delete deadline_;
+    deadline_ = nullptr;
+    // The lock goes with the finished office instance; the result keeps its own folder.
+    sharedProfile_.reset();
+    privateProfile_.reset();
+    output_.reset();
+    Q_EMIT Finished(result);
+}
+
+WordConversion WordToRtf(const QString &docPath, int timeoutMs)
+{
+    WordConverter converter;
+    WordConversion result;
     QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    process.start(office, arguments);
-    if (!process.waitForStarted(10000)) {
-        result.message = QStringLiteral("无法启动文档转换程序：") + office;
-        return result;
-    }
-    deadline.start(timeoutMs);
-    // Windows keep painting while the converter runs; input is excluded so that nothing else starts.
+    QObject::connect(&converter, &WordConverter::Finished, &loop, [&](const WordConversion &finished) {
+        result = finished;
+        loop.quit();
+    });
+    converter.Start(docPath, timeoutMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(5000);
-        result.outcome = WordConversion::Outcome::TimedOut;
-        result.message = QStringLiteral("Word文档转换超时，已停止转换：") + docPath;
-        return result;
-    }
-    const QString produced = QDir(work.filePath(QStringLiteral("out")))
-                                 .filePath(QFileInfo(docPath).completeBaseName() + QStringLiteral(".rtf"));
-    const QString target = RtfPathFor(docPath);
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 || !QFile::exists(produced)) {
-        result.message = QStringLiteral("Word文档转换失败：") + docPath;
-        return result;
-    }
-    QFile::remove(target);
-    if (!QFile::copy(produced, target)) {
-        result.message = QStringLiteral("无法写入转换后的文件：") + target;
-        return result;
-    }
-    result.outcome = WordConversion::Outcome::Converted;
-    result.rtfPath = target;
     return result;
 }
 

@@ -2,7 +2,10 @@
 
 #include "base/gbk.h"
 #include "config/config_store.h"
+#include "config/stored_text.h"
 #include "users/access_codes.h"
+
+#include <QStringList>
 
 namespace pelvoro {
 namespace {
@@ -23,6 +26,17 @@ UserSettings LoadUsers(const ConfigStore &store)
     const auto value = noLogin ? ParseIniInt(*noLogin) : std::nullopt;
     users.NoLogin = value.value_or(1) != 0;
     return users;
+}
+
+QString UsersRefusal(const UserSettings &users)
+{
+    QStringList refusals;
+    for (const auto &[label, text] : {std::pair{QStringLiteral("管理员密码"), users.AdminPassword},
+                                      std::pair{QStringLiteral("操作员密码"), users.OperatorPassword}}) {
+        if (const QString refusal = StoredTextRefusal(label, text); !refusal.isEmpty())
+            refusals << refusal;
+    }
+    return refusals.join(QLatin1Char('\n'));
 }
 
 bool SaveUsers(ConfigStore &store, const UserSettings &users)

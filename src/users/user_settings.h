@@ -15,6 +15,10 @@ struct UserSettings {
 };
 
 UserSettings LoadUsers(const ConfigStore &store);
+// Why the passwords cannot be saved as they are, naming the password and the characters the file
+// cannot hold (a line break included), one line per password; empty when they can. A password stored
+// changed would no longer log in as typed. User management and the tool check this before SaveUsers.
+QString UsersRefusal(const UserSettings &users);
 // Writes the three keys with one replacement of the file. Returns false when it could not be written.
 bool SaveUsers(ConfigStore &store, const UserSettings &users);
 

@@ -8,7 +8,11 @@
 #include "pages/page_store.h"
 #include "pages/ui/preview_window.h"
 
+#include <QApplication>
+#include <QMenuBar>
 #include <QProgressBar>
+#include <QScopeGuard>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -73,7 +77,8 @@ TEST_F(AddPagesTest, BitmapsOfTheBitmapFilterBecomeOnePageEach)
 
 TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
 {
-    // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 15-dot rows.
+    // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 14-dot rows (with
+    // their lines, below the first page's origin two dots down).
     {
         ScriptedPrompt gridPrompt;
         TEasyGrid grid(gridPrompt, ScreenResolution{96, 96});
@@ -81,7 +86,7 @@ TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
         grid.SetRowCount(3);
         for (int i = 1; i <= 2; ++i) {
             grid.SetColWidth(i, 30);
-            grid.SetRowHeight(i, 15);
+            grid.SetRowHeight(i, 14);
         }
         grid.SetCellColor(0x00FF00);
         ASSERT_TRUE(grid.SaveToFile(Path("t.bls")).Ok());
@@ -93,6 +98,55 @@ TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
     const QImage page = ReadPage(table, 0, 1).image;
     EXPECT_EQ(page.pixel(10, 10), 0xFF00FF00u);
     EXPECT_EQ(preview.Edit().Page(), page);
+}
+
+// Word documents convert beside the window's event loop: the window says which document it converts,
+// shows the busy cursor and keeps the controls that could change the page list disabled until the
+// pages are in. A document that fails stops the command after the pages of the ones before it.
+TEST_F(AddPagesTest, WordDocumentsConvertWhileTheWindowStaysLive)
+{
+    const auto restorePath = qScopeGuard([path = qgetenv("PATH"), cache = qgetenv("XDG_CACHE_HOME")] {
+        qputenv("PATH", path);
+        qputenv("XDG_CACHE_HOME", cache);
+    });
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(Path("cache"))); // the shared office profile's folder
+    QDir().mkpath(Path("bin"));
+    qputenv("PATH", QFile::encodeName(Path("bin")));
+    // A converter that takes a moment and writes a.rtf's text as <name>.rtf into --outdir (the last
+    // but one argument); "bad.doc" fails.
+    WriteFile("bin/soffice", "#!/bin/sh\nfor a; do prev=$out; out=$a; done\n/bin/sleep 1\n"
+                             "case \"$out\" in *bad.doc) exit 1;; esac\nname=${out##*/}\n"
+                             "/bin/cp '" + QFile::encodeName(Path("a.rtf")) + "' \"$prev/${name%.doc}.rtf\"\n");
+    QFile(Path("bin/soffice")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    WriteFile("notice.doc", "a document");
+    WriteFile("second.doc", "a document");
+    WriteFile("bad.doc", "a document");
+    const auto locked = [this] {
+        return !window->Panelmain()->isEnabled() && !window->TreePanel()->isEnabled()
+               && !window->Toolbar()->isEnabled() && !window->menuBar()->isEnabled();
+    };
+
+    Choose({"notice.doc", "second.doc"}, 1);
+    window->Panelmain()->AddButton()->click();
+    EXPECT_EQ(window->CommStatus(), "状态：正在转换 notice.doc…");
+    EXPECT_TRUE(locked());
+    EXPECT_TRUE(window->isEnabled()) << "the window itself stays live";
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QTRY_COMPARE_WITH_TIMEOUT(window->CommStatus(), QStringLiteral("状态：正在转换 second.doc…"), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->Panelmain()->PageCount(), 4, 60000);
+    EXPECT_TRUE(window->CommStatus().isEmpty());
+    EXPECT_FALSE(locked());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+
+    Choose({"notice.doc", "bad.doc", "second.doc"}, 1);
+    window->Panelmain()->AddButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(prompt.messages.size(), qsizetype(1), 60000);
+    EXPECT_EQ(prompt.messages[0].text, "Word文档转换失败：" + Path("bad.doc"));
+    EXPECT_EQ(window->Panelmain()->PageCount(), 6) << "the document before it became pages";
+    EXPECT_FALSE(locked());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(AddPagesTest, CancelledDialogChangesNothing)

@@ -5,6 +5,7 @@
 #include "app/clock_panel.h"
 
 #include <QComboBox>
+#include <QSaveFile>
 #include <QTest>
 
 namespace pelvoro::test {
@@ -19,14 +20,22 @@ protected:
                                              "第二区域=固定时钟", "[1号屏参数]", "横向点数=128"}));
         Start();
     }
-    // As pelvoro-cli set writes it: another store, loaded and saved on its own.
+    // As pelvoro-cli set writes it: another store, loaded and saved on its own, in another process
+    // (so the file is replaced by a write this process did not make).
     void ChangeFromOutside(const std::function<void(ScreenTable &)> &change)
     {
-        ConfigStore other(ConfigPath());
+        const QString copy = Path(QStringLiteral("other.ini"));
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(ConfigPath(), copy));
+        ConfigStore other(copy);
         ScreenTable table;
         LoadScreenTable(other, table);
         change(table);
         ASSERT_TRUE(other.SaveScreens(table, table.LastIndex));
+        QSaveFile file(ConfigPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(ReadFile(QStringLiteral("other.ini")));
+        ASSERT_TRUE(file.commit());
     }
 };
 

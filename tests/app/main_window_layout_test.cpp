@@ -6,14 +6,18 @@
 #include "app/clock_panel.h"
 #include "app/main_area_panel.h"
 #include "app/qt_prompt.h"
+#include "app/schedule_tab.h"
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
+#include "app/window_placement.h"
 #include "pages/ui/preview_window.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -21,6 +25,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -172,6 +177,17 @@ TEST(QtTranslationTest, DialogButtonsSpeakChinese)
     }
 }
 
+TEST(StationLocaleTest, CalendarsSpeakChineseWhateverTheSystem)
+{
+    const QLocale before;
+    UseStationLocale();
+    QDateEdit picker;
+    picker.setCalendarPopup(true);
+    EXPECT_EQ(picker.calendarWidget()->locale().language(), QLocale::Chinese);
+    EXPECT_EQ(picker.calendarWidget()->locale().dayName(1), "星期一");
+    QLocale::setDefault(before); // the other tests read Qt's own texts in English
+}
+
 TEST(MainWindowPlacementTest, BesideThePreviewInsideTheDesktop)
 {
     const QRect desktop(0, 0, 1600, 1000);
@@ -191,6 +207,34 @@ TEST(MainWindowPlacementTest, BesideThePreviewInsideTheDesktop)
     }
     // A desktop with a panel on top starts lower.
     EXPECT_EQ(MainWindowPosition(QRect(0, 30, 1600, 970), QRect(0, 30, 1024, 256), QSize(800, 560)), QPoint(0, 286));
+}
+
+// The window manager's frames count: the title bars and close boxes stay on the desktop and the
+// main window's frame does not cover the preview's when there is room beside it.
+TEST(MainWindowPlacementTest, FramesGoInsideTheDesktopBesideEachOther)
+{
+    const QMargins none;
+    const QMargins decorated(1, 20, 1, 1); // a title bar and a thin border
+    const struct {
+        QRect desktop;
+        QSize preview;
+        QMargins frame;
+        QRect previewAt, mainAt; // client areas
+    } cases[] = {
+        {{0, 0, 1920, 1080}, {256, 64}, none, {0, 0, 256, 64}, {256, 0, 800, 560}},
+        {{0, 0, 1920, 1080}, {256, 64}, decorated, {1, 20, 256, 64}, {259, 20, 800, 560}},
+        {{0, 0, 1024, 768}, {256, 64}, decorated, {1, 20, 256, 64}, {1, 105, 800, 560}}, // below: no room right
+        {{0, 30, 1024, 738}, {256, 64}, decorated, {1, 50, 256, 64}, {1, 135, 800, 560}}, // a panel on top
+        {{0, 0, 1024, 768}, {768, 192}, decorated, {1, 20, 768, 192}, {1, 207, 800, 560}}, // neither: pulled in
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.desktop.height() << " " << c.preview.width() << " " << c.frame.top());
+        const StartupGeometry at = PlaceStartupWindows(c.desktop, c.preview, c.frame, QSize(800, 560), c.frame);
+        EXPECT_EQ(at.preview, c.previewAt);
+        EXPECT_EQ(at.main, c.mainAt);
+        EXPECT_TRUE(c.desktop.contains(at.preview.marginsAdded(c.frame)));
+        EXPECT_TRUE(c.desktop.contains(at.main.marginsAdded(c.frame)));
+    }
 }
 
 // Controls of `root` that a squeezed layout spoils: a text (label, button, box) narrower than its
@@ -245,6 +289,12 @@ TEST_F(MainWindowLayoutTest, SmallestWindowKeepsEveryControlWholeAndTheWholeTool
         {"screen", [] {}},
         {"main area, effects", [&] { Click(AreaNode(0, 0)); tabs->setCurrentIndex(0); }},
         {"main area, schedule", [&] { Click(AreaNode(0, 0)); tabs->setCurrentIndex(1); }},
+        {"main area, schedule by weekday",
+         [&] {
+             Click(AreaNode(0, 0));
+             tabs->setCurrentIndex(1);
+             qobject_cast<ScheduleTab *>(tabs->currentWidget())->WeekMode()->click();
+         }},
         {"clock", [&] { Click(AreaNode(0, 1)); }},
         {"subtitle", [&] { Click(AreaNode(0, 2)); }},
     };

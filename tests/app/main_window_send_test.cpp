@@ -6,12 +6,14 @@
 #include "app/screen_panel.h"
 #include "app/title_panel.h"
 #include "comm/ui/send_selection_dialog.h"
+#include "comm/frames.h"
 #include "config/config_store.h"
 #include "main_window_fixture.h"
 #include "pages/page_store.h"
 #include "pages/subtitle_conversion.h"
 #include "support/fake_cards.h"
 
+#include <QDateTime>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -295,6 +297,73 @@ TEST_F(SendTest, MainAreaSendShowsItsProgressAndResetSendsTheParameters)
     EXPECT_TRUE(ButtonsEnabled(true)); // the parameters do not take the buttons
     WaitSerial(card, 2);
     EXPECT_EQ(Kept(card.exchanges).back(), std::make_pair(1, 0xC1));
+}
+
+// A controller that goes away in the middle of a full send: its boxes, then no bar left over the
+// buttons, a status that says what happened and what to do, and a next send that says so too.
+TEST_F(SendTest, LostConnectionIsReportedAndTheNextSendSaysSo)
+{
+    TcpCard card;
+    // Gone while the main area's frame comes, after the time synchronisation went through.
+    card.closeAfter = 2 + BuildTimeSyncFrame(0, QDateTime::currentDateTime()).size() + 2 + 1;
+    AddScreen(NetScreen({"主区"}, card.Port()));
+    AddMainPages(0, 2);
+    StartStation();
+    ConnectTo(0);
+    QProgressBar *bar = window->Panelface()->ProgressBar();
+    const QString lost = "状态:与1号显示屏的网络连接已断开，请点击连接IP";
+
+    window->Panelface()->SendAllButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.messages.size() >= 2; }, 10000));
+    EXPECT_EQ(prompt.MessageTexts("系统提示"), QStringList({"服务器已关闭，请稍后再拨.......", "连接被重置！"}));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(window->CommStatus(), lost);
+    QTest::qWait(3 * timings.net.watchMs); // the watch does not paint over it
+    EXPECT_EQ(window->CommStatus(), lost);
+
+    window->ShowCommStatus(QString());
+    window->Panelface()->SendAllButton()->click();
+    EXPECT_EQ(window->CommStatus(), lost);
+    window->Panelmain()->SendButton()->click();
+    EXPECT_EQ(window->CommStatus(), lost);
+    EXPECT_FALSE(bar->isVisible());
+
+    // "连接IP" brings the link back.
+    card.closeAfter = -1;
+    ConnectTo(0);
+    window->Panelface()->SendAllButton()->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->CommStatus() == "状态:向1号显示屏发送主区域数据成功！"; }, 10000));
+}
+
+// Each command says what it did, and the status panel shows the selected screen's own last
+// exchange.
+TEST_F(SendTest, StatusShowsEachCommandsOwnTextForTheSelectedScreen)
+{
+    TcpCard card;
+    AddScreen(NetScreen({"主区"}, card.Port()));
+    AddScreen(Screen({"主区"}));
+    StartStation();
+    ConnectTo(0);
+    const struct {
+        const char *command;
+        QString success;
+    } cases[] = {
+        {"测试/全屏红", "状态:向1号显示屏测试显示屏成功！"},
+        {"控制/取消定时", "状态:向1号显示屏取消所有定时播放列表成功！"},
+        {"设置/重置屏参", "状态:向1号显示屏加载屏参数成功！"},
+        {"测试/退出测试", "状态:向1号显示屏测试显示屏成功！"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        window->Command(c.command)->trigger();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->CommStatus() == c.success; }, 10000))
+            << window->CommStatus().toStdString();
+    }
+
+    Click(ScreenNode(1));
+    EXPECT_EQ(window->CommStatus(), "状态："); // no exchange with screen 2 yet
+    Click(ScreenNode(0));
+    EXPECT_EQ(window->CommStatus(), "状态:向1号显示屏测试显示屏成功！");
 }
 
 TEST_F(SendTest, SerialGroupSendWalksEveryScreenAndEndsOnTheLast)

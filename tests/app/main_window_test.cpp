@@ -6,6 +6,7 @@
 #include "app/title_panel.h"
 #include "pages/page_store.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -257,6 +258,7 @@ TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
     Start();
 
     Click(AreaNode(0, 1)); // 固定时钟: the temperature keeps the band
+    prompt.answers.enqueue(PromptButton::Yes); // the two pages go with it
     window->RemoveSelectedArea();
     EXPECT_EQ(table[0].MainHeight, 80);
     EXPECT_TRUE(window->Panelother()->isVisible()); // a temperature remains
@@ -291,6 +293,62 @@ TEST_F(MainWindowTest, RemovingAreasGivesRowsBackAndErasesSchedules)
     EXPECT_EQ(ScreenNode(0)->childCount(), 1);
 }
 
+// An area change resets the screen's files: the pages it takes along that the operator did not
+// name are asked about first. 否 changes nothing; 是 goes on as it would without the question.
+TEST_F(MainWindowTest, AreaChangesThatDeletePagesAskFirst)
+{
+    const auto pages = [](int count) {
+        QByteArray bytes(13, '\0');
+        bytes[12] = char(count);
+        return bytes;
+    };
+    const struct {
+        const char *what;
+        int node; // the area node removed; -1 adds a fixed clock
+        QString question;
+    } cases[] = {
+        {"add a clock", -1, "添加区域后，主区的 3 个数据页和字幕区的 2 个字幕页将被删除。继续吗？"},
+        {"remove the subtitle", 1, "删除区域后，主区的 3 个数据页将被删除。继续吗？"},
+        {"remove the main area", 0, "删除区域后，字幕区的 2 个字幕页将被删除。继续吗？"},
+    };
+    const QStringList files = {"SysConfig.ini", "Tavrel1.dat", "TavrelTitle1.dat"};
+    for (const auto &c : cases) {
+        for (const PromptButton answer : {PromptButton::No, PromptButton::Yes}) {
+            const std::string what = std::string(c.what) + (answer == PromptButton::Yes ? ", 是" : ", 否");
+            WriteFile("SysConfig.ini", GbkLines({"[0号屏参数]", "第一区域=主区", "第二区域=小字幕", "主区域高=112",
+                                                 "字幕区域高=16", "[0号屏1页定时参数]", "开始年=6"}));
+            WriteFile("Tavrel1.dat", pages(3));
+            WriteFile("TavrelTitle1.dat", pages(2));
+            QList<QByteArray> before;
+            for (const QString &name : files)
+                before << ReadFile(name);
+            Start();
+            if (c.node >= 0)
+                Click(AreaNode(0, c.node));
+            prompt.questions.clear();
+            prompt.answers.enqueue(answer);
+            if (c.node >= 0)
+                window->RemoveSelectedArea();
+            else
+                window->AddArea(AreaKind::FixedClock);
+            ASSERT_EQ(prompt.questions.size(), 1) << what;
+            EXPECT_EQ(prompt.questions[0].text, c.question) << what;
+            EXPECT_EQ(prompt.questions[0].caption, "提示");
+            if (answer == PromptButton::No) {
+                for (qsizetype i = 0; i < files.size(); ++i)
+                    EXPECT_EQ(ReadFile(files[i]), before[i]) << what << ": " << files[i].toStdString();
+                EXPECT_EQ(ScreenNode(0)->childCount(), 2) << what;
+                EXPECT_EQ(table[0].MainHeight, 112) << what;
+            } else {
+                EXPECT_FALSE(Exists("Tavrel1.dat")) << what;
+                EXPECT_FALSE(Exists("TavrelTitle1.dat")) << what;
+                EXPECT_NE(ScreenNode(0)->childCount(), 2) << what;
+            }
+            window.reset();
+        }
+    }
+}
+
 TEST_F(MainWindowTest, ExitAsksAndOnlyOkCloses)
 {
     Start();
@@ -315,6 +373,18 @@ TEST_F(MainWindowTest, CommandsNotBuiltYetSayTheyAreNotAvailable)
     EXPECT_EQ(prompt.messages[0].text, "“空心”功能尚未提供。");
     EXPECT_FALSE(window->Command("控制/播放")->isEnabled());
     EXPECT_FALSE(window->Command("帮助/加载FPGA")->isVisible());
+}
+
+// Without a paint program the button says which programs it looked for instead of doing nothing.
+TEST_F(MainWindowTest, PaintWithoutAPaintProgramSaysWhatItLookedFor)
+{
+    Start();
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QDir::currentPath().toLocal8Bit()); // a fresh folder: no program in it
+    window->Command("画图")->trigger();
+    qputenv("PATH", path);
+    EXPECT_EQ(prompt.MessageTexts("提示"),
+              QStringList({"没有找到画图程序（已查找：pbrush.exe、mspaint.exe、kolourpaint、pinta）"}));
 }
 
 TEST_F(MainWindowTest, BroadcastFollowsTheToggleAndReinitialisationClearsIt)

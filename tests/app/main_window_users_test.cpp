@@ -2,6 +2,7 @@
 // through the main window and its dialogs.
 #include "main_window_fixture.h"
 
+#include "app/qt_prompt.h"
 #include "app/screen_panel.h"
 #include "config/identity.h"
 #include "config/ui/settings_dialog.h"
@@ -14,9 +15,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolBar>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -188,6 +193,48 @@ TEST_F(UsersTest, LoginTextDecidesTheRole)
     }
 }
 
+// After "输入密码错误！ " the next attempt can be typed at once: the box belongs to the dialog that
+// raised it, and when it is dismissed the dialog is active again with its emptied field focused.
+TEST_F(UsersTest, WrongTextLeavesTheFieldFocusedInItsDialog)
+{
+    WriteUsers("o1", "a1", true);
+    StartActive();
+    QtPrompt boxes(window.get()); // real message boxes, as at the station
+    ConfigStore store;
+    const struct {
+        const char *what;
+        std::function<PasswordDialog *()> make;
+    } dialogs[] = {
+        {"login", [&] { return new LoginDialog(window->Users(), boxes, window.get()); }},
+        {"access code", [&] { return new AccessCodeDialog(AccessPurpose::Setting, boxes, window.get()); }},
+        {"user management", [&] { return new UserManagementDialog(store, boxes, window.get()); }},
+    };
+    for (const auto &d : dialogs) {
+        SCOPED_TRACE(d.what);
+        std::unique_ptr<PasswordDialog> dialog(d.make());
+        dialog->open();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QWidget *boxParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            EXPECT_EQ(box->text(), kWrongPasswordText);
+            boxParent = box->parentWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClicks(dialog->Field(), "wrong");
+        QTest::keyClick(dialog->Field(), Qt::Key_Return);
+        Settle();
+        EXPECT_EQ(boxParent, dialog.get());
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->Field()->text().isEmpty());
+        EXPECT_EQ(QApplication::activeWindow(), dialog.get());
+        EXPECT_EQ(QApplication::focusWidget(), dialog->Field());
+        dialog.reset();
+        Reactivate();
+    }
+}
+
 // Each code works only for what it is meant to unlock; a wrong one changes nothing.
 TEST_F(UsersTest, AccessCodesFollowTheirPurpose)
 {
@@ -293,6 +340,42 @@ TEST_F(UsersTest, UserManagementChecksTheAdministratorThenAppliesTheChanges)
     }
 }
 
+// A password the file would store changed (and that would then no longer log in) is refused by
+// name; the dialog stays on its page and nothing is written.
+TEST_F(UsersTest, UserManagementRefusesPasswordsTheFileCannotHold)
+{
+    const struct {
+        QString admin;
+        QString operatorText;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("ab😀"), "o2", QStringLiteral("管理员密码中有不能保存的字符：😀")},
+        {"a2", QStringLiteral("한😀x한"), QStringLiteral("操作员密码中有不能保存的字符：한 😀")},
+        {"a\r\nb", "o2", QStringLiteral("管理员密码中有不能保存的字符：换行")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        WriteUsers("o1", "a1", false);
+        const QByteArray before = ReadFile("SysConfig.ini");
+        prompt.messages.clear();
+        Start();
+        window->Command("设置/用户管理")->trigger();
+        UserManagementDialog *dialog = Open<UserManagementDialog>().value(0);
+        ASSERT_TRUE(dialog);
+        dialog->Enter(kMasterCode);
+        ASSERT_TRUE(dialog->OnSecondPage());
+        dialog->AdminField()->setText(c.admin);
+        dialog->OperatorField()->setText(c.operatorText);
+        ASSERT_EQ(dialog->AdminField()->text(), c.admin);
+        dialog->ApplyButton()->click();
+        EXPECT_EQ(prompt.MessageTexts("提示"), QStringList({c.message}));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(dialog->OnSecondPage());
+        EXPECT_EQ(ReadFile("SysConfig.ini"), before);
+        window.reset();
+    }
+}
+
 TEST_F(UsersTest, AboutBoxShowsTheIdentityAndWritesItBackOnlyOnOk)
 {
     WriteUsers("", "a1", false);
@@ -353,6 +436,41 @@ TEST_F(UsersTest, IdentityEditorSavesOnlyOnYes)
     }
 }
 
+// Texts the file would store changed are refused by field and character before the question.
+TEST_F(UsersTest, IdentityEditorRefusesTextsTheFileCannotHold)
+{
+    const struct {
+        QString name;
+        QString date;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("ab😀"), "2026", QStringLiteral("公司名称中有不能保存的字符：😀")},
+        {"车站", "2026\n12", QStringLiteral("软件日期中有不能保存的字符：换行")},
+        {QStringLiteral("😀\r"), "2026", QStringLiteral("公司名称中有不能保存的字符：😀 换行")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        WriteFile("SysConfig.ini", GbkLines({"[版本信息]", "软件名称=车站"}));
+        const QByteArray before = ReadFile("SysConfig.ini");
+        prompt.questions.clear();
+        Start();
+        window->RequestAccess(AccessPurpose::Setting);
+        OnlyOpen<AccessCodeDialog>()->Enter(kIdentityWord);
+        TFrmadministrator *editor = OnlyOpen<TFrmadministrator>();
+        ASSERT_TRUE(editor);
+        prompt.messages.clear(); // the access code's own message
+        editor->NameField()->setText(c.name);
+        editor->DateField()->setText(c.date);
+        ASSERT_EQ(editor->DateField()->text(), c.date);
+        editor->OkButton()->click();
+        EXPECT_TRUE(prompt.questions.isEmpty());
+        EXPECT_EQ(prompt.MessageTexts("提示"), QStringList({c.message}));
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(ReadFile("SysConfig.ini"), before);
+        window.reset();
+    }
+}
+
 class ProjectWindowTest : public UsersTest {
 protected:
     void SetUp() override
@@ -377,9 +495,40 @@ TEST_F(ProjectWindowTest, SaveAsksWhereAndWritesTheProject)
     EXPECT_EQ(prompt.fileDialogs[0].filters, QStringList({"Tavrel Save Format(*.save)"}));
     EXPECT_EQ(QDir(projects.path()).entryList(QDir::Files), QStringList({"demo.save", "demo.savemain2.dat"}));
 
+    EXPECT_EQ(window->CommStatus(), "状态：项目已保存到 " + QDir::toNativeSeparators(ProjectPath()));
+
     prompt.files.enqueue({}); // cancelled
     window->Command("保存")->trigger();
     EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
+// A name typed without ".save" gets it, so that "打开", which lists *.save files, finds the project;
+// a project already under the completed name is replaced only when the operator says so.
+TEST_F(ProjectWindowTest, NameWithoutTheExtensionIsSavedWithIt)
+{
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=0"}));
+    WriteFile("Tavrel1.dat", "pages of screen 1");
+    Start();
+    const QString typed = QDir(projects.path()).filePath("site");
+    prompt.files.enqueue({typed});
+    window->Command("保存")->trigger();
+    EXPECT_TRUE(prompt.questions.isEmpty());
+    EXPECT_EQ(QDir(projects.path()).entryList(QDir::Files), QStringList({"site.save", "site.savemain1.dat"}));
+    const QString saved = QDir::toNativeSeparators(typed + ".save");
+    EXPECT_EQ(window->CommStatus(), "状态：项目已保存到 " + saved);
+
+    WriteFile("Tavrel1.dat", "other pages");
+    for (const PromptButton answer : {PromptButton::No, PromptButton::Yes}) {
+        prompt.files.enqueue({typed});
+        prompt.answers.enqueue(answer);
+        window->Command("保存")->trigger();
+        ASSERT_EQ(prompt.questions.size(), 1);
+        EXPECT_EQ(prompt.questions[0].text, saved + " 已存在。\n要替换它吗？");
+        QFile companion(QDir(projects.path()).filePath("site.savemain1.dat"));
+        ASSERT_TRUE(companion.open(QIODevice::ReadOnly));
+        EXPECT_EQ(companion.readAll(), answer == PromptButton::Yes ? "other pages" : "pages of screen 1");
+        prompt.questions.clear();
+    }
 }
 
 // Opening re-initialises the window from the project: its screens, its login setting, the preview.
@@ -395,9 +544,12 @@ TEST_F(ProjectWindowTest, OpeningReinitialisesTheWindowAndLocksItWhenTheProjectW
     QSignalSpy redraws(window.get(), &Tfrmmain::PreviewRedrawRequested);
 
     prompt.files.enqueue({ProjectPath()});
+    prompt.answers.enqueue(PromptButton::Yes);
     window->Command("打开")->trigger();
     ASSERT_EQ(prompt.fileDialogs.size(), 1);
     EXPECT_EQ(prompt.fileDialogs[0].caption, "打开项目文件");
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_TRUE(prompt.questions[0].text.startsWith("该节目文件要求登录")) << prompt.questions[0].text.toStdString();
     EXPECT_EQ(Tree()->topLevelItemCount(), 3);
     EXPECT_FALSE(Exists("Tavrel5.dat"));
     EXPECT_FALSE(Exists("Tavrel3.dat")); // the project has no companion for it
@@ -407,6 +559,51 @@ TEST_F(ProjectWindowTest, OpeningReinitialisesTheWindowAndLocksItWhenTheProjectW
     EXPECT_EQ(redraws.last().at(0).toInt(), 0);
     Settle();
     EXPECT_EQ(Open<LoginDialog>().size(), 1);
+}
+
+// Opening replaces every page of the working set and may lock the station: it asks first, names
+// what goes, and 否 leaves every file as it was.
+TEST_F(ProjectWindowTest, OpeningAsksBeforeReplacingPagesOrLocking)
+{
+    const auto pages = [](int count) {
+        QByteArray bytes(13, '\0');
+        bytes[12] = char(count);
+        return bytes;
+    };
+    WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=0", "参数三=0"}));
+    ASSERT_TRUE(QFile::copy(ConfigPath(), ProjectPath()));
+    const QByteArray config = GbkLines({"[全局参数]", "显示屏数目=2"});
+    WriteFile("SysConfig.ini", config);
+    WriteFile("Tavrel1.dat", pages(3));
+    WriteFile("TavrelTitle1.dat", pages(2));
+    WriteFile("Tavrel3.dat", pages(4));
+    Start();
+
+    prompt.files.enqueue({ProjectPath()});
+    prompt.answers.enqueue(PromptButton::No);
+    window->Command("打开")->trigger();
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(prompt.questions[0].text,
+              "该节目文件要求登录：打开后工作站将立即锁定，须用该节目文件中的密码登录。\n"
+              "当前的数据页将被该节目文件替换：1号屏主区 3 页、字幕 2 页，3号屏主区 4 页。\n继续吗？");
+    EXPECT_EQ(ReadFile("SysConfig.ini"), config);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pages(3));
+    EXPECT_EQ(ReadFile("TavrelTitle1.dat"), pages(2));
+    EXPECT_EQ(ReadFile("Tavrel3.dat"), pages(4));
+    EXPECT_EQ(Tree()->topLevelItemCount(), 3);
+    EXPECT_EQ(VisibleMenus(), QStringList({"文件", "控制", "设置", "测试", "帮助"}));
+
+    // Nothing to lose and no login: nothing is asked.
+    for (const char *name : {"Tavrel1.dat", "TavrelTitle1.dat", "Tavrel3.dat"})
+        QFile::remove(Path(name));
+    WriteFile("Tavrel2.dat", "none"); // too short to count a page
+    WriteFile("SysConfig.ini", config);
+    ASSERT_TRUE(QFile::remove(ProjectPath()));
+    ASSERT_TRUE(QFile::copy(ConfigPath(), ProjectPath()));
+    prompt.files.enqueue({ProjectPath()});
+    window->Command("打开")->trigger();
+    EXPECT_EQ(prompt.questions.size(), 1);
+    EXPECT_FALSE(Exists("Tavrel2.dat"));
 }
 
 TEST_F(ProjectWindowTest, OpeningAFileThatDoesNotExistChangesNothing)

@@ -99,6 +99,7 @@ TEST_F(PreviewIntegrationTest, DecorationsAskAtOnceAndStoreThePage)
 TEST_F(PreviewIntegrationTest, AreaChangesRedrawThePreview)
 {
     Click(ScreenNode(0));
+    prompt.answers.enqueue(PromptButton::Yes); // the pages go with the screen's files
     window->AddArea(AreaKind::PictureClock); // resets the screen's files
     EXPECT_FALSE(Exists("Tavrel1.dat"));
     EXPECT_EQ(preview.Edit().Page().pixel(10, 5), 0xFF000000u);

@@ -3,11 +3,14 @@
 #include "app/screen_panel.h"
 #include "comm/com_ports.h"
 #include "config/ui/dip_switch_picture.h"
+#include "config/config_watcher.h"
 #include "config/ui/settings_dialog.h"
+#include "pages/page_store.h"
 #include "users/ui/login_dialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +18,8 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -80,6 +85,36 @@ protected:
                                     QStringLiteral("TavrelTitle%1.txt")})
             WriteFile(name.arg(screenNumber), "data");
     }
+    // Screen 1 as a 64 x 16 main area with `pages` stored pages.
+    void WriteScreenOneWithPages(int pages)
+    {
+        WriteScreens(1, {"[0号屏参数]", "横向点数=64", "纵向点数=16", "第一区域=主区", "主区域高=16"});
+        ScreenTable pagesTable;
+        pagesTable[0] = DefaultScreenInfo();
+        pagesTable[0].Width = 64;
+        pagesTable[0].Height = 16;
+        pagesTable[0].MainHeight = 16;
+        pagesTable[0].Areas = {"主区", "", "", ""};
+        PageAppender appender(pagesTable, 0);
+        QImage page(64, 16, QImage::Format_RGB32);
+        page.fill(Qt::red);
+        for (int i = 0; i < pages; ++i)
+            appender.Append(page, 0, 0, 1, 1);
+        ASSERT_TRUE(appender.Finish().Ok());
+    }
+    // Waits until the window's watch looked at the file after a write; true when it did.
+    bool WatchLooked(QSignalSpy &spy)
+    {
+        return !spy.isEmpty() || spy.wait(10000);
+    }
+    // Another program replaces SysConfig.ini (its own atomic write, unknown to this process).
+    void ReplaceFromOutside(const QByteArray &bytes)
+    {
+        QSaveFile file(ConfigPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        ASSERT_TRUE(file.commit());
+    }
 
     QPointer<TFrmset> dialog;
 };
@@ -89,7 +124,7 @@ TEST_F(ScreenSettingsTest, OpensOnScreenOneWithItsValuesAndChangesNothingWhenClo
     std::vector<const char *> lines = ScreenWithPages("[0号屏参数]");
     // A "ZP-KQ/TQ" screen whose file keeps 115200, a network screen, and a flag left from before.
     for (const char *line : {"[1号屏参数]", "控制卡类型=ZP-KQ/TQ", "波特率=3", "横向点数=128", "纵向点数=64", "[2号屏参数]",
-                             "通讯方式=2", "IP地址=10.0.0.9", "IP端口=1500", "单双色=0", "COM口=4"})
+                             "通讯方式=2", "IP地址=192.168.100.200", "IP端口=40000", "单双色=0", "COM口=4"})
         lines.push_back(line);
     WriteScreens(3, lines);
     WriteDataFiles(1);
@@ -126,8 +161,11 @@ TEST_F(ScreenSettingsTest, OpensOnScreenOneWithItsValuesAndChangesNothingWhenClo
     EXPECT_TRUE(Ui().network->isVisibleTo(dialog));
     EXPECT_TRUE(Ui().connectIp->isVisibleTo(dialog));
     EXPECT_FALSE(Ui().baud->isVisibleTo(dialog));
-    EXPECT_EQ(Ui().ipPort->value(), 1500);
-    EXPECT_EQ(Ui().ipAddress->text(), "10.0.0.9");
+    EXPECT_EQ(Ui().ipPort->value(), 40000); // any port the file holds
+    EXPECT_EQ(Ui().ipAddress->text(), "192.168.100.200");
+    // The widest address shows whole.
+    const int widest = Ui().ipAddress->fontMetrics().horizontalAdvance("255.255.255.255");
+    EXPECT_GE(Ui().ipAddress->width(), widest + 8);
     EXPECT_EQ(table.CurrentScreen, 2) << "a network screen becomes the current one";
     Select(0);
     EXPECT_FALSE(Ui().network->isVisibleTo(dialog));
@@ -437,6 +475,153 @@ TEST_F(ScreenSettingsTest, LoadResultAndNetworkButtonsReachTheLinks)
     Choose(Ui().commMode, 1);
     EXPECT_FALSE(Ui().network->isVisibleTo(dialog));
     EXPECT_TRUE(Ui().baud->isVisibleTo(dialog));
+}
+
+const QString kReloaded = QStringLiteral("状态：SysConfig.ini已被其他程序修改，已重新载入");
+
+// The dialog's own saves before closing (a baud rate, a controller type, a screen added or removed)
+// are no other program's change: the window reloads nothing under the dialog, later edits land on
+// the screen selected, and closing saves the count the list shows.
+TEST_F(ScreenSettingsTest, OwnSavesWhileOpenChangeNothingTheOperatorDidNotAskFor)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> saves; // ends with the screen to edit selected
+        int screens;                 // what the list shows afterwards
+        int edited;                  // the screen whose height goes down
+    };
+    auto add = [this] { QTest::mouseClick(Ui().add, Qt::LeftButton); };
+    const Case cases[] = {
+        {"baud", [&] { add(); Select(1); Choose(Ui().baud, 2); }, 2, 1},
+        {"controller type", [&] { add(); Choose(Ui().card, 1); }, 2, 1},
+        {"second add after an edit", [&] { add(); Choose(Ui().lineOrder, 1); add(); }, 3, 2},
+        {"remove", [&] {
+             add();
+             add();
+             Choose(Ui().lineOrder, 1);
+             add(); // saves screen 3's section, which the second removal erases
+             QTest::mouseClick(Ui().remove, Qt::LeftButton);
+             QTest::mouseClick(Ui().remove, Qt::LeftButton);
+         }, 2, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteScreenOneWithPages(2);
+        Start();
+        const QByteArray pageFile = ReadFile("Tavrel1.dat");
+        const ScreenInfo screenOne = table[0];
+        OpenSettings();
+        QSignalSpy looked(window->ConfigWatch(), &ConfigWatcher::Checked);
+        c.saves();
+        EXPECT_TRUE(WatchLooked(looked)) << "the dialog saved before closing";
+        ASSERT_EQ(Ui().screens->currentRow(), c.edited);
+        Ui().height->stepDown();
+        EXPECT_EQ(table[c.edited].Height, 112);
+        CloseWithBack();
+        QTest::qWait(400); // the watch looks at the closing save too
+
+        EXPECT_NE(window->CommStatus(), kReloaded);
+        ScreenTable saved;
+        LoadScreenTable(ConfigStore(ConfigPath()), saved);
+        EXPECT_EQ(saved.LastIndex, c.screens - 1);
+        EXPECT_EQ(table.LastIndex, c.screens - 1);
+        EXPECT_EQ(saved[c.edited].Height, 112);
+        EXPECT_EQ(saved[0], screenOne) << "screen 1 was not touched";
+        EXPECT_EQ(ReadFile("Tavrel1.dat"), pageFile);
+        EXPECT_TRUE(prompt.questions.isEmpty());
+        window.reset();
+    }
+}
+
+// Another program's change while the dialog is open waits for it to close, then is taken in one step
+// over what the dialog saved, and said.
+TEST_F(ScreenSettingsTest, OutsideChangeWhileOpenIsTakenWhenTheDialogCloses)
+{
+    WriteScreens(2, {"[1号屏参数]", "显示屏名称=旧"});
+    Start();
+    OpenSettings();
+    QSignalSpy looked(window->ConfigWatch(), &ConfigWatcher::Checked);
+    ReplaceFromOutside(GbkLines({"[全局参数]", "显示屏数目=0", "[1号屏参数]", "显示屏名称=新"}));
+    ASSERT_TRUE(WatchLooked(looked));
+    EXPECT_TRUE(looked.first().at(0).toBool()) << "another program's write is reported";
+    EXPECT_EQ(table.LastIndex, 1) << "nothing is reloaded under the dialog";
+    EXPECT_EQ(table[1].ScreenName, "旧");
+    Select(1);
+    Ui().width->stepDown();
+    CloseWithBack();
+
+    EXPECT_EQ(window->CommStatus(), kReloaded);
+    EXPECT_EQ(table.LastIndex, 1) << "the dialog saved the count it showed";
+    EXPECT_EQ(table[1].ScreenName, "新");
+    EXPECT_EQ(table[1].Width, 240);
+    EXPECT_TRUE(ConfigLines().contains("显示屏名称=新"));
+    EXPECT_TRUE(ConfigLines().contains("横向点数=240"));
+}
+
+// Closing deletes stored pages only when the operator says so; "否" keeps the dialog open, and a size
+// put back (or a change of the link alone) keeps the pages.
+TEST_F(ScreenSettingsTest, ClosingAsksBeforeDeletingPagesAndNoKeepsThemAll)
+{
+    WriteScreenOneWithPages(3);
+    Start();
+    const QByteArray pageFile = ReadFile("Tavrel1.dat");
+    const QByteArray config = ReadFile("SysConfig.ini");
+    OpenSettings();
+    Ui().width->stepUp();
+    prompt.answers.enqueue(PromptButton::No);
+    QTest::mouseClick(Ui().back, Qt::LeftButton);
+    ASSERT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(prompt.questions[0].text,
+              "显示屏的尺寸、颜色或控制卡已改变，关闭后以下数据页将被删除：\n1号显示屏：主区 3 页，字幕 0 页\n继续吗？");
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pageFile);
+    EXPECT_EQ(ReadFile("SysConfig.ini"), config);
+
+    // Put back, with the link changed as well: nothing to delete, nothing asked.
+    Ui().width->stepDown();
+    TypePort(Ui().port, "COM4");
+    CloseWithBack();
+    EXPECT_EQ(prompt.questions.size(), 1);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pageFile);
+    EXPECT_EQ(table[0].Areas[0], "主区");
+    EXPECT_EQ(table[0].ComPort, 4);
+
+    // Changed again and confirmed: the pages go as before.
+    OpenSettings();
+    Ui().width->stepUp();
+    prompt.answers.enqueue(PromptButton::Yes);
+    CloseWithBack();
+    EXPECT_EQ(prompt.questions.size(), 2);
+    EXPECT_FALSE(Exists("Tavrel1.dat"));
+    EXPECT_EQ(table[0].Areas[0], "");
+}
+
+// Whatever makes the closing save fail, the operator is told and the dialog stays open with the edits.
+TEST_F(ScreenSettingsTest, FailedSaveKeepsTheDialogOpen)
+{
+    WriteScreens(1);
+    Start();
+    OpenSettings();
+    QTest::mouseClick(Ui().add, Qt::LeftButton);
+    Ui().width->stepDown();
+    const QByteArray config = ReadFile("SysConfig.ini");
+    // A configuration that cannot be read cannot be written key by key either.
+    ASSERT_TRUE(QFile::remove(ConfigPath()));
+    ASSERT_TRUE(QDir(Path(".")).mkdir("SysConfig.ini"));
+    QTest::mouseClick(Ui().back, Qt::LeftButton);
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("无法保存配置文件")) << prompt.messages[0].text.toStdString();
+    ASSERT_TRUE(dialog);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(table.LastIndex, 1);
+    EXPECT_EQ(table[1].Width, 240);
+
+    ASSERT_TRUE(QDir(Path(".")).rmdir("SysConfig.ini"));
+    WriteFile("SysConfig.ini", config);
+    CloseWithBack();
+    EXPECT_TRUE(ConfigLines().contains("显示屏数目=1"));
+    EXPECT_TRUE(ConfigLines().contains("横向点数=240"));
 }
 
 TEST(SerialPortNames, DevicesWithACommNumberAreShownAsCom)

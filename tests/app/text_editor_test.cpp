@@ -12,13 +12,19 @@
 #include "pages/text_editor_pages.h"
 #include "pages/ui/text_editor_find.h"
 #include "pages/ui/text_editor_window.h"
+#include "pages/ui/window_placement.h"
 #include "pages/word_to_rtf.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QInputMethodEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -88,6 +94,24 @@ TEST(TabletSizingTest, LineSpacingSpinStopsAtThreeQuarters)
 
 // --- the window
 
+TEST(WindowPlacementTest, FramesAreKeptOnTheDesktop)
+{
+    const QRect desktop(0, 0, 1024, 738); // 1024 x 768 less a 30-pixel panel
+    const struct {
+        const char *name;
+        QRect frame, kept;
+    } cases[] = {
+        {"inside stays", {100, 50, 452, 327}, {100, 50, 452, 327}},
+        {"off the right edge", {300, 20, 814, 347}, {210, 20, 814, 347}},
+        {"above and left", {-20, -20, 452, 327}, {0, 0, 452, 327}},
+        {"off the bottom", {10, 600, 452, 327}, {10, 411, 452, 327}},
+        {"larger than the desktop", {50, 50, 1100, 900}, {0, 0, 1024, 738}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(KeepOnDesktop(c.frame, desktop), c.kept) << c.name;
+    EXPECT_EQ(KeepOnDesktop({0, 0, 100, 100}, {1920, 0, 1024, 768}), QRect(1920, 0, 100, 100)) << "a second screen";
+}
+
 class TextEditorTest : public MainWindowTest {
 protected:
     void SetUp() override
@@ -135,9 +159,11 @@ TEST_F(TextEditorTest, OpensSizedForTheScreenWithItsStartingState)
     StartStation(1024, 128, 128, 1);
     Open();
     EXPECT_EQ(editor->RichEdit1()->size(), QSize(1049, 131));
-    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1031); // wraps where the conversion does
+    EXPECT_EQ(editor->RichEdit1()->lineWrapColumnOrWidth(), 1024); // wraps where the conversion does
     EXPECT_EQ(editor->ScrollBox1()->viewport()->size(), QSize(792, 131));
-    EXPECT_EQ(editor->size(), QSize(804, 327));
+    // 804 pixels wide, unless the desktop is narrower (the offscreen one is 800).
+    const int frame = editor->frameGeometry().width() - editor->width();
+    EXPECT_EQ(editor->size(), QSize(std::min(804, editor->screen()->availableGeometry().width() - frame), 327));
     EXPECT_TRUE(editor->isModal());
 
     EXPECT_EQ(editor->windowTitle(), "未命名 - 文字编辑");
@@ -312,6 +338,7 @@ TEST_F(TextEditorTest, FilesThatCannotBeOpenedKeepTheText)
     prompt.filterIndexes.enqueue(1);
     editor->Command("文件/打开[&O]")->trigger();
     qputenv("PATH", path);
+    QTRY_VERIFY_WITH_TIMEOUT(!editor->Converting(), 60000);
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_EQ(prompt.messages[0].text, kWordNotInstalledMessage);
     EXPECT_EQ(prompt.fileDialogs[0].filters,
@@ -328,6 +355,125 @@ TEST_F(TextEditorTest, FilesThatCannotBeOpenedKeepTheText)
     editor->OpenFromMenu(); // bitmaps are ignored
     EXPECT_EQ(prompt.messages.size(), 2);
     EXPECT_EQ(editor->Document().PlainText(), u"原文"_qs);
+}
+
+// At the narrowest window (452 pixels) the tool bars take rows enough to show every control: no
+// overflow button hides one, and the text box stays whole below them. On any screen the window stays
+// on the desktop.
+TEST_F(TextEditorTest, EveryControlIsInSightAndTheWindowOnTheDesktop)
+{
+    for (const int width : {256, 768, 1024}) {
+        SCOPED_TRACE(width);
+        StartStation(width, 128, 128, 1);
+        Open();
+        const QRect desktop = editor->screen()->availableGeometry();
+        EXPECT_TRUE(desktop.contains(editor->frameGeometry())) << "on the desktop";
+        const QRect client = editor->rect();
+        for (QToolBar *bar : editor->findChildren<QToolBar *>()) {
+            EXPECT_TRUE(bar->isVisible()) << bar->windowTitle().toStdString();
+            EXPECT_TRUE(client.contains(QRect(bar->mapTo(editor, QPoint()), bar->size())))
+                << bar->windowTitle().toStdString();
+            if (auto *more = bar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+                EXPECT_FALSE(more->isVisible()) << bar->windowTitle().toStdString();
+        }
+        for (QWidget *control : std::initializer_list<QWidget *>{editor->FontList(), editor->ColourList(),
+                                                                 editor->SizeList(), editor->LineSpaceBox(),
+                                                                 editor->SpinUpButton(), editor->SpinDownButton()})
+            EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+        const QRect box(editor->ScrollBox1()->mapTo(editor, QPoint()), editor->ScrollBox1()->size());
+        EXPECT_TRUE(client.contains(box)) << "the text box below the tool bars";
+        delete editor.data();
+        window.reset();
+    }
+    StartStation(256, 128, 128, 1);
+    Open();
+    EXPECT_EQ(editor->width(), 452);
+}
+
+// Each colour's swatch beside its name in black: no name drawn in aqua.
+TEST_F(TextEditorTest, ColourListShowsSwatchesBesideBlackNames)
+{
+    StartStation(256, 128, 128, 1);
+    Open();
+    QComboBox *colours = editor->ColourList();
+    const QRgb swatches[] = {qRgb(255, 0, 0), qRgb(255, 255, 0), qRgb(0, 255, 0)};
+    for (int entry = 0; entry < colours->count(); ++entry) {
+        SCOPED_TRACE(entry);
+        colours->setCurrentIndex(entry);
+        const QImage face = colours->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int swatch = 0, aqua = 0, dark = 0;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                const QColor pixel = face.pixelColor(x, y);
+                swatch += pixel.rgb() == (swatches[entry] | 0xFF000000u);
+                aqua += pixel.red() < 64 && pixel.green() > 192 && pixel.blue() > 192;
+                dark += pixel.lightness() < 128;
+            }
+        }
+        EXPECT_GT(swatch, 100) << "the swatch";
+        EXPECT_EQ(aqua, 0);
+        EXPECT_GT(dark, 5) << "the name in black";
+    }
+}
+
+// Chinese typed through an input method lands in the text box in the typing format.
+TEST_F(TextEditorTest, InputMethodTextIsTyped)
+{
+    StartStation(256, 128, 128, 1);
+    Open();
+    editor->RichEdit1()->setFocus();
+    QInputMethodEvent composing(QStringLiteral("gongjiao"), {});
+    QApplication::sendEvent(editor->RichEdit1(), &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"公交"_qs);
+    QApplication::sendEvent(editor->RichEdit1(), &committed);
+    const RichDocument typed = editor->Document();
+    EXPECT_EQ(typed.PlainText(), u"公交"_qs);
+    ASSERT_FALSE(typed.paragraphs.value(0).runs.isEmpty());
+    EXPECT_EQ(typed.paragraphs[0].runs[0].format.color, qRgb(255, 0, 0));
+}
+
+// A Word document's converted text is untitled: saving asks where, and a same-named file of the
+// operator's beside the document is never written.
+TEST_F(TextEditorTest, AWordDocumentOpensUntitled)
+{
+    StartStation(256, 128, 128, 1);
+    Open();
+    const QByteArray path = qgetenv("PATH");
+    const auto restoreCache = qScopeGuard([cache = qgetenv("XDG_CACHE_HOME")] { qputenv("XDG_CACHE_HOME", cache); });
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(Path("cache"))); // the shared office profile's folder
+    QDir().mkpath(Path("bin"));
+    qputenv("PATH", QFile::encodeName(Path("bin")));
+    // A converter that writes <name>.rtf into --outdir (the last but one argument).
+    WriteFile("bin/soffice", "#!/bin/sh\nfor a; do prev=$out; out=$a; done\n"
+                             "printf '{\\\\rtf1 converted}' > \"$prev/report.rtf\"\n");
+    QFile(Path("bin/soffice")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    WriteFile("report.doc", "a document");
+    WriteFile("report.rtf", "mine");
+    prompt.files.enqueue({Path("report.doc")});
+    prompt.filterIndexes.enqueue(1);
+    editor->Command("文件/打开[&O]")->trigger();
+    qputenv("PATH", path);
+    // The window stays live while the converter runs, and says what it converts.
+    EXPECT_TRUE(editor->Converting());
+    EXPECT_EQ(editor->statusBar()->currentMessage(), "状态：正在转换 report.doc…");
+    EXPECT_FALSE(editor->RichEdit1()->isEnabled());
+    EXPECT_FALSE(editor->Command("文件/打开[&O]")->isEnabled()) << "nor by its shortcut";
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!editor->Converting(), 60000);
+    EXPECT_TRUE(editor->RichEdit1()->isEnabled());
+    EXPECT_TRUE(editor->Command("文件/打开[&O]")->isEnabled());
+    EXPECT_FALSE(editor->Command("剪切")->isEnabled()) << "nothing selected";
+    EXPECT_FALSE(editor->statusBar()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(prompt.messages.isEmpty()) << prompt.messages.value(0).text.toStdString();
+    EXPECT_EQ(editor->Document().PlainText(), u"converted"_qs);
+    EXPECT_EQ(editor->windowTitle(), "未命名 - 文字编辑");
+
+    prompt.files.enqueue({});
+    EXPECT_FALSE(editor->Save());
+    EXPECT_EQ(prompt.fileDialogs.last().caption, "另存为");
+    EXPECT_EQ(ReadFile("report.rtf"), "mine");
 }
 
 TEST_F(TextEditorTest, FindAndReplace)

@@ -189,12 +189,19 @@ TEST_F(TitlePanelTest, AddingFromTextAndRichTextFilesAppendsAndConverts)
     panel->AddButton()->click();
     EXPECT_EQ(panel->TextEdit()->text(), QStringLiteral("欢迎今天营业firstsecond"));
     EXPECT_EQ(ReadFile("TavrelTitle1.txt"), Gbk("欢迎今天营业firstsecond"));
+
+    // A text file saved as UTF-8 reads as what it says; the station's own text file stays GBK.
+    WriteFile("utf8.txt", QStringLiteral("出口\n").toUtf8());
+    ChooseFile(Path("utf8.txt"), 0);
+    panel->AddButton()->click();
+    EXPECT_EQ(panel->TextEdit()->text(), QStringLiteral("欢迎今天营业firstsecond出口"));
+    EXPECT_EQ(ReadFile("TavrelTitle1.txt"), Gbk("欢迎今天营业firstsecond出口"));
     EXPECT_TRUE(prompt.messages.isEmpty());
 
     // Cancelling the dialog changes nothing.
     prompt.files.enqueue({});
     panel->AddButton()->click();
-    EXPECT_EQ(panel->TextEdit()->text(), QStringLiteral("欢迎今天营业firstsecond"));
+    EXPECT_EQ(panel->TextEdit()->text(), QStringLiteral("欢迎今天营业firstsecond出口"));
 }
 
 TEST_F(TitlePanelTest, AddingUnreadableOrEmptyFiles)

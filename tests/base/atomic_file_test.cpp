@@ -1,4 +1,5 @@
 #include "base/atomic_file.h"
+#include "base/own_writes.h"
 
 #include "support/app_dir_fixture.h"
 #include "support/file_size_limit.h"
@@ -153,6 +154,31 @@ TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryIsNotReplaced)
         << error.toStdString();
     EXPECT_EQ(ReadFile("data.bin"), QByteArray("old bytes"));
     EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
+}
+
+// A watcher asks whether a file holds what this process last wrote: both writers count, through a
+// link too, and a write made over another program's change is not this process's own.
+TEST_F(AtomicFileTest, OwnWritesAreKnownByContent)
+{
+    ASSERT_TRUE(WriteFileAtomically(path, "ours"));
+    EXPECT_TRUE(IsOwnLastWrite(path, "ours"));
+    EXPECT_FALSE(IsOwnLastWrite(path, "theirs"));
+    ASSERT_TRUE(QFile::link(path, Path(QStringLiteral("link.bin"))));
+    EXPECT_TRUE(IsOwnLastWrite(Path(QStringLiteral("link.bin")), "ours"));
+
+    FileSetUpdate update;
+    update.Write(path, "ours again");
+    ASSERT_TRUE(update.Commit());
+    EXPECT_TRUE(IsOwnLastWrite(path, "ours again"));
+
+    // Another program wrote "theirs"; our next write carries it.
+    NoteContentBeforeWrite(path, "theirs");
+    ASSERT_TRUE(WriteFileAtomically(path, "theirs and ours"));
+    EXPECT_FALSE(IsOwnLastWrite(path, "theirs and ours"));
+    // Once taken in, a write over our own last one is ours again.
+    NoteContentBeforeWrite(path, "theirs and ours");
+    ASSERT_TRUE(WriteFileAtomically(path, "ours at last"));
+    EXPECT_TRUE(IsOwnLastWrite(path, "ours at last"));
 }
 
 TEST(ReadWholeFileTest, MissingFileGivesNothing)

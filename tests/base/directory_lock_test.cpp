@@ -3,6 +3,7 @@
 #include "support/app_dir_fixture.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLockFile>
@@ -61,6 +62,42 @@ TEST_F(DirectoryLockTest, LockFileThatCannotBeMadeRefusesTheWriter)
     const DirectoryLock lock(dir_.path(), 200);
     EXPECT_FALSE(lock.Locked());
     EXPECT_TRUE(lock.Error().contains(QStringLiteral("没有修改任何文件"))) << lock.Error().toStdString();
+}
+
+// Lock files no live writer could hold are taken over and said so; one that may still have a writer
+// behind it is not.
+TEST_F(DirectoryLockTest, LockFilesNoLiveWriterCouldHoldAreTakenOver)
+{
+    struct Case {
+        const char *name;
+        QByteArray content;
+        int ageSeconds;
+        bool takenOver;
+    };
+    const Case cases[] = {
+        {"empty", "", 60, true},
+        {"damaged", "not a lock\n", 60, true},
+        {"empty, just made", "", 0, false},
+        {"another host's, old", "999999\nother\nsomewhere-else\n", 11 * 60, true},
+        {"another host's, recent", "999999\nother\nsomewhere-else\n", 60, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile file(LockPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.content);
+        file.flush(); // the time is set after the last write
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-c.ageSeconds),
+                                     QFileDevice::FileModificationTime));
+        file.close();
+        {
+            const DirectoryLock lock(dir_.path(), 0);
+            EXPECT_EQ(lock.Locked(), c.takenOver) << lock.Error().toStdString();
+            EXPECT_EQ(lock.TakenOver().contains(QStringLiteral("失效的锁文件")), c.takenOver);
+        }
+        EXPECT_EQ(Exists(QLatin1String(kDirectoryLockName)), !c.takenOver);
+        QFile::remove(LockPath());
+    }
 }
 
 } // namespace

@@ -36,5 +36,26 @@ TEST(Gbk, NamesEachCharacterItCannotHoldOnce)
         EXPECT_EQ(CharactersGbkCannotHold(c.text), c.lost) << c.text.toStdString();
 }
 
+TEST(Gbk, TextFilesAreUtf8WhenMarkedOrValidAndGbkOtherwise)
+{
+    const QByteArray gbk = ToGbk(QStringLiteral("欢迎光临"));
+    const QByteArray utf8 = QStringLiteral("欢迎光临").toUtf8();
+    const struct {
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {utf8, QStringLiteral("欢迎光临")},
+        {"\xEF\xBB\xBF" + utf8, QStringLiteral("欢迎光临")},             // the mark is dropped
+        {"\xEF\xBB\xBF" + QByteArray("ab"), QStringLiteral("ab")},       // marked ASCII
+        {gbk, QStringLiteral("欢迎光临")},                                 // GBK is not valid UTF-8
+        {"a\r\nb", QStringLiteral("a\r\nb")},                           // ASCII reads the same either way
+        {utf8.chopped(1), FromGbk(utf8.chopped(1))},                      // a sequence cut off at the end
+        {QByteArray("\xC0\xAF"), FromGbk(QByteArray("\xC0\xAF"))}, // overlong: not UTF-8
+        {QByteArray(), QString()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DecodeTextFile(c.bytes), c.text) << c.bytes.toHex().constData();
+}
+
 } // namespace
 } // namespace pelvoro

@@ -7,11 +7,11 @@
 #include "config/screen_info.h"
 #include "sim/controller_card.h"
 #include "support/fake_cards.h"
+#include "support/scripted_peer.h"
 #include "support/scripted_prompt.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -136,14 +136,15 @@ TEST_F(NetLinkTest, EveryCommandIsAcknowledgedWithItsText)
         {BuildTimeSyncFrame(0, now), "发送校时数据成功！"},
         {BuildPowerFrame(0, true), "强制开机成功！"},
         {BuildPowerFrame(0, false), "强制关机成功！"},
-        {BuildTestFrame(0, 0), "加载屏参数成功！"},
-        {BuildCancelScheduleFrame(0), "加载屏参数成功！"},
-        {BuildScheduleFrame(0, std::vector<ScheduleRecord>(3)).frame, "加载屏参数成功！"},
+        // The commands that share a reply kind say what they did.
+        {BuildTestFrame(0, 0), "测试显示屏成功！"},
+        {BuildCancelScheduleFrame(0), "取消所有定时播放列表成功！"},
+        {BuildScheduleFrame(0, std::vector<ScheduleRecord>(3)).frame, "发送定时播放列表成功！"},
         {BuildImageFrame(0, 0, QByteArray(1000, char(0x11))).frame, "下载FPGA程序成功！"},
         {BuildImageFrame(0, 1, QByteArray(10, char(0x22))).frame, "加载户外配置程序成功！"},
         {PageFile(1, 64, 16, 2), "发送主区域数据成功！"},
         {SubtitleFile(), "发送字幕区域数据成功！"},
-        {BuildGlyphFrame(0, 8, 16, QByteArray(GlyphBytes(8, 16), char(0x33))).frame, "下载FPGA程序成功！"},
+        {BuildGlyphFrame(0, 8, 16, QByteArray(GlyphBytes(8, 16), char(0x33))).frame, "下载字模数据成功！"},
     };
     QSignalSpy acknowledged(link.get(), &NetLink::Acknowledged);
     for (const auto &c : cases) {
@@ -201,13 +202,9 @@ TEST_F(NetLinkTest, WatchReportsTheConnection)
 TEST_F(NetLinkTest, WatchKeepsAskingUntilTheConnectionStands)
 {
     // Nothing listens on this port: the host matches, the connection never stands.
-    quint16 deadPort = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        deadPort = probe.serverPort();
-    }
-    table_[0] = NetScreen(deadPort);
+    const test::ClosedPort dead;
+    ASSERT_NE(dead.Port(), 0);
+    table_[0] = NetScreen(dead.Port());
     NetLink link(table_, prompt_, timings_);
     QObject::connect(&link, &NetLink::StatusText, [this](const QString &text) { status_ << text; });
     link.ConnectScreen(0);
@@ -286,7 +283,8 @@ TEST_F(NetLinkTest, RepliesThatAreNotEchoesAreIgnored)
         card.received.clear();
         reply = Hex(hex);
         link->NetSend(request);
-        QTest::qWait(150);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return card.received.size() >= 2; }, 5000));
+        QTest::qWait(150); // time for a frame that should not follow
         EXPECT_EQ(card.received, Hex("0101")) << "the frame went out without an echo";
         EXPECT_TRUE(link->AwaitingEcho());
     }
@@ -295,6 +293,7 @@ TEST_F(NetLinkTest, RepliesThatAreNotEchoesAreIgnored)
     card.received.clear();
     reply = Hex("01");
     link->NetSend(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card.received.size() >= 2; }, 5000));
     QTest::qWait(150);
     EXPECT_EQ(card.received, Hex("0101"));
     EXPECT_TRUE(status_.filter(QStringLiteral("发送数据")).isEmpty());
@@ -354,17 +353,22 @@ TEST_F(NetLinkTest, ConnectionClosedMidFrameShowsTheTexts)
     }
     EXPECT_EQ(link->ClientSocket()->state(), QAbstractSocket::UnconnectedState);
     EXPECT_EQ(acknowledged.count(), 0);
+    EXPECT_EQ(status_.last(), NetConnectionLostText(0)); // what happened and what to do
     // The link is free again: a later send is not held back.
-    QTest::qWait(400);
-    EXPECT_FALSE(link->Busy());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !link->Busy(); }, 5000));
 }
 
-TEST_F(NetLinkTest, NotConnectedSendsNothing)
+// Without a connection nothing is sent or kept, and the status says why.
+TEST_F(NetLinkTest, NotConnectedSendsNothingAndSaysSo)
 {
     table_[0] = NetScreen(1);
     NetLink link(table_, prompt_, timings_);
+    QObject::connect(&link, &NetLink::StatusText, [this](const QString &text) { status_ << text; });
+    QSignalSpy lost(&link, &NetLink::ConnectionLost);
     link.NetSend(Request(0, BuildPowerFrame(0, true)));
-    EXPECT_TRUE(link.AwaitingEcho());
+    EXPECT_FALSE(link.AwaitingEcho());
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_EQ(status_, QStringList{QStringLiteral("状态:请先点击连接IP再发送数据！")});
     EXPECT_EQ(link.ClientSocket()->bytesToWrite(), 0);
     QTest::qWait(100);
     EXPECT_TRUE(prompt_.messages.isEmpty());

@@ -124,6 +124,55 @@ TEST_F(AreaOperationsTest, RemovingWhatIsNotThereTouchesNothing)
     EXPECT_EQ(ReadFile("SysConfig.ini"), file);
 }
 
+// What a change deletes is known before it is made (the station asks about it) and reported after
+// it (the tool says it): the screen-level reset takes every stored page, and those beyond the
+// removed area's own are the ones the operator did not ask to lose.
+TEST_F(AreaOperationsTest, PreviewSaysWhichPagesTheResetWouldDelete)
+{
+    const auto pages = [](int count) {
+        QByteArray bytes(13, '\0');
+        bytes[12] = char(count);
+        return bytes;
+    };
+    WriteFile("Tavrel1.dat", pages(3));
+    WriteFile("TavrelTitle1.dat", pages(2));
+    const QByteArray file = ReadFile("SysConfig.ini");
+    struct Case {
+        const char *what;
+        AreaChangeEffect effect;
+        bool proceeds;
+        ScreenPageCounts all, unasked;
+    };
+    const Case cases[] = {
+        {"add a subtitle", operations.PreviewAdd(0, AreaKind::BigTitle), true, {3, 2}, {3, 2}},
+        {"add a second clock", operations.PreviewAdd(0, AreaKind::FixedClock), false, {}, {}},
+        {"add a main area where it does not fit", operations.PreviewAdd(1, AreaKind::Main), false, {}, {}},
+        {"remove the main area", operations.PreviewRemove(0, AreaKind::Main), true, {3, 2}, {0, 2}},
+        {"remove the clock", operations.PreviewRemove(0, AreaKind::PictureClock), true, {3, 2}, {3, 2}},
+        {"remove a subtitle that is not there", operations.PreviewRemove(0, AreaKind::SmallTitle), false, {}, {}},
+        {"remove a clock from a screen without pages", operations.PreviewRemove(1, AreaKind::FixedClock), true, {},
+         {}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.effect.proceeds, c.proceeds) << c.what;
+        EXPECT_EQ(c.effect.pages.main, c.all.main) << c.what;
+        EXPECT_EQ(c.effect.pages.subtitle, c.all.subtitle) << c.what;
+        EXPECT_EQ(c.effect.unasked.main, c.unasked.main) << c.what;
+        EXPECT_EQ(c.effect.unasked.subtitle, c.unasked.subtitle) << c.what;
+    }
+    EXPECT_EQ(Present(), kAllFiles) << "a preview deletes nothing";
+    EXPECT_EQ(ReadFile("SysConfig.ini"), file);
+
+    const AreaOperationResult added = operations.Add(0, AreaKind::BigTitle);
+    EXPECT_EQ(added.deleted.main, 3);
+    EXPECT_EQ(added.deleted.subtitle, 2);
+    WriteFile("Tavrel1.dat", pages(4));
+    const AreaChangeEffect subtitleGone = operations.PreviewRemove(0, AreaKind::BigTitle);
+    EXPECT_EQ(subtitleGone.unasked.main, 4) << "the main area's pages go with a removed subtitle";
+    EXPECT_EQ(subtitleGone.unasked.subtitle, 0);
+    EXPECT_EQ(operations.Remove(0, AreaKind::BigTitle, 4).deleted.main, 4);
+}
+
 TEST_F(AreaOperationsTest, StoredPageCountReadsTheHeader)
 {
     QByteArray header(13, '\0');

@@ -5,6 +5,8 @@
 #include "pages/page_conversion.h"
 #include "pages/page_store.h"
 #include "pages/rich_layout.h"
+#include "pages/rtf_writer.h"
+#include "pages/text_editor_pages.h"
 #include "support/app_dir_fixture.h"
 #include "support/led_colours.h"
 #include "support/scripted_prompt.h"
@@ -250,6 +252,56 @@ TEST_F(PageConversionTest, AlignmentColoursAndPalette)
     }
 }
 
+// Lit dots of `text` drawn alone on one line, with room on every side.
+int InkDots(const QString &text, const CharFormat &format)
+{
+    const int height = 4 * RichLayout::PixelSize(format.PointSize());
+    QImage canvas(RichLayout::TextWidth(text, format) + height, 3 * height, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    RichLayout::DrawText(&canvas, height / 2, height, text, format, Qt::red);
+    return LitDots(canvas).first;
+}
+
+// Whatever the author wrote reaches a page whole: the pages of a document hold as many lit dots as
+// its paragraphs drawn alone on unbounded lines, so no glyph loses dots at the page's right edge or
+// bottom and no line is drawn over another.
+TEST_F(PageConversionTest, EveryGlyphReachesAPageWhole)
+{
+    const struct {
+        const char *name;
+        int width, height;
+        const char *face;
+        int points;
+        QStringList paragraphs;
+    } cases[] = {
+        {"last character of a line", 64, 16, "宋体", 11, {u"温馨提示1"_qs, u"多多多多"_qs}},
+        {"digits of a narrow page", 32, 16, "宋体", 9, {u"123456 78"_qs}},
+        {"descenders of a page's last line", 64, 16, "Arial", 12, {u"biog_ref"_qs}},
+        {"underscores above the next line", 64, 32, "Arial", 12, {u"a_b_c_d"_qs, u"温馨提示"_qs}},
+        {"a face taller than its size", 128, 16, "黑体", 12, {u"gjpqy 请勿吸烟"_qs}},
+        {"a hook left of its cell", 64, 16, "黑体", 12, {u"jet"_qs}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Screen(c.width, c.height);
+        QFile::remove(Path("Tavrel1.dat"));
+        EditorStyle style;
+        style.face = QString::fromUtf8(c.face);
+        style.points = c.points;
+        ASSERT_TRUE(WriteRtfFile(Path("notice.rtf"), EditorDocument(c.paragraphs, style)));
+        const ConversionResult result = Convert(Path("notice.rtf"));
+        ASSERT_TRUE(result.written.Ok()) << result.written.message.toStdString();
+        EXPECT_TRUE(observer.messages.isEmpty());
+        int expected = 0;
+        for (const QString &paragraph : c.paragraphs)
+            expected += InkDots(paragraph, EditorCharFormat(style.face, style.points, qRgb(255, 0, 0)));
+        int lit = 0;
+        for (int page = 1; page <= Pages(); ++page)
+            lit += LitDots(Page(page)).first;
+        EXPECT_EQ(lit, expected) << Pages() << " pages";
+    }
+}
+
 TEST_F(PageConversionTest, BitmapFillsTheWholeArea)
 {
     Screen(64, 16);
@@ -436,9 +488,9 @@ TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
         // Seven pages: title and header alone (they fill the page), then two routes per page, the
         // red row on the fifth; every route is shown.
         {128, 32, {{545, 1446}, {624, 307}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
-        // Four pages, the table centred: title, header and two routes, four routes twice (the red
-        // row on the third), the last two routes.
-        {256, 64, {{1232, 2001}, {1361, 576}, {3125, 615}, {842, 293}}},
+        // Four pages, the table centred, every row whole with its lines: title, header and one
+        // route, four routes twice (the red row on the third), the last three routes.
+        {256, 64, {{1031, 1841}, {1365, 601}, {3117, 620}, {1186, 423}}},
     };
     for (const auto &screen : screens) {
         SCOPED_TRACE(QStringLiteral("%1x%2").arg(screen.width).arg(screen.height).toStdString());

@@ -90,6 +90,26 @@ TEST_F(ProjectFilesTest, SaveCopiesEachScreensFilesByTheCompanionRules)
     EXPECT_EQ(result.copied.last().to, ProjectPath()); // the project file is put in place last
 }
 
+// "打开" lists *.save files: a name typed without the extension gets it, so the project can be
+// opened again.
+TEST_F(ProjectFilesTest, SavedNameAlwaysEndsInTheProjectExtension)
+{
+    const struct {
+        const char *chosen;
+        const char *saved;
+    } cases[] = {{"site", "site.save"}, {"site.save", "site.save"}, {"SITE.SAVE", "SITE.SAVE"},
+                 {"site.bak", "site.bak.save"}, {"2024.05", "2024.05.save"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ProjectSavePath(QString::fromUtf8(c.chosen)), QString::fromUtf8(c.saved)) << c.chosen;
+
+    WriteWorking({{"SysConfig.ini", Config(1)}, {"Tavrel1.dat", Bytes("p1")}});
+    const ProjectResult result = SaveProjectFiles(ProjectPath(QStringLiteral("site")), 0);
+    ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+    EXPECT_EQ(result.project, ProjectPath(QStringLiteral("site.save")));
+    EXPECT_EQ(Project(), Files({{"site.save", Config(1)}, {"site.savemain1.dat", Bytes("p1")}}));
+    EXPECT_TRUE(OpenProjectFiles(result.project).Ok());
+}
+
 TEST_F(ProjectFilesTest, ProjectWithoutDataFilesIsTheSaveFileAlone)
 {
     WriteWorking({{"SysConfig.ini", Config(2)}});
@@ -157,6 +177,42 @@ TEST_F(ProjectFilesTest, OpeningTakesTheScreenCountFromTheProjectClamped)
         EXPECT_EQ(result.screens, c.screens) << c.global.constData();
         EXPECT_EQ(Exists("Tavrel2.dat"), c.screens >= 2) << c.global.constData();
         EXPECT_EQ(Exists("Tavrel64.dat"), c.screens == 64) << c.global.constData();
+    }
+}
+
+// What an open will take away is known before it is done, and said again after it: every page of
+// the working set, and the station's freedom when the project turns login on.
+TEST_F(ProjectFilesTest, OpeningSaysWhichPagesGoAndWhetherLoginComesOn)
+{
+    const auto pages = [](int count) {
+        QByteArray bytes(13, '\0');
+        bytes[12] = char(count);
+        return bytes;
+    };
+    const struct {
+        const char *global;
+        bool login;
+    } cases[] = {{"", false}, {"参数三=1", false}, {"参数三=0", true}};
+    for (const auto &c : cases) {
+        WriteProject({{"demo.save", GbkLines({"[全局参数]", "显示屏数目=1", c.global})},
+                      {"demo.savemain1.dat", pages(9)}});
+        WriteWorking({{"SysConfig.ini", Config(4)}, {"Tavrel1.dat", pages(3)}, {"TavrelTitle1.dat", pages(2)},
+                      {"Tavrel4.dat", pages(5)}, {"TavrelTitle3.dat", "t3"}});
+        const ProjectOpenEffect effect = PreviewOpenProject(ProjectPath());
+        EXPECT_EQ(effect.loginRequired, c.login) << c.global;
+        ASSERT_EQ(effect.replaced.size(), 2) << c.global;
+        EXPECT_EQ(effect.replaced[0].screen, 0);
+        EXPECT_EQ(effect.replaced[0].pages.main, 3);
+        EXPECT_EQ(effect.replaced[0].pages.subtitle, 2);
+        EXPECT_EQ(effect.replaced[1].screen, 3);
+        EXPECT_EQ(effect.replaced[1].pages.main, 5);
+
+        const ProjectResult result = OpenProjectFiles(ProjectPath());
+        ASSERT_TRUE(result.Ok()) << result.error.toStdString();
+        EXPECT_EQ(result.deleted.main, 8) << c.global;
+        EXPECT_EQ(result.deleted.subtitle, 2) << c.global;
+        EXPECT_EQ(result.loginRequired, c.login) << c.global;
+        EXPECT_EQ(PreviewOpenProject(ProjectPath()).replaced.size(), 1) << "now the project's own pages";
     }
 }
 

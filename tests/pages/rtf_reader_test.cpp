@@ -386,10 +386,11 @@ TEST(RtfReaderTest, NestingBelowTheLimitIsHonoured)
 
 // --- plain text and files
 
-TEST(RtfReaderTest, NonRtfBytesAreReadAsGbkText)
+TEST(RtfReaderTest, NonRtfBytesAreReadAsGbkOrUtf8Text)
 {
     const RichDocument d = ReadRichText(ToGbk(u"第一行\r\nsecond\n\nlast\r\n"_qs));
     EXPECT_EQ(Texts(d), (QStringList{u"第一行"_qs, u"second"_qs, QString(), u"last"_qs}));
+    EXPECT_EQ(Texts(ReadRichText(u"第一行\r\nsecond\n\nlast\r\n"_qs.toUtf8())), Texts(d));
     EXPECT_EQ(d.paragraphs[0].runs[0].format.face, u"宋体"_qs);
     EXPECT_EQ(d.paragraphs[0].runs[0].format.sizeHalfPoints, 24);
     EXPECT_TRUE(ReadRichText(QByteArray()).paragraphs.isEmpty());

@@ -561,6 +561,11 @@ TEST_F(SubtitleStoreTest, SourceFilesBecomeOneLineOfText)
               QByteArray("{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
                          "\\f0\\fs24 \\'bb\\'b6\\'d3\\'ad\\par first\\par second paragraph\\par}"));
     EXPECT_EQ(ReadSubtitleSource(Path("lines.txt"), SubtitleSource::Text, 384), QStringLiteral("欢迎光临"));
+    // Text files in UTF-8, with or without the byte-order mark, read as such.
+    for (const QByteArray &mark : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        WriteFile("utf8.txt", mark + QStringLiteral("欢迎\r\n光临\n").toUtf8());
+        EXPECT_EQ(ReadSubtitleSource(Path("utf8.txt"), SubtitleSource::Text, 384), QStringLiteral("欢迎光临"));
+    }
     EXPECT_EQ(ReadSubtitleSource(Path("doc.rtf"), SubtitleSource::RichText, 384),
               QStringLiteral("欢迎firstsecond paragraph"));
     // Lines wrapped by the layout are joined as they are.

@@ -17,6 +17,9 @@ CliResult RunCli(const QStringList &args, const QString &dir, const QProcessEnvi
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    // The office profile the tool keeps for Word documents goes here, not into the user's cache.
+    static const QTemporaryDir cache;
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), cache.path());
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process.setProcessEnvironment(env);

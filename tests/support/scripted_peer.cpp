@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <memory>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace pelvoro::test {
@@ -218,6 +221,26 @@ void TcpPeer::SetReading(bool)
 {
     // A TCP peer that stops reading fills buffers of megabytes before the station notices; not
     // scripted.
+}
+
+ClosedPort::ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+{
+    if (fd_ < 0)
+        return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0; // the system picks a free one
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0
+        && ::getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port_ = ntohs(address.sin_port);
+}
+
+ClosedPort::~ClosedPort()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 } // namespace pelvoro::test

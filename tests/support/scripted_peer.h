@@ -138,4 +138,20 @@ private:
     quint16 port_ = 0;
 };
 
+// A port on 127.0.0.1 where nothing listens, for as long as the object lives: the port is bound and
+// never listened on, so every connection to it is refused and no other test can take it meanwhile.
+class ClosedPort {
+public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort &) = delete;
+    ClosedPort &operator=(const ClosedPort &) = delete;
+
+    quint16 Port() const { return port_; } // 0 when no port could be bound
+
+private:
+    int fd_ = -1;
+    quint16 port_ = 0;
+};
+
 } // namespace pelvoro::test

@@ -1,12 +1,17 @@
 #include "support/app_dir_fixture.h"
 
+#include "app/startup_checks.h"
+
 #include "support/cli_runner.h"
 #include "support/gbk_lines.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSet>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -174,10 +179,17 @@ TEST_F(CliConfigTest, SetScreensIsClampedAndRemovesTheSectionsOfRemovedScreens)
 
 class CliAreaTest : public CliConfigTest {
 protected:
+    // Three main-area pages and two subtitle pages, as their files' headers count them.
     void WriteDataFiles(int screenNumber)
     {
-        for (const char *pattern : {"Tavrel%1.dat", "TavrelTitle%1.dat", "TavrelTitle%1.txt"})
-            WriteFile(QString::fromLatin1(pattern).arg(screenNumber), "data");
+        const auto header = [](int pages) {
+            QByteArray bytes(13, '\0');
+            bytes[12] = char(pages);
+            return bytes;
+        };
+        WriteFile(QStringLiteral("Tavrel%1.dat").arg(screenNumber), header(3));
+        WriteFile(QStringLiteral("TavrelTitle%1.dat").arg(screenNumber), header(2));
+        WriteFile(QStringLiteral("TavrelTitle%1.txt").arg(screenNumber), "data");
     }
     bool AnyDataFile(int screenNumber) const
     {
@@ -211,6 +223,10 @@ TEST_F(CliAreaTest, AreasOfA128RowScreen)
         const CliResult result = Run({"area", step.action, "--screen", "1", QString::fromUtf8(step.kind)});
         ASSERT_EQ(result.exitCode, 0) << what << ": " << result.err.toStdString();
         EXPECT_FALSE(AnyDataFile(1)) << what << ": the screen-level reset deletes the page and subtitle files";
+        // Nothing is asked: the answer says what went.
+        EXPECT_EQ(QJsonDocument::fromJson(result.outBytes).object(),
+                  (QJsonObject{{"deletedPages", 3}, {"deletedSubtitlePages", 2}}))
+            << what << ": " << result.out.toStdString();
         const QJsonObject s = Screen(0);
         EXPECT_EQ(s.value("MainHeight"), QJsonValue(step.mainHeight)) << what;
         EXPECT_EQ(s.value("ClockHeight"), QJsonValue(step.clockHeight)) << what;
@@ -271,9 +287,32 @@ TEST_F(CliAreaTest, RemovingTheMainAreaErasesTheSchedulesOfTheStoredPages)
 
     const CliResult result = Run({"area", "remove", "--screen", "1", "主区"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(result.outBytes).object().value("deletedPages"), QJsonValue(2));
     EXPECT_FALSE(Exists("Tavrel1.dat"));
     EXPECT_EQ(ReadFile("SysConfig.ini"),
               GbkLines({"[0号屏参数]", "第一区域=", "主区域高=128", "[0号屏3页定时参数]", "a=3"}));
+}
+
+TEST_F(CliAreaTest, WritesBesideARunningStation)
+{
+    // The station holds its directory for as long as it runs; the tool's own lock is taken per
+    // command, so a script changes the programme while the station is open.
+    QProcess station;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    station.setProcessEnvironment(env);
+    station.start(QStringLiteral(PELVORO_BIN_DIR "/pelvoro"), {QStringLiteral("--dir"), dir_.path()});
+    ASSERT_TRUE(station.waitForStarted());
+    QDeadlineTimer started(60000);
+    while (!Exists(QLatin1String(kStationLockName)) && !started.hasExpired() && station.state() == QProcess::Running)
+        QThread::msleep(50);
+    ASSERT_TRUE(Exists(QLatin1String(kStationLockName))) << QString::fromUtf8(station.readAllStandardError()).toStdString();
+
+    const CliResult result = Run({"area", "add", "--screen", "1", "主区"});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(Screen(0).value("Areas"), QJsonValue(Strings({"主区", "", "", ""})));
+    station.kill();
+    station.waitForFinished();
 }
 
 TEST_F(CliConfigTest, EveryCommandHasHelp)

@@ -24,9 +24,10 @@ protected:
     void SetUp() override
     {
         AppDirTest::SetUp();
-        // Screen 1: 64 x 48 dual colour, main area over a small subtitle, with schedules for three pages.
+        // Screen 1: 64 x 48 dual colour, main area over a small subtitle, with schedules for three pages;
+        // screen 2 for the commands that remove a screen.
         WriteFile("SysConfig.ini",
-                  GbkLines({"[全局参数]", "显示屏数目=0", "[0号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=64",
+                  GbkLines({"[全局参数]", "显示屏数目=1", "[1号屏参数]", "横向点数=128", "[0号屏参数]", "控制卡类型=Normal", "单双色=1", "横向点数=64",
                             "纵向点数=48", "主区域高=16", "字幕区域高=16", "第一区域=主区", "第二区域=小字幕",
                             "[0号屏1页定时参数]", "a=1", "[0号屏2页定时参数]", "a=2", "[0号屏3页定时参数]", "a=3"}));
         for (int i = 0; i < 3; ++i) {
@@ -88,6 +89,8 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         {"convert a document", {"convert", "--screen", "1", Path("doc.rtf")}},
         {"set a screen field", {"set", "--screen", "1", "ScreenName=hall"}},
         {"a new width clears the screen", {"set", "--screen", "1", "Width=72"}},
+        {"fewer screens", {"set", "--screens", "1"}},
+        {"fewer screens and a new width", {"set", "--screens", "1", "--screen", "1", "Width=72"}},
         {"open a project", {"project", "open", Path("bare.save")}},
         {"set a schedule", {"schedule", "set", "--screen", "1", "--page", "2", "--start-time", "08:30:00"}},
     };
@@ -121,6 +124,31 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         Must(operation.args);
         EXPECT_EQ(Take(), done);
     }
+}
+
+// A folder moved after a writer was killed in it is completed where it now is.
+TEST_F(CliCrashTest, FolderMovedAfterACrashIsCompletedWhereItIsNow)
+{
+    const QStringList deletePage{"pages", "delete", "--screen", "1", "--page", "2"};
+    Must(deletePage);
+    const Snapshot done = Take();
+    const QString moved = dir_.path() + QStringLiteral("-moved");
+    int kills = 0;
+    for (int step = 1; step < 100; ++step) {
+        Restore(original_);
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PELVORO_KILL_AT_STEP"), QString::number(step));
+        if (RunCli(deletePage, dir_.path(), env).exitCode == 0)
+            break;
+        ++kills;
+        ASSERT_TRUE(QDir().rename(dir_.path(), moved));
+        RunCli({"pages", "list", "--screen", "1"}, moved);
+        ASSERT_TRUE(QDir().rename(moved, dir_.path()));
+        const Snapshot after = Take();
+        EXPECT_TRUE(after == original_ || after == done)
+            << "killed at step " << step << ": files " << after.keys().join(' ').toStdString();
+    }
+    EXPECT_GT(kills, 1);
 }
 
 TEST_F(CliCrashTest, NextWriterRemovesOnlyTheStationsStaleTemporaries)

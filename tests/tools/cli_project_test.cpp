@@ -38,15 +38,23 @@ TEST_F(CliProjectTest, SaveAndOpenRoundTripTheWorkingSet)
     WriteFile("Tavrel1.dat", QByteArray("\0\r\n\xff", 4));
     WriteFile("TavrelTitle2.dat", "t2");
     WriteFile("TavrelTitle2.txt", "x2");
-    QJsonObject saved = Ok({"project", "save", ProjectPath()});
+    // Saved as the station saves it: a name without the extension gets ".save".
+    QJsonObject saved = Ok({"project", "save", QDir(projects_.path()).filePath("demo")});
+    EXPECT_EQ(saved.value("project").toString(), ProjectPath());
     EXPECT_EQ(saved.value("copied").toArray().size(), 4);
     EXPECT_EQ(saved.value("copied").toArray().last().toObject().value("to").toString(), ProjectPath());
 
     WriteFile("SysConfig.ini", GbkLines({"[全局参数]", "显示屏数目=5"}));
     WriteFile("Tavrel1.dat", "changed");
-    WriteFile("Tavrel6.dat", "p6");
+    QByteArray sixPages(13, '\0');
+    sixPages[12] = 6;
+    WriteFile("Tavrel6.dat", sixPages);
     const QJsonObject opened = Ok({"project", "open", ProjectPath()});
     EXPECT_EQ(opened.value("screens").toInt(), 2);
+    // The tool asks nothing and says what went.
+    EXPECT_EQ(opened.value("deletedPages"), QJsonValue(6));
+    EXPECT_EQ(opened.value("deletedSubtitlePages"), QJsonValue(0));
+    EXPECT_EQ(opened.value("loginRequired"), QJsonValue(false));
     EXPECT_EQ(opened.value("removed").toArray(), QJsonArray({Path("Tavrel6.dat")}));
     EXPECT_EQ(ReadFile("SysConfig.ini"), config);
     EXPECT_EQ(ReadFile("Tavrel1.dat"), QByteArray("\0\r\n\xff", 4));
@@ -58,6 +66,7 @@ TEST_F(CliProjectTest, RefusalsAndUsage)
     const struct {
         QStringList args;
         int exitCode;
+        QString says; // in the error text
     } cases[] = {
         {{"project", "open", "missing.save"}, 1},
         {{"project", "open"}, 64},
@@ -65,10 +74,16 @@ TEST_F(CliProjectTest, RefusalsAndUsage)
         {{"users", "set"}, 64},
         {{"users", "set", "--login", "maybe"}, 64},
         {{"identity", "set"}, 64},
+        // Texts the file would store changed: a character GBK cannot hold, a line break.
+        {{"users", "set", "--admin-password", "ab😀"}, 1, "管理员密码中有不能保存的字符：😀"},
+        {{"users", "set", "--operator-password", "a\nb"}, 1, "操作员密码中有不能保存的字符：换行"},
+        {{"identity", "set", "--name", "车站😀"}, 1, "公司名称中有不能保存的字符：😀"},
+        {{"identity", "set", "--version", "V1\r\nV2"}, 1, "软件版本中有不能保存的字符：换行"},
     };
     for (const auto &c : cases) {
         const CliResult result = Run(c.args);
         EXPECT_EQ(result.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains(c.says)) << result.err.toStdString();
     }
     EXPECT_FALSE(Exists("SysConfig.ini"));
 }

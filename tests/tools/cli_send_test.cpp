@@ -4,11 +4,11 @@
 #include "pages/page_schedules.h"
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/scripted_peer.h"
 #include "support/sim_process.h"
 
 #include <QImage>
 #include <QProcess>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -115,12 +115,9 @@ TEST_F(CliSendTest, ExitCodes)
         int exitCode;
         QString text; // in stdout or stderr
     };
-    quint16 deadPort = 0;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        deadPort = probe.serverPort();
-    }
+    const ClosedPort dead;
+    ASSERT_NE(dead.Port(), 0);
+    const quint16 deadPort = dead.Port();
     ASSERT_TRUE(QFile::remove(Path("Tavrel1.dat")));
     const Case serial[] = {
         {"no page file", {"main", "--screen", "1"}, device, 1, QStringLiteral("没有找到Tavrel1.dat文件！")},

@@ -68,6 +68,32 @@ TEST_F(CliWriteSafetyTest, WritingCommandsWaitForAnotherWriterThenChangeNothing)
         EXPECT_EQ(ReadFile(name), bytes[name]) << name.toStdString();
 }
 
+// A writer stopped in the middle of an update: a reader never shows the state between two of its
+// steps. While the writer lives it says a write is in progress; once it is gone it completes it.
+TEST_F(CliWriteSafetyTest, ReaderNeverShowsAnUpdateHalfDone)
+{
+    QImage page(64, 16, QImage::Format_RGB32);
+    page.fill(Qt::red);
+    ASSERT_TRUE(page.save(Path("page.png")));
+    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    const QByteArray pages = ReadFile("Tavrel1.dat");
+    // What a writer leaves between staging and its journal: the new file beside the old one.
+    WriteFile("Tavrel1.dat.pelvoro-new", "new");
+    {
+        const DirectoryLock writer;
+        ASSERT_TRUE(writer.Locked());
+        WriteFile("Tavrel1.dat.pelvoro-new", "new"); // the lock's recovery removed the first one
+        const CliResult read = Run({"pages", "list", "--screen", "1"});
+        EXPECT_EQ(read.exitCode, 1);
+        EXPECT_TRUE(read.err.contains(QStringLiteral("正在写入目录"))) << read.err.toStdString();
+        EXPECT_TRUE(read.out.isEmpty()) << read.out.toStdString();
+    }
+    const CliResult read = Run({"pages", "list", "--screen", "1"});
+    EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+    EXPECT_FALSE(Exists("Tavrel1.dat.pelvoro-new"));
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pages);
+}
+
 TEST_F(CliWriteSafetyTest, TwoToolRunsSettingDifferentScreensKeepBothChanges)
 {
     ASSERT_EQ(Run({"set", "--screens", "2"}).exitCode, 0);

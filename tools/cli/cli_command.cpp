@@ -97,6 +97,8 @@ bool LockForWriting()
     static const DirectoryLock lock;
     if (!lock.Locked())
         Err(lock.Error());
+    else if (!lock.TakenOver().isEmpty())
+        Err(lock.TakenOver());
     return lock.Locked();
 }
 

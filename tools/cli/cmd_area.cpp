@@ -3,6 +3,9 @@
 #include "pages/area_operations.h"
 #include "pages/data_files.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 // area add|remove: the programme tree's add-area menu and "删除显示区域" for one screen.
 namespace pelvoro::cli {
 
@@ -32,6 +35,15 @@ QString CategoryText(AreaCategory category)
     return {};
 }
 
+// What a change took with it: the tool asks nothing, so it says what went.
+int PrintDeleted(const ScreenPageCounts &deleted)
+{
+    const QJsonObject root{{QStringLiteral("deletedPages"), deleted.main},
+                           {QStringLiteral("deletedSubtitlePages"), deleted.subtitle}};
+    OutBytes(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    return kOk;
+}
+
 // After the record changed: what could not be done outside it.
 int Finish(const AreaOperationResult &result, const ConfigStore &store, int screen)
 {
@@ -43,7 +55,7 @@ int Finish(const AreaOperationResult &result, const ConfigStore &store, int scre
                 .arg(result.error.isEmpty() ? store.LastError() : result.error));
         return kRefused;
     }
-    return kOk;
+    return PrintDeleted(result.deleted);
 }
 
 int Add(AreaOperations &operations, const ScreenTable &table, const ConfigStore &store, int screen, AreaKind kind)
@@ -70,7 +82,7 @@ int Add(AreaOperations &operations, const ScreenTable &table, const ConfigStore 
         Err(QStringLiteral("screen %1 already has a %2; nothing changed")
                 .arg(screen + 1)
                 .arg(CategoryText(CategoryOf(kind))));
-        return kOk;
+        return PrintDeleted({});
     case AddAreaOutcome::Added:
         break;
     }
@@ -132,7 +144,9 @@ PELVORO_CLI_COMMAND(CliCommand{
                    "remove  removes KIND as \"删除显示区域\" does: slots close up, rows go back to the main\n"
                    "        area, the screen-level reset; removing 主区 also erases the schedules of the\n"
                    "        pages in the page file. A KIND the screen does not have: exit 1.\n"
-                   "The configuration is saved as the station saves it."),
+                   "The configuration is saved as the station saves it. Nothing is asked: stdout says what\n"
+                   "went, {\"deletedPages\": N, \"deletedSubtitlePages\": M} (the main-area and subtitle\n"
+                   "pages the screen-level reset deleted; both 0 when nothing changed)."),
     RunArea,
 });
 

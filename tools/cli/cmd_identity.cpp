@@ -44,6 +44,10 @@ int RunSet(CliArgs &args)
     fields.name = name.value_or(fields.name);
     fields.version = version.value_or(fields.version);
     fields.date = date.value_or(fields.date);
+    if (const QString refusal = IdentityRefusal(fields); !refusal.isEmpty()) {
+        Err(refusal);
+        return kRefused;
+    }
     if (!WriteIdentityFields(store, fields)) {
         Err(store.SaveFailureMessage());
         return kRefused;
@@ -70,7 +74,9 @@ PELVORO_CLI_COMMAND(CliCommand{
         "      window's title as the station builds it (a missing name is \"Pelvoro\").\n"
         "  identity set [--name TEXT] [--version TEXT] [--date TEXT]\n"
         "      writes the three keys as the identity editor's \"确定\" → Yes does, the ones not given\n"
-        "      keeping what show prints; any text, an empty one included, is stored. Prints as show.\n"
+        "      keeping what show prints; any text, an empty one included, is stored, except one with\n"
+        "      a character GBK cannot hold or a line break: that is refused, naming them, and nothing\n"
+        "      is written (exit 1). Prints as show.\n"
         "      The station shows the new values from its next start, login or re-initialisation.\n"),
     RunIdentity,
 });

@@ -3,7 +3,7 @@
 #include "config/config_store.h"
 #include "config/screen_fields.h"
 #include "config/screen_settings.h"
-#include "pages/settings_reset.h"
+#include "pages/screen_settings_save.h"
 
 #include <QMap>
 
@@ -52,12 +52,6 @@ QMap<const ScreenField *, ScreenFieldValue> ParseAssignments(const QStringList &
     return values;
 }
 
-int WriteFailed(const ConfigStore &store)
-{
-    Err(QStringLiteral("cannot write %1: %2").arg(store.Path(), store.LastError()));
-    return kRefused;
-}
-
 int RunSet(CliArgs &args)
 {
     const auto screens = args.TakeIntOption(QStringLiteral("--screens"));
@@ -88,9 +82,10 @@ int RunSet(CliArgs &args)
 
     ScreenTable table;
     table.LastIndex = lastIndex;
-    bool resetScreen = false;
+    // Every screen as the file holds it, so that the save writes only what this command changes.
+    store.LoadScreens(table, lastIndex);
+    std::vector<int> reset;
     if (hasScreen) {
-        store.LoadScreens(table, lastIndex);
         ScreenInfo &info = table[screen];
         const ScreenInfo before = info;
         for (auto it = values.cbegin(); it != values.cend(); ++it)
@@ -100,33 +95,17 @@ int RunSet(CliArgs &args)
         if (const auto violation =
                 CardLimitViolation(info, given("Width") || given("Height") || given("CardType"), given("BaudIndex")))
             throw UsageError{*violation};
-        resetScreen = !PagesStillFit(before, info);
+        // Pages drawn for the old size, colour or controller no longer fit: the screen is cleared as
+        // the settings dialog clears it.
+        if (!PagesStillFit(before, info))
+            reset.push_back(screen);
     }
-
-    if (screens) {
-        // Fewer screens: the removed screens' sections go, as the settings dialog removes them.
-        for (int i = oldLastIndex; i > lastIndex; --i) {
-            if (!store.EraseScreenSection(ScreenSectionName(i)))
-                return WriteFailed(store);
-        }
-        if (!store.SaveLastIndex(lastIndex))
-            return WriteFailed(store);
+    // Fewer screens: the removed screens' sections go, as the settings dialog removes them; all of
+    // it saved as the dialog saves on closing, as one unit.
+    if (const ScreenSettingsSaved saved = SaveScreenSettings(table, store, reset, oldLastIndex); !saved.Ok()) {
+        Err(saved.error);
+        return kRefused;
     }
-    // Pages drawn for the old size, colour or controller no longer fit: the screen is cleared as the
-    // settings dialog clears it, its files and its new parameters replaced as a unit.
-    if (resetScreen) {
-        FileSetUpdate update;
-        ResetScreenForNewSettings(table[screen], screen, update);
-        if (!store.StageScreens(table, table.LastIndex, update))
-            return WriteFailed(store);
-        if (QString error; !update.Commit(&error)) {
-            Err(QStringLiteral("cannot clear screen %1: %2").arg(screen + 1).arg(error));
-            return kRefused;
-        }
-        return kOk;
-    }
-    if (hasScreen && !store.SaveScreens(table, table.LastIndex))
-        return WriteFailed(store);
     return kOk;
 }
 

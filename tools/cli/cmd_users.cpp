@@ -45,6 +45,10 @@ int RunSet(CliArgs &args)
         users.NoLogin = *login == QLatin1String("off");
     users.AdminPassword = admin.value_or(users.AdminPassword);
     users.OperatorPassword = user.value_or(users.OperatorPassword);
+    if (const QString refusal = UsersRefusal(users); !refusal.isEmpty()) {
+        Err(refusal);
+        return kRefused;
+    }
     if (!SaveUsers(store, users)) {
         Err(store.SaveFailureMessage());
         return kRefused;
@@ -72,7 +76,9 @@ PELVORO_CLI_COMMAND(CliCommand{
         "  users set [--login on|off] [--admin-password TEXT] [--operator-password TEXT]\n"
         "      writes \"参数三\" (login off is 1), \"参数二\" and \"参数一\" together, as user management\n"
         "      does, the values not given keeping their stored ones. Unlike the dialog an empty\n"
-        "      password can be given here: with it an empty field logs in. Prints as show.\n\n"
+        "      password can be given here: with it an empty field logs in. Prints as show.\n"
+        "      A password with a character GBK cannot hold or a line break is refused, naming\n"
+        "      them, and nothing is written (exit 1).\n\n"
         "The passwords are plain text in SysConfig.ini (and in every project saved from it), and a\n"
         "password given here shows in the process list while the tool runs: never use a password\n"
         "that protects anything else.\n"),

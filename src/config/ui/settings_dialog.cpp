@@ -1,16 +1,15 @@
 #include "config/ui/settings_dialog.h"
 
-#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "base/prompt.h"
 #include "comm/com_ports.h"
 #include "config/config_store.h"
 #include "config/screen_fields.h"
 #include "config/ui/dip_switch_picture.h"
+#include "pages/screen_settings_save.h"
 #include "pages/settings_reset.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,8 +28,9 @@
 namespace pelvoro {
 namespace {
 
-constexpr int kMinIpPort = 1024;
-constexpr int kMaxIpPort = 2048;
+// The widest address the field must show whole, and room for the field's frame and margins.
+constexpr char kWidestIpAddress[] = "255.255.255.255";
+constexpr int kIpFieldPaddingPx = 16;
 
 QComboBox *ListBox(QWidget *parent, const QStringList &items)
 {
@@ -105,11 +105,15 @@ void TFrmset::BuildControls()
     ui_.network = new QGroupBox(QStringLiteral("网络设置"), ui_.hardware);
     auto *networkForm = new QFormLayout(ui_.network);
     ui_.ipPort = new QSpinBox(ui_.network);
-    ui_.ipPort->setRange(kMinIpPort, kMaxIpPort);
+    // Every port the file can hold shows as stored.
+    const ScreenField *portField = FindScalarField(QStringLiteral("IpPort"));
+    ui_.ipPort->setRange(portField->minValue, portField->maxValue);
     ui_.ipPort->setKeyboardTracking(false);
     networkForm->addRow(QStringLiteral("发送端口"), ui_.ipPort);
     ui_.ipAddress = new QLineEdit(QStringLiteral("192.168.0.7"), ui_.network);
     ui_.ipAddress->setMaxLength(15);
+    ui_.ipAddress->setMinimumWidth(ui_.ipAddress->fontMetrics().horizontalAdvance(QLatin1String(kWidestIpAddress))
+                                   + kIpFieldPaddingPx);
     networkForm->addRow(QStringLiteral("IP地址"), ui_.ipAddress);
     linkForm->addRow(ui_.network);
     hardware->addLayout(linkForm, 1);
@@ -267,6 +271,7 @@ void TFrmset::Open()
     Fill(0);
     for (int i = 0; i <= table_.LastIndex; ++i)
         table_[i].SettingsChanged = false;
+    opened_.assign(table_.screens.begin(), table_.screens.begin() + table_.LastIndex + 1);
 }
 
 void TFrmset::ReloadScreens(int n)
@@ -504,29 +509,22 @@ void TFrmset::OnCardChosen(int index)
 void TFrmset::done(int result)
 {
     if (!closed_) {
-        std::vector<int> reset;
-        {
-            // The count, the cleared files and the screens are written as one unit, or the dialog stays open.
-            const DirectoryLock lock(QFileInfo(store_.Path()).absolutePath());
-            if (!lock.Locked()) {
-                prompt_.Message(lock.Error(), QStringLiteral("提示"), PromptIcon::Error);
-                return;
-            }
-            closed_ = true;
-            table_.LastIndex = ClampLastIndex(table_.LastIndex);
-            FileSetUpdate update;
-            reset = ResetChangedScreens(table_, update);
-            QString error;
-            if (!store_.StageScreens(table_, table_.LastIndex, update, table_.LastIndex))
-                prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
-            else if (!update.Commit(&error))
-                prompt_.Message(QStringLiteral("无法保存配置文件或删除已改变显示屏的数据文件：") + error,
-                                QStringLiteral("提示"), PromptIcon::Error);
-            else
-                store_.ScreensSaved(table_, table_.LastIndex);
+        const std::vector<int> toReset = ScreensToReset(table_, opened_);
+        // Stored pages are the operator's work: they go only when the operator says so. Otherwise the
+        // dialog stays open, where the size, colour or controller can be put back.
+        if (const QString question = ResetDeletesPagesQuestion(toReset);
+            !question.isEmpty()
+            && prompt_.Ask(question, QStringLiteral("提示"), int(PromptButton::Yes) | int(PromptButton::No))
+                   != PromptButton::Yes)
+            return;
+        // The count, the cleared screens and their files are saved as one unit, or the dialog stays open.
+        if (const ScreenSettingsSaved saved = SaveScreenSettings(table_, store_, toReset); !saved.Ok()) {
+            prompt_.Message(saved.error, QStringLiteral("提示"), PromptIcon::Error);
+            return;
         }
+        closed_ = true;
         if (hooks_.closed)
-            hooks_.closed(reset);
+            hooks_.closed(toReset);
     }
     QDialog::done(result);
 }

@@ -121,6 +121,7 @@ private:
     bool filling_ = false;   // controls set by the dialog, not by the operator
     QString portText_;       // the port text last taken, so that one entry is taken once
     bool closed_ = false;
+    std::vector<ScreenInfo> opened_; // the screens as the dialog found them, for what closing resets
 };
 
 } // namespace pelvoro

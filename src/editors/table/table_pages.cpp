@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace pelvoro {
 namespace {
@@ -25,6 +26,11 @@ constexpr std::array<std::pair<PagePart, PagePart>, 9> kPaintOrder = {{
     {kFixedPart, kBandPart},
     {kBandPart, kBandPart},
 }};
+
+// Where pages are drawn, relative to their margins: one dot further down than the margin on later row
+// bands, two on the first page (PaintLayout).
+constexpr int kFirstPageDown = 2;
+constexpr int kLaterRowBandDown = 1;
 
 // Rounded half to even, as the page options have always been scaled.
 int RoundScaled(double value)
@@ -198,34 +204,53 @@ struct TablePager::Axis {
         return extent;
     }
 
-    // The last index of every band of the scrolling indices. `reserve` is the room of the
-    // conjunction boxes: once on the first band, twice on every later one. The fixed indices take
-    // room on the first band, and on every later one when they are repeated: left out, the last
-    // indices of a band would lie below the page and never be shown on any page.
-    std::vector<int> Bands(int available, int title, int reserve, int lineWidth, int fixedExtent,
-                           bool fixedRepeated) const
+    // How many indices fit one after the other in `room`, the title (`titleSize`, 0 when it is not
+    // shown) and the fixed indices first: what a page can hold at most.
+    int IndicesFitting(int room, int titleSize, int lineWidth) const
+    {
+        int used = titleSize;
+        int fitting = titleSize > 0 ? 1 : 0;
+        for (int i = 1; i <= count - 1 && used + size(i) + lineWidth <= room; ++i) {
+            used += size(i) + lineWidth;
+            ++fitting;
+        }
+        return fitting;
+    }
+
+    // The last index of every band of the scrolling indices. Every index counts with the line that
+    // follows it, so that a band ends on the page with its closing line; `firstRoom` and `laterRoom`
+    // are what the first and the later bands may fill. The fixed indices take room on the first
+    // band, and on every later one when they are repeated.
+    std::vector<int> Bands(int firstRoom, int laterRoom, int title, int lineWidth, int fixedExtent, bool fixedRepeated,
+                           const QString &noRoomMessage) const
     {
         std::vector<int> bands;
         for (int a = fixed + 1; a <= count - 1;) {
             const bool first = bands.empty();
-            const int room = available - (first ? reserve : 2 * reserve);
-            if (title >= room)
+            const int room = first ? firstRoom : laterRoom;
+            // The room counts the closing line, which may fall off the page; the title may not.
+            if (title >= room - lineWidth)
                 throw ETablePageError(kTitleTooLarge);
-            const int taken = title + (first || fixedRepeated ? fixedExtent : 0);
-            if (taken + size(a) + lineWidth > room && first && !fixedRepeated && fixedExtent > 0 &&
-                title + size(a) + lineWidth <= room) {
-                // The fixed indices fill the first page: they go alone, and the scrolling indices
-                // start on the next band, where they are not repeated.
-                bands.push_back(a - 1);
-                continue;
-            }
-            int last = a;
-            if (taken + size(a) + lineWidth <= room) {
-                int sum = taken;
-                for (int i = a; i <= count - 1 && sum + size(i) <= room; ++i) {
-                    sum += size(i);
-                    last = i;
+            const bool fixedShown = (first || fixedRepeated) && fixedExtent > 0;
+            const int taken = title + (fixedShown ? fixedExtent : 0);
+            if (taken + size(a) + lineWidth > room && fixedShown) {
+                // Repeated fixed indices that leave no room for a scrolling one would make pages
+                // that show no data at all.
+                if (fixedRepeated)
+                    throw ETablePageError(noRoomMessage.arg(IndicesFitting(room, title, lineWidth)));
+                if (title + size(a) + lineWidth <= laterRoom) {
+                    // The fixed indices fill the first page: they go alone, and the scrolling
+                    // indices start on the next band, where they are not repeated.
+                    bands.push_back(a - 1);
+                    continue;
                 }
+            }
+            // An index too large for any page is a band of its own, cut at the page's edge.
+            int last = a;
+            int sum = taken + size(a) + lineWidth;
+            for (int i = a + 1; i <= count - 1 && sum + size(i) + lineWidth <= room; ++i) {
+                sum += size(i) + lineWidth;
+                last = i;
             }
             bands.push_back(last);
             a = last + 1;
@@ -250,8 +275,6 @@ void TablePager::PaginateBands()
     common.TopMargin = margins_.Top;
     common.RightMargin = margins_.Right;
     common.BottomMargin = margins_.Bottom;
-    const int aw = common.PageWidth - common.LeftMargin - common.RightMargin;
-    const int ah = common.PageHeight - common.TopMargin - common.BottomMargin;
     const int lw = grid_.Props().GridLineWidth;
     const int scale = ScaleOf(common);
 
@@ -261,9 +284,28 @@ void TablePager::PaginateBands()
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
     const int reserve = info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
-    colBands_ = cols.Bands(aw, colTitle, 0, lw, cols.FixedExtent(lw), info.PrintFixedCols);
-    rowBands_ = rows.Bands(ah, rowTitle, reserve, lw, rows.FixedExtent(lw), info.PrintFixedRows);
-    keptHeight_ = rowBands_.size() == 1 ? ah - common.TitleExtent - common.TitleOffset : ah;
+    colBands_ = cols.Bands(ColRoom(), ColRoom(), colTitle, lw, cols.FixedExtent(lw), info.PrintFixedCols,
+                           kFixedColsFillThePage);
+    rowBands_ = rows.Bands(RowRoom(0) - reserve, RowRoom(1) - 2 * reserve, rowTitle, lw, rows.FixedExtent(lw),
+                           info.PrintFixedRows, kFixedRowsFillThePage);
+}
+
+// A page is drawn from one dot left of and above its margins, the first page from one dot right and
+// three lower, pages of later row bands from one lower; so the outer lines fall just off the page.
+// A band's cells must lie below (right of) that origin on the page; its closing line, counted with
+// its last index, may fall past the page's edge like the opening one.
+int TablePager::RowRoom(int rowBand) const
+{
+    const TCommonPageInfo &common = grid_.PageInfo().Common;
+    const int ah = common.PageHeight - common.TopMargin - common.BottomMargin;
+    return ah - (rowBand == 0 ? kFirstPageDown : kLaterRowBandDown) + grid_.Props().GridLineWidth;
+}
+
+int TablePager::ColRoom() const
+{
+    const TCommonPageInfo &common = grid_.PageInfo().Common;
+    const int aw = common.PageWidth - common.LeftMargin - common.RightMargin;
+    return aw + grid_.Props().GridLineWidth;
 }
 
 int TablePager::PageNumberOf(int u) const
@@ -362,8 +404,11 @@ PageLayout TablePager::LayoutPage(int u) const
         layout.Bottom = {true, 0, bandBottom + lw, tableWidth, rowHeight};
     const int totalHeight = layout.Bottom.Visible ? layout.Bottom.Y + layout.Bottom.Height : bandBottom;
 
-    const int dx = info.HorzCenter ? CentringOffset(aw, tableWidth, scale) : 0;
-    const int dy = info.VertCenter ? CentringOffset(ah, totalHeight, scale) : 0;
+    // Centring never pushes the table past the room its bands were cut for.
+    const int dx = info.HorzCenter ? std::min(CentringOffset(aw, tableWidth, scale), std::max(0, ColRoom() - x)) : 0;
+    const int dy = info.VertCenter
+                       ? std::min(CentringOffset(ah, totalHeight, scale), std::max(0, RowRoom(o) - (totalHeight + lw)))
+                       : 0;
     for (PageRegion &region : layout.Regions) {
         if (region.Visible) {
             region.X += dx;
@@ -379,23 +424,6 @@ PageLayout TablePager::LayoutPage(int u) const
     return layout;
 }
 
-bool TablePager::NeedsEmptyPage() const
-{
-    const int pages = int(colBands_.size() * rowBands_.size());
-    if (pages == 0)
-        return false;
-    const PageLayout last = LayoutPage(pages - 1);
-    // The bottom of the centred page is its height plus the vertical offset.
-    int bottom = 0;
-    for (const PageRegion &region : last.Regions) {
-        if (region.Visible)
-            bottom = std::max(bottom, region.Y + region.Height);
-    }
-    if (last.Bottom.Visible)
-        bottom = std::max(bottom, last.Bottom.Y + last.Bottom.Height);
-    return RoundScaled(bottom * ScaleOf(grid_.PageInfo().Common) / 100.0) > keptHeight_;
-}
-
 int TablePager::GetPageCount()
 {
     layouts_.clear();
@@ -404,13 +432,6 @@ int TablePager::GetPageCount()
     layouts_.reserve(pages + 1);
     for (int u = 0; u < pages; ++u)
         layouts_.push_back(LayoutPage(u));
-    if (NeedsEmptyPage()) {
-        PageLayout empty;
-        empty.Page = pages;
-        empty.ColBand = int(colBands_.size()) - 1;
-        empty.RowBand = int(rowBands_.size()) - 1;
-        layouts_.push_back(empty);
-    }
     return int(layouts_.size());
 }
 
@@ -428,13 +449,6 @@ void TablePager::DrawPage(QPainter &painter, const QRect &rect, int page)
         // Across first the number is the position; down first it is t × NR + o.
         const int u = grid_.PageInfo().HorzSplit ? index : (index % nr) * nc + index / nr;
         PaintLayout(painter, rect, LayoutPage(u));
-        return;
-    }
-    if (index == pages && NeedsEmptyPage()) {
-        PageLayout empty;
-        empty.Page = pages;
-        empty.RowBand = int(rowBands_.size()) - 1;
-        PaintLayout(painter, rect, empty);
         return;
     }
     PaintLayout(painter, rect, PageLayout{-1, 0, 0, {}, {}, {}});
@@ -592,29 +606,31 @@ void TablePager::PaintLayout(QPainter &painter, const QRect &rect, const PageLay
                 const int lastRow = rowPart == kBandPart ? cells.Bottom - 1 : cells.Bottom;
                 for (int col = cells.Left; col <= lastCol; ++col) {
                     const int x = xs.Begin(col) + xs.Size(col);
-                    int from = -1;
+                    // Where the open stretch of the line begins; a centred band may begin left of or
+                    // above the page, so no coordinate can mark "none".
+                    std::optional<int> from;
                     for (int row = cells.Top; row <= cells.Bottom + 1; ++row) {
                         const bool open = row <= cells.Bottom && grid_.MergeRect(col, row).Right == col;
-                        if (open && from < 0)
+                        if (open && !from)
                             from = ys.Begin(row);
-                        if (!open && from >= 0) {
-                            painter.fillRect(QRect(x, from, lw, ys.Begin(row - 1) + ys.Size(row - 1) + lw - from),
+                        if (!open && from) {
+                            painter.fillRect(QRect(x, *from, lw, ys.Begin(row - 1) + ys.Size(row - 1) + lw - *from),
                                              lineColor);
-                            from = -1;
+                            from.reset();
                         }
                     }
                 }
                 for (int row = cells.Top; row <= lastRow; ++row) {
                     const int y = ys.Begin(row) + ys.Size(row);
-                    int from = -1;
+                    std::optional<int> from;
                     for (int col = cells.Left; col <= cells.Right + 1; ++col) {
                         const bool open = col <= cells.Right && grid_.MergeRect(col, row).Bottom == row;
-                        if (open && from < 0)
+                        if (open && !from)
                             from = xs.Begin(col);
-                        if (!open && from >= 0) {
-                            painter.fillRect(QRect(from, y, xs.Begin(col - 1) + xs.Size(col - 1) + lw - from, lw),
+                        if (!open && from) {
+                            painter.fillRect(QRect(*from, y, xs.Begin(col - 1) + xs.Size(col - 1) + lw - *from, lw),
                                              lineColor);
-                            from = -1;
+                            from.reset();
                         }
                     }
                 }

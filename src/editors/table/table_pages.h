@@ -21,8 +21,15 @@ namespace pelvoro {
 class TCustomEasyGrid;
 
 inline const QString kTitleTooLarge = QStringLiteral("标题区过大,请重新调整参数后再次尝试。");
+// Fixed rows (columns) repeated on every page that leave no room for a scrolling one; %1 is how many
+// rows (columns) a page holds.
+inline const QString kFixedRowsFillThePage =
+    QStringLiteral("固定行占满了页面,没有位置显示数据行(每页只放得下%1行),请重新调整参数后再次尝试。");
+inline const QString kFixedColsFillThePage =
+    QStringLiteral("固定列占满了页面,没有位置显示数据列(每页只放得下%1列),请重新调整参数后再次尝试。");
 
-// Pagination found no room for the table: the title shown on every page fills the page.
+// Pagination found no room for the table: the title, or the fixed rows or columns, shown on every page
+// fill the page.
 class ETablePageError : public std::exception {
 public:
     explicit ETablePageError(QString message) : message_(std::move(message)), what_(message_.toUtf8()) {}
@@ -117,8 +124,9 @@ private:
     struct Axis;
     void PaginateBands();
     PageLayout LayoutPage(int u) const;
-    // Whether the last page is too long for the end of the page and an empty page follows.
-    bool NeedsEmptyPage() const;
+    // What the bands of a row band (of every column band) may fill.
+    int RowRoom(int rowBand) const;
+    int ColRoom() const;
     int PageNumberOf(int u) const;
     void PaintLayout(QPainter &painter, const QRect &rect, const PageLayout &layout);
 
@@ -126,7 +134,6 @@ private:
     PageMargins margins_;
     std::vector<int> colBands_;
     std::vector<int> rowBands_;
-    int keptHeight_ = 0; // the height the last page may use
     std::vector<PageLayout> layouts_;
 };
 

@@ -15,7 +15,7 @@ struct TabletSizing {
 };
 
 // W = screen width, H = screen height, M = main-area height, in dots. The text box is W + 25 wide
-// (so that text wraps at W + 7, as the conversion wraps it) and M + 3 high (H + 7 below 17 dots of
+// (text wraps at W, as the conversion wraps it) and M + 3 high (H + 7 below 17 dots of
 // main area, 71 whenever M or H is below 64); the scroll box shows at most 792 pixels of it; the window
 // is 196 pixels higher than the text box and w + 20 wide for a text box w of 339..791 pixels, 452
 // for a narrower one (both centred) and 804 for a wider one.

@@ -6,7 +6,9 @@
 #include "pages/rtf_writer.h"
 #include "pages/text_editor_pages.h"
 #include "pages/ui/text_editor_document.h"
+#include "pages/ui/flow_layout.h"
 #include "pages/ui/text_editor_find.h"
+#include "pages/ui/window_placement.h"
 #include "pages/word_to_rtf.h"
 
 #include <QApplication>
@@ -15,7 +17,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QToolBar>
 #include <QToolButton>
@@ -41,6 +44,7 @@ const QString kUntitled = QStringLiteral("未命名");
 const QString kCaption = QStringLiteral("文字编辑");
 const QString kDefaultFace = QStringLiteral("宋体");
 constexpr int kDefaultPoints = 12;
+constexpr int kFontListChars = 8;
 
 // Windows faces the station draws with a substitute; they are offered even when not installed
 // under that name.
@@ -126,7 +130,12 @@ TFrmTablet::TFrmTablet(Prompt &prompt, QWidget *parent) : QMainWindow(parent), p
     StartUp();
 }
 
-TFrmTablet::~TFrmTablet() = default;
+TFrmTablet::~TFrmTablet()
+{
+    // Closing during a conversion stops it (with the converter); the cursor comes back.
+    if (Converting())
+        QApplication::restoreOverrideCursor();
+}
 
 void TFrmTablet::BuildControls()
 {
@@ -152,10 +161,17 @@ void TFrmTablet::BuildControls()
     scrollBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollBox_->setWidget(scrollContent_);
 
+    // The tool bars take as many rows as the window's width needs: every control stays in sight.
+    toolArea_ = new QWidget;
+    toolArea_->setObjectName(QStringLiteral("ToolArea"));
+    new FlowLayout(toolArea_);
     auto *central = new QWidget;
-    auto *layout = new QHBoxLayout(central);
+    auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolArea_);
     layout->addWidget(scrollBox_, 0, Qt::AlignHCenter | Qt::AlignTop);
+    layout->addStretch();
     setCentralWidget(central);
 
     const QString listStyle = QStringLiteral("QComboBox { background: black; color: aqua; }"
@@ -163,6 +179,9 @@ void TFrmTablet::BuildControls()
     fontList_ = new QComboBox;
     fontList_->setObjectName(QStringLiteral("ComboBox1"));
     fontList_->setToolTip(QStringLiteral("字体"));
+    // A long face name would widen the list past the narrowest window.
+    fontList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fontList_->setMinimumContentsLength(kFontListChars);
     colourList_ = new QComboBox;
     colourList_->setObjectName(QStringLiteral("ComboBox3"));
     colourList_->setIconSize(QSize(22, 14));
@@ -172,8 +191,12 @@ void TFrmTablet::BuildControls()
     sizeList_->setInsertPolicy(QComboBox::NoInsert);
     sizeList_->addItems(EditorSizes());
     sizeList_->lineEdit()->installEventFilter(this);
-    for (QComboBox *list : {fontList_, colourList_, sizeList_})
+    for (QComboBox *list : {fontList_, sizeList_})
         list->setStyleSheet(listStyle);
+    // Yellow and green names in aqua are unreadable on a light face: each colour shows as its swatch
+    // beside the name in black.
+    colourList_->setStyleSheet(QStringLiteral("QComboBox, QComboBox QAbstractItemView { background: white; "
+                                              "color: black; }"));
 
     lineSpace_ = new QLineEdit;
     lineSpace_->setObjectName(QStringLiteral("Edt_LineSpace"));
@@ -241,10 +264,17 @@ void TFrmTablet::BuildCommands()
     const auto undo = [this] { edit_->undo(); };
     const auto remove = [this] { edit_->textCursor().removeSelectedText(); };
 
-    QToolBar *files = addToolBar(QStringLiteral("文件"));
+    const auto toolBar = [this](const QString &title) {
+        auto *bar = new QToolBar(title);
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        toolArea_->layout()->addWidget(bar);
+        return bar;
+    };
+    QToolBar *files = toolBar(QStringLiteral("文件"));
     files->addAction(action(QStringLiteral("打开"), QStringLiteral("打开"), [this] { OpenFromToolbar(); }));
     files->addAction(action(QStringLiteral("保存"), QStringLiteral("保存"), [this] { Save(); }));
-    files->addSeparator();
+    files = toolBar(QStringLiteral("编辑"));
     files->addAction(action(QStringLiteral("剪切"), QStringLiteral("剪切"), cut));
     files->addAction(action(QStringLiteral("复制"), QStringLiteral("复制"), copy));
     files->addAction(action(QStringLiteral("粘贴"), QStringLiteral("粘贴"), paste));
@@ -252,14 +282,16 @@ void TFrmTablet::BuildCommands()
     files->addAction(action(QStringLiteral("撤销"), QStringLiteral("撤销"), undo));
     files->addAction(action(QStringLiteral("删除"), QStringLiteral("删除"), remove));
 
-    QToolBar *format = addToolBar(QStringLiteral("格式"));
+    QToolBar *format = toolBar(QStringLiteral("字体"));
     format->addWidget(fontList_);
     format->addWidget(colourList_);
     format->addWidget(sizeList_);
+    format = toolBar(QStringLiteral("行高"));
     format->addWidget(new QLabel(QStringLiteral("行高")));
     format->addWidget(lineSpace_);
     format->addWidget(spinUp_);
     format->addWidget(spinDown_);
+    format = toolBar(QStringLiteral("字形"));
     format->addAction(action(QStringLiteral("粗体"), QStringLiteral("粗体"),
                              [this] { ToggleStyle(QStringLiteral("粗体")); }, QKeySequence(Qt::CTRL | Qt::Key_B)));
     format->addAction(action(QStringLiteral("斜体"), QStringLiteral("斜体"),
@@ -268,6 +300,7 @@ void TFrmTablet::BuildCommands()
                              [this] { ToggleStyle(QStringLiteral("下划线")); }, QKeySequence(Qt::CTRL | Qt::Key_U)));
     format->addAction(action(QStringLiteral("删除线"), QStringLiteral("删除线"),
                              [this] { ToggleStyle(QStringLiteral("删除线")); }));
+    format = toolBar(QStringLiteral("对齐"));
     format->addAction(action(QStringLiteral("左对齐"), QStringLiteral("左对齐"), [this] { Align(Qt::AlignLeft); }));
     format->addAction(action(QStringLiteral("右对齐"), QStringLiteral("右对齐"), [this] { Align(Qt::AlignRight); }));
     format->addAction(action(QStringLiteral("中对齐"), QStringLiteral("中对齐"), [this] { Align(Qt::AlignHCenter); }));
@@ -275,7 +308,7 @@ void TFrmTablet::BuildCommands()
     bullets->setVisible(false);
     format->addAction(bullets);
 
-    QToolBar *search = addToolBar(QStringLiteral("查找"));
+    QToolBar *search = toolBar(QStringLiteral("查找"));
     search->addAction(action(QStringLiteral("查找..."), QStringLiteral("查找..."), [this] { Find(); },
                              QKeySequence(Qt::CTRL | Qt::Key_F)));
     search->addAction(action(QStringLiteral("查找下一个"), QStringLiteral("查找下一个"), [this] { FindNext(); },
@@ -357,7 +390,7 @@ void TFrmTablet::SizeForScreen(const ScreenInfo &screen, int screenIndex)
     screenIndex_ = screenIndex;
     colorMode_ = screen.ColorMode;
     sizing_ = SizeTablet(screen.Width, screen.Height, screen.MainHeight);
-    edit_->setLineWrapColumnOrWidth(std::max(1, screen.Width + 7));
+    edit_->setLineWrapColumnOrWidth(MainAreaWrapWidth(screen.Width));
     edit_->setFixedSize(sizing_.textBox);
     edit_->move(sizing_.textBoxX, 0);
     scrollContent_->setFixedSize(std::max(sizing_.textBox.width(), sizing_.scrollClient.width()),
@@ -374,13 +407,17 @@ void TFrmTablet::SizeForScreen(const ScreenInfo &screen, int screenIndex)
         colourList_->addItem(Swatch(colour.rgb), colour.name);
     colourList_->setCurrentIndex(std::clamp(keep, 0, colourList_->count() - 1));
 
-    resize(sizing_.window);
+    // The window grows by the rows its tool bars need at this width.
+    const int width = sizing_.window.width();
+    const int needed = menuBar()->sizeHint().height() + centralWidget()->layout()->totalHeightForWidth(width);
+    resize(width, std::max(sizing_.window.height(), needed));
     if (sizing_.centred) {
-        if (const QScreen *desktop = QGuiApplication::primaryScreen()) {
+        if (const QScreen *desktop = QWidget::screen() ? QWidget::screen() : QGuiApplication::primaryScreen()) {
             const QRect area = desktop->availableGeometry();
-            move(area.center() - QPoint(sizing_.window.width() / 2, sizing_.window.height() / 2));
+            move(area.center() - QPoint(width / 2, height() / 2));
         }
     }
+    KeepWindowOnDesktop(*this);
 }
 
 QString TFrmTablet::SuggestedSaveName() const
@@ -560,28 +597,77 @@ void TFrmTablet::KeepCaretVisible(CaretMove move)
 
 // --- files
 
-bool TFrmTablet::LoadPath(const QString &path, bool word)
+bool TFrmTablet::LoadPath(const QString &path, bool word, const std::function<void()> &loaded)
 {
-    QString rtf = path;
     if (word) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const WordConversion converted = WordToRtf(path);
-        QApplication::restoreOverrideCursor();
-        if (converted.outcome != WordConversion::Outcome::Converted) {
-            prompt_.Message(converted.message, QStringLiteral("提示"), PromptIcon::Warning);
-            return false;
-        }
-        rtf = converted.rtfPath;
+        ConvertWord(path, loaded);
+        return true;
     }
+    if (!LoadText(path, false))
+        return false;
+    if (loaded)
+        loaded();
+    return true;
+}
+
+bool TFrmTablet::LoadText(const QString &rtf, bool converted)
+{
     const std::optional<RichDocument> document = ReadRichTextFile(rtf);
     if (!document) {
         prompt_.Message(QStringLiteral("读写文件出错：") + rtf, QStringLiteral("提示"), PromptIcon::Error);
         return false;
     }
     SetDocument(*document);
-    fileName_ = QFileInfo(rtf).absoluteFilePath();
+    // A converted document's text lies in a temporary folder: saving it asks where.
+    fileName_ = converted ? kUntitled : QFileInfo(rtf).absoluteFilePath();
     UpdateCaption();
     return true;
+}
+
+void TFrmTablet::ConvertWord(const QString &path, const std::function<void()> &loaded)
+{
+    // The office suite takes seconds: the window stays live, says what it converts and keeps the text
+    // and its commands out of reach until the converted text replaces it.
+    if (!converter_) {
+        converter_ = new WordConverter(this);
+        connect(converter_, &WordConverter::Finished, this, [this](const WordConversion &result) {
+            QApplication::restoreOverrideCursor();
+            statusBar()->hide();
+            SetCommandsEnabled(true);
+            const std::function<void()> loaded = std::exchange(afterConversion_, {});
+            if (result.outcome != WordConversion::Outcome::Converted)
+                prompt_.Message(result.message, QStringLiteral("提示"), PromptIcon::Warning);
+            else if (LoadText(result.rtfPath, true) && loaded)
+                loaded();
+            FocusText();
+        });
+    }
+    if (Converting())
+        return;
+    afterConversion_ = loaded;
+    SetCommandsEnabled(false);
+    statusBar()->showMessage(QStringLiteral("状态：正在转换 ") + QFileInfo(path).fileName() + QStringLiteral("…"));
+    statusBar()->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    converter_->Start(path);
+}
+
+void TFrmTablet::SetCommandsEnabled(bool enabled)
+{
+    // The actions too: their shortcuts act without the menus and tool bars.
+    for (QWidget *widget : std::initializer_list<QWidget *>{menuBar(), toolArea_, edit_})
+        widget->setEnabled(enabled);
+    for (QAction *command : std::as_const(commands_))
+        command->setEnabled(enabled);
+    if (enabled) {
+        UpdatePaste();
+        FollowSelection();
+    }
+}
+
+bool TFrmTablet::Converting() const
+{
+    return converter_ && converter_->IsRunning();
 }
 
 void TFrmTablet::OpenFromMenu()
@@ -605,8 +691,12 @@ void TFrmTablet::OpenFromToolbar()
     request.filters = {QStringLiteral("RTF格式(*.rtf)"), QStringLiteral("文本文档(*.txt)"),
                        QStringLiteral("Word文档(*.doc)")};
     const QString path = prompt_.OpenFile(request);
-    if (path.isEmpty() || !LoadPath(path, request.filterIndex == 2))
-        return;
+    if (!path.isEmpty())
+        LoadPath(path, request.filterIndex == 2, [this] { AfterToolbarOpen(); });
+}
+
+void TFrmTablet::AfterToolbarOpen()
+{
     if (colourList_->count() == 1) {
         // A single-colour screen shows red only: the whole text becomes red, to be saved as such.
         QTextCursor all(edit_->document());
@@ -711,6 +801,7 @@ void TFrmTablet::ShowNotFound()
 void TFrmTablet::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    KeepWindowOnDesktop(*this);
     rememberedCharset_ = SelectionFormats(edit_).first().charset;
     FocusText();
 }

@@ -21,6 +21,7 @@ namespace pelvoro {
 
 class Prompt;
 class TabletFindDialog;
+class WordConverter;
 
 // RichEdit1: pasted text comes in as plain text in the typing format, and the window hears of every
 // key press before the text does and of every arrow key after it.
@@ -70,8 +71,12 @@ public:
     void OpenFromToolbar(); // tool bar "打开": RTF, text, Word documents; all red on a single-colour screen
     bool Save();            // false when nothing was written
     bool SaveAs();
-    // Loads a file into the text box: RTF or GBK text, or a Word document through the converter.
-    bool LoadPath(const QString &path, bool word);
+    // Loads a file into the text box: RTF or GBK text at once, or a Word document through the
+    // converter, which runs while the window stays live; `loaded` follows once the text is in. False
+    // when the file could not be read.
+    bool LoadPath(const QString &path, bool word, const std::function<void()> &loaded = {});
+    // A Word document is being converted.
+    bool Converting() const;
 
     // The list and spin-button commands, as the operator's choices.
     void ChooseFont(int index);
@@ -121,6 +126,10 @@ private:
     void ShowNotFound();
     void FocusText();
     bool WriteTo(const QString &path);
+    bool LoadText(const QString &rtf, bool converted);
+    void ConvertWord(const QString &path, const std::function<void()> &loaded);
+    void AfterToolbarOpen();
+    void SetCommandsEnabled(bool enabled);
 
     Prompt &prompt_;
     std::function<QString()> selectedNode_;
@@ -134,6 +143,7 @@ private:
 
     TabletTextEdit *edit_ = nullptr;
     QScrollArea *scrollBox_ = nullptr;
+    QWidget *toolArea_ = nullptr; // the tool bars, in rows
     QWidget *scrollContent_ = nullptr;
     QComboBox *fontList_ = nullptr;
     QComboBox *sizeList_ = nullptr;
@@ -144,6 +154,8 @@ private:
     QMenu *contextMenu_ = nullptr;
     TabletFindDialog *findDialog_ = nullptr;
     QHash<QString, QAction *> commands_;
+    WordConverter *converter_ = nullptr;
+    std::function<void()> afterConversion_;
 };
 
 } // namespace pelvoro

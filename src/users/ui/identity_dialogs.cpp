@@ -89,6 +89,12 @@ TFrmadministrator::TFrmadministrator(ConfigStore &store, Prompt &prompt, QWidget
 
 void TFrmadministrator::Confirm()
 {
+    // A text the file cannot hold is refused before the question; the editor keeps it for correction.
+    const IdentityFields fields{name_->text(), version_->text(), date_->text()};
+    if (const QString refusal = IdentityRefusal(fields); !refusal.isEmpty()) {
+        prompt_.Message(refusal, QStringLiteral("提示"), PromptIcon::Warning);
+        return;
+    }
     const PromptButton answer =
         prompt_.Ask(QStringLiteral("是否保存对信息的修改？"), QStringLiteral("保存信息"),
                     int(PromptButton::Yes) | int(PromptButton::No) | int(PromptButton::Cancel), PromptIcon::Question);
@@ -96,7 +102,7 @@ void TFrmadministrator::Confirm()
         return;
     if (answer == PromptButton::Yes) {
         prompt_.Message(QStringLiteral("以上改变在下一次打开才生效!"));
-        if (!WriteIdentityFields(store_, {name_->text(), version_->text(), date_->text()}))
+        if (!WriteIdentityFields(store_, fields))
             prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
     }
     accept();

@@ -59,7 +59,9 @@ void PasswordDialog::Confirm()
     if (Check(field_->text()))
         return;
     prompt_.Message(kWrongPasswordText, QStringLiteral("提示"), PromptIcon::Question);
+    // The next attempt is typed at once, into this dialog.
     field_->clear();
+    activateWindow();
     field_->setFocus();
 }
 
@@ -163,6 +165,10 @@ void UserManagementDialog::Apply()
         users.AdminPassword = admin_->text();
     if (!operator_->text().isEmpty())
         users.OperatorPassword = operator_->text();
+    if (const QString refusal = UsersRefusal(users); !refusal.isEmpty()) {
+        prompt_.Message(refusal, QStringLiteral("提示"), PromptIcon::Warning);
+        return;
+    }
     if (!SaveUsers(store_, users)) {
         prompt_.Message(store_.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
         return;

@@ -108,13 +108,13 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
 {
     const auto none = [](TEasyGridPageInfo &) {};
     const std::vector<LayoutCase> cases = {
-        {"client columns summing to the width fit one band",
+        {"client columns and the lines between them filling the width fit one band",
          {20, 10, 20, 30},
          {20, 10},
          0,
          0,
          none,
-         60,
+         62,
          20,
          {"p0 t0 o0 | BB 0,0 62x10 1,1-3,1"}},
         {"one pixel less gives two bands",
@@ -123,7 +123,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          0,
          0,
          none,
-         59,
+         61,
          20,
          {"p0 t0 o0 | BB 0,0 31x10 1,1-2,1", "p1 t1 o0 | BB 0,0 30x10 3,1-3,1"}},
         {"a column wider than the page is a band of its own",
@@ -145,8 +145,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          10,
          {"p0 t0 o0 | BB 0,0 30x10 1,1-1,1", "p3 t1 o0 | BB 0,0 30x10 2,1-2,1", "p1 t0 o1 | BB 0,0 30x10 1,2-1,2",
           "p4 t1 o1 | BB 0,0 30x10 2,2-2,2", "p2 t0 o2 | BB 0,0 30x10 1,3-1,3", "p5 t1 o2 | BB 0,0 30x10 2,3-2,3"}},
-        // The fixed row is repeated but not counted in the bands: the last page overflows the
-        // page and an empty page follows.
+        // Title, line, fixed row, line, row: 30 rows below the first page's origin 2 rows down.
         {"titles and fixed parts",
          {15, 12, 20, 20},
          {8, 9, 10, 10},
@@ -154,7 +153,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          1,
          [](TEasyGridPageInfo &info) { info.PrintColTitle = info.PrintRowTitle = true; },
          40,
-         30,
+         32,
          // The title and fixed column leave no room for column 2: they make a page alone (the
          // fixed column is not repeated). The fixed row takes room on every row band.
          {"p0 t0 o0 | TT 0,0 15x8 0,0-0,0 | FT 16,0 12x8 1,0-1,0 | TF 0,9 15x9 0,1-0,1 | FF 16,9 12x9 1,1-1,1"
@@ -176,7 +175,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          1,
          [](TEasyGridPageInfo &info) { info.PrintFixedRows = true; },
          20,
-         16,
+         18,
          {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x11 1,2-1,3", "p1 t0 o1 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x5 1,4-1,4"}},
         {"fixed rows only on the first row band unless printed",
          {5, 20},
@@ -185,7 +184,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          1,
          [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; },
          20,
-         16,
+         17,
          {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
         {"conjunction boxes: none above the first band, none below the last page",
          {5, 20},
@@ -194,7 +193,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          0,
          [](TEasyGridPageInfo &info) { info.PrintConjunction = true; },
          20,
-         28,
+         29,
          {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2 | bottom 0,22 20x5", "p1 t0 o1 | top 0,0 20x5 | BB 0,6 20x10 1,3-1,3"}},
         {"centred both ways",
          {5, 20},
@@ -205,6 +204,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          40,
          30,
          {"p0 t0 o0 | BB 10,10 20x10 1,1-1,1"}},
+        // The page is drawn unscaled: centring stops where the table would leave the page.
         {"centring at half scale",
          {5, 20},
          {5, 10},
@@ -216,8 +216,8 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          },
          40,
          30,
-         {"p0 t0 o0 | BB 30,0 20x10 1,1-1,1"}},
-        {"a single band taller than the end of the page adds an empty page",
+         {"p0 t0 o0 | BB 20,0 20x10 1,1-1,1"}},
+        {"no empty page follows, whatever the end of the page keeps",
          {5, 20},
          {5, 10, 10},
          0,
@@ -225,7 +225,7 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          [](TEasyGridPageInfo &info) { info.Common.TitleExtent = 10; },
          20,
          25,
-         {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2", "p1 t0 o0"}},
+         {"p0 t0 o0 | BB 0,0 20x21 1,1-1,2"}},
     };
     for (const LayoutCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -262,11 +262,41 @@ TEST_F(TablePagesTest, ATitleThatFillsThePageIsAnError)
         painter.end();
         EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255));
     }
-    // One pixel more and it fits.
-    Shape({18, 10}, {18, 10});
+    // Room for the title with the first page's origin two rows down.
+    Shape({16, 10}, {16, 10});
     grid.PageInfo().PrintColTitle = grid.PageInfo().PrintRowTitle = true;
     pager.SetPageFrame(20, 20, {});
-    EXPECT_EQ(pager.GetPageCount(), 2); // the title row and a 10-dot row overflow: an empty page follows
+    EXPECT_EQ(pager.GetPageCount(), 1);
+}
+
+TEST_F(TablePagesTest, FixedPartsThatLeaveNoRoomForDataAreAnError)
+{
+    const struct {
+        const char *name;
+        std::vector<int> widths;
+        std::vector<int> heights;
+        int fixedCols, fixedRows;
+        QString message;
+    } cases[] = {
+        // 17 + 16 rows of fixed part with their lines, 30 rows below the first page's origin.
+        {"rows", {5, 60}, {5, 16, 15, 10, 10}, 0, 2, kFixedRowsFillThePage.arg(1)},
+        {"columns", {5, 20, 20, 25, 10}, {5, 10}, 3, 0, kFixedColsFillThePage.arg(2)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shape(c.widths, c.heights, c.fixedCols, c.fixedRows);
+        grid.PageInfo().PrintFixedRows = grid.PageInfo().PrintFixedCols = true;
+        pager.SetPageFrame(60, 32, {});
+        try {
+            pager.GetPageCount();
+            ADD_FAILURE() << "no error";
+        } catch (const ETablePageError &error) {
+            EXPECT_EQ(error.Message(), c.message);
+        }
+        // Shown on the first page only, the fixed part makes a page alone and the data follows.
+        grid.PageInfo().PrintFixedRows = grid.PageInfo().PrintFixedCols = false;
+        EXPECT_EQ(pager.GetPageCount(), 2);
+    }
 }
 
 TEST_F(TablePagesTest, MarginsComeFromTheFramesRectangle)
@@ -355,6 +385,69 @@ TEST_F(TablePagesTest, MergedBlockAcrossBandsIsDrawnOnBothPagesWithoutLinesInsid
     EXPECT_EQ(Count(second, QRect(0, 0, 9, 20), kGreen), 180);
     EXPECT_EQ(second.pixel(9, 5), kRed);  // the line after the block
     EXPECT_EQ(second.pixel(15, 9), kRed); // a line between rows right of it
+}
+
+// A band wider (taller) than the page and centred begins left of (above) the page; its lines
+// between rows (columns) are drawn all the same.
+TEST_F(TablePagesTest, GridLinesOfABandCentredPastThePageEdge)
+{
+    const struct {
+        const char *name;
+        std::vector<int> widths;
+        std::vector<int> heights;
+        bool horizontal;
+        QSize page;
+        QPoint onLine; // page 1 is drawn from (0, 2)
+    } cases[] = {
+        {"wide band centred across", {5, 100}, {5, 10, 10}, true, {60, 40}, {30, 12}},
+        {"tall band centred down", {5, 10, 10}, {5, 100}, false, {40, 60}, {10, 30}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shape(c.widths, c.heights);
+        grid.SetClientLineColor(kColorRed);
+        grid.SetCellColor(kColorBlack);
+        grid.PageInfo().HorzCenter = c.horizontal;
+        grid.PageInfo().VertCenter = !c.horizontal;
+        const QImage page = Draw(1, c.page.width(), c.page.height());
+        EXPECT_EQ(page.pixel(c.onLine), kRed);
+    }
+}
+
+// Every page shows its last row whole, and no page is empty: band sizes count the lines between
+// rows and the first page's lower origin.
+TEST_F(TablePagesTest, EveryPageShowsItsLastRowWhole)
+{
+    const struct {
+        const char *name;
+        int rows, rowHeight;
+        QSize page;
+        int pages;
+    } cases[] = {
+        {"three rows filling a page but for the lines", 3, 10, {60, 32}, 2},
+        {"a long table", 60, 7, {60, 32}, 16},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<int> heights(size_t(c.rows) + 1, c.rowHeight);
+        Shape({5, 50}, heights);
+        grid.SetClientLineColor(kColorRed);
+        grid.SetCellColor(0x00FF00);
+        pager.SetPageFrame(c.page.width(), c.page.height(), {});
+        ASSERT_EQ(pager.GetPageCount(), c.pages);
+        for (int p = 1; p <= c.pages; ++p) {
+            SCOPED_TRACE(p);
+            const QImage page = Draw(p, c.page.width(), c.page.height());
+            int lowestGreen = -1;
+            for (int y = 0; y < page.height(); ++y) {
+                if (page.pixel(20, y) == kGreen)
+                    lowestGreen = y;
+            }
+            ASSERT_GE(lowestGreen, c.rowHeight - 1);
+            EXPECT_EQ(Count(page, QRect(20, lowestGreen - c.rowHeight + 1, 1, c.rowHeight), kGreen), c.rowHeight);
+            EXPECT_NE(page.pixel(20, lowestGreen - c.rowHeight), kGreen);
+        }
+    }
 }
 
 TEST_F(TablePagesTest, TextsAlignInTheirCellsAndBordersAreBlack)

@@ -1,12 +1,15 @@
 #include "editors/table/ui/table_editor_window.h"
 
+#include "base/prompt.h"
 #include "editors/table/table_editor_rules.h"
 #include "editors/table/ui/cell_properties_dialog.h"
 #include "editors/table/ui/table_colour_box.h"
 #include "editors/table/ui/table_grid_view.h"
+#include "pages/ui/window_placement.h"
 
 #include <QActionGroup>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFontDatabase>
@@ -256,8 +259,10 @@ void TFrm_CellEdit::SetPageArea(int width, int height, const PageMargins &margin
 {
     const PageArea previous = engine_.GetPageArea();
     const QSize size = TableEditorWindowSize(this->size(), BarsHeight(), QSize(previous.width, previous.height));
-    if (size != this->size())
+    if (size != this->size()) {
         resize(size);
+        KeepWindowOnDesktop(*this); // a screen of many dots makes a window larger than the desktop
+    }
     engine_.SetPageArea(width, height, margins, colourModel);
     if (colourModel != previous.colourModel) {
         backColour_->SetColourModel(colourModel, kColorBlack);
@@ -318,6 +323,49 @@ void TFrm_CellEdit::FollowSelection()
         Command(align)->setChecked(true);
     textColour_->SelectColour(cell.FontColor);
     backColour_->SelectColour(cell.Color);
+}
+
+void TFrm_CellEdit::KeepAsUnedited()
+{
+    unedited_ = Grid().Content();
+}
+
+bool TFrm_CellEdit::Edited()
+{
+    // The page layout is rewritten by every pagination, the preview's included: not an edit.
+    const GridContent &now = Grid().Content();
+    return now.Props != unedited_.Props || now.Arrays != unedited_.Arrays || now.Cells != unedited_.Cells;
+}
+
+void TFrm_CellEdit::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    KeepWindowOnDesktop(*this);
+    // The table the operator first sees, fitted to the page area by whoever opened the window.
+    if (!shown_) {
+        shown_ = true;
+        KeepAsUnedited();
+    }
+}
+
+void TFrm_CellEdit::closeEvent(QCloseEvent *event)
+{
+    // Text still in a cell's editor belongs to the table.
+    if (view_->EditorShown())
+        view_->HideEditor();
+    if (!Edited()) {
+        event->accept();
+        return;
+    }
+    const PromptButtons buttons = int(PromptButton::Yes) | int(PromptButton::No) | int(PromptButton::Cancel);
+    const PromptButton answer = prompt_.Ask(QStringLiteral("是否保存当前编辑文件？"), QStringLiteral("提示信息"),
+                                            buttons);
+    // A save that wrote nothing keeps the window, and the table, open.
+    if (answer == PromptButton::Cancel || (answer == PromptButton::Yes && !SaveTableFile())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 bool TFrm_CellEdit::eventFilter(QObject *watched, QEvent *event)

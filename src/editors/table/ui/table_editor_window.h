@@ -105,6 +105,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    // A table edited since it was shown, opened or saved is not dropped without a question.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void BuildToolBars();
@@ -122,6 +125,9 @@ private:
     void UpdatePageButtons();
     // Runs a grid command; a refused operation is told to the operator.
     template <typename F> void GridCommand(F &&command);
+    // The table as it is now counts as unedited.
+    void KeepAsUnedited();
+    bool Edited();
 
     Prompt &prompt_;
     ScreenInfo screen_;
@@ -147,6 +153,8 @@ private:
     int page_ = 1;
     int pageCount_ = 0;
     QImage previewPage_;
+    GridContent unedited_;
+    bool shown_ = false;
 };
 
 } // namespace pelvoro

@@ -167,7 +167,9 @@ void TFrm_CellEdit::OpenTableFile()
     if (path.isEmpty())
         return;
     const TableFileResult loaded = Grid().LoadFromFile(path);
-    if (!loaded.Ok())
+    if (loaded.Ok())
+        KeepAsUnedited();
+    else
         prompt_.Message(loaded.message, grid_text::kInfoCaption, PromptIcon::Error);
     view_->viewport()->update();
     FollowSelection();
@@ -187,6 +189,7 @@ bool TFrm_CellEdit::SaveTableFile()
         prompt_.Message(saved.message, grid_text::kInfoCaption, PromptIcon::Error);
         return false;
     }
+    KeepAsUnedited();
     return true;
 }
 

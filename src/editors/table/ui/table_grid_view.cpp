@@ -5,7 +5,9 @@
 #include "editors/table/table_pages.h"
 #include "editors/table/ui/table_inplace_edit.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -98,6 +100,8 @@ TableGridView::TableGridView(TCustomEasyGrid &grid, QWidget *parent) : QAbstract
     copyCursor_ = MakeDragCursor(DragState::Copying);
     fillCursor_ = MakeDragCursor(DragState::Filling);
     setFocusPolicy(Qt::StrongFocus);
+    // Chinese is typed through an input method: the grid takes its text as it takes typed keys.
+    setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setMouseTracking(true);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     anchor_ = grid_.AnchorCell();
@@ -717,12 +721,11 @@ void TableGridView::focusOutEvent(QFocusEvent *event)
     viewport()->update();
 }
 
-// Tab belongs to the grid when goTabs is set.
-bool TableGridView::focusNextPrevChild(bool next)
+// Tab and Shift+Tab move along the row (the key handler) and the focus stays in the grid, so that
+// what is typed next lands in a cell; Ctrl+Tab is the way out by keyboard.
+bool TableGridView::focusNextPrevChild(bool)
 {
-    if (grid_.HasOption(goTabs))
-        return false;
-    return QAbstractScrollArea::focusNextPrevChild(next);
+    return false;
 }
 
 // --- In-place editor --------------------------------------------------------------------------
@@ -884,6 +887,10 @@ void TableGridView::HandleGridKey(QKeyEvent *event)
         if (mods & Qt::AltModifier)
             break;
         const bool back = event->key() == Qt::Key_Backtab || shift;
+        if (ctrl) {
+            QAbstractScrollArea::focusNextPrevChild(!back);
+            break;
+        }
         int col = current.x();
         const GridRect block = grid_.MergeRect(current.x(), current.y());
         col = back ? block.Left - 1 : block.Right + 1;
@@ -937,6 +944,47 @@ void TableGridView::HandleGridKey(QKeyEvent *event)
     }
     }
     event->accept();
+}
+
+void TableGridView::inputMethodEvent(QInputMethodEvent *event)
+{
+    const bool composing = !event->commitString().isEmpty() || !event->preeditString().isEmpty();
+    if (!composing || !grid_.HasOption(goEditing)) {
+        QAbstractScrollArea::inputMethodEvent(event);
+        return;
+    }
+    ShowEditor();
+    if (!EditorShown()) {
+        event->ignore();
+        return;
+    }
+    // The editor takes over the composition in progress and the input method's later events.
+    editor_->selectAll();
+    QApplication::sendEvent(editor_, event);
+    event->accept();
+}
+
+QVariant TableGridView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    const QPoint current = grid_.CurrentCell();
+    switch (query) {
+    case Qt::ImEnabled:
+        return grid_.HasOption(goEditing);
+    case Qt::ImCursorRectangle: {
+        // The candidate window opens by the current cell.
+        const QPoint owner = grid_.BlockOwner(current.x(), current.y());
+        const QRect rect = CellRect(owner.x(), owner.y());
+        return rect.isEmpty() ? QRect() : rect.translated(viewport()->pos());
+    }
+    case Qt::ImSurroundingText:
+    case Qt::ImCurrentSelection:
+        return QString();
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition:
+        return 0;
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
 }
 
 // --- Mouse ------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -296,6 +297,19 @@ void TInplaceEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TInplaceEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (modifiable_ && !numberCell_) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // A read-only cell takes nothing; a number cell takes only a committed text it can hold, and no
+    // composition is shown in it.
+    if (modifiable_ && !event->commitString().isEmpty())
+        TypeText(event->commitString());
+    event->accept();
 }
 
 void TInplaceEdit::focusOutEvent(QFocusEvent *event)

@@ -53,6 +53,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Text from an input method obeys the same rules as typed text.
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     // The line edit's own menu, with 粘贴 going through the number-typing rules.
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -13,14 +13,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <functional>
 
 namespace pelvoro::test {
 namespace {
@@ -279,6 +283,49 @@ TEST_F(TableEditorTest, TypingIntoACellCommitsIt)
     EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 4));
 }
 
+// An editor for a screen of many dots stays on the desktop (the offscreen one is 800 x 600).
+TEST_F(TableEditorTest, WindowForALargeScreenStaysOnTheDesktop)
+{
+    TFrm_CellEdit large(prompt, Screen(768, 768, 768, 1), 0);
+    large.move(300, 100);
+    large.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&large));
+    EXPECT_TRUE(large.screen()->availableGeometry().contains(large.frameGeometry()))
+        << large.frameGeometry().x() << "," << large.frameGeometry().y() << " " << large.frameGeometry().width()
+        << "x" << large.frameGeometry().height();
+}
+
+// Tab walks along the row inside the grid: what is typed next lands in the next cell, never in a
+// tool bar's box.
+TEST_F(TableEditorTest, TabMovesAlongTheRowAndKeepsTheFocusInTheGrid)
+{
+    const auto focusInGrid = [this] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus == View() || focus == View()->InplaceEditor();
+    };
+    Click(1, 2);
+    Type("a");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(2, 2));
+    EXPECT_TRUE(focusInGrid());
+    Type("b");
+    QTest::keyClick(View()->InplaceEditor(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().ForeText(1, 2), "a");
+    EXPECT_EQ(Grid().ForeText(2, 2), "b");
+
+    Click(4, 2);
+    QTest::keyClick(View(), Qt::Key_Tab);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(4, 2)) << "the last column stays";
+    EXPECT_TRUE(focusInGrid());
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_TRUE(focusInGrid());
+
+    QTest::keyClick(View(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Grid().CurrentCell(), QPoint(3, 2));
+    EXPECT_FALSE(focusInGrid()) << "Ctrl+Tab leaves the grid";
+}
+
 TEST_F(TableEditorTest, MergeAndSplitTheSelection)
 {
     Grid().SetForeText(1, 1, "a");
@@ -500,6 +547,66 @@ TEST_F(TableEditorTest, SaveProposesTheScreensNameAndAppendsTheExtension)
 
     prompt.files.enqueue({});
     EXPECT_FALSE(editor->SaveTableFile()) << "cancelled";
+}
+
+// An edited table is not dropped unasked: closing asks as the text editor does, and a save that
+// writes nothing keeps the window open.
+TEST_F(TableEditorTest, ClosingAnEditedTableAsksWhetherToSaveIt)
+{
+    const struct {
+        PromptButton answer;
+        bool saveChosen; // Yes: the save dialog's answer
+        bool closes;
+    } cases[] = {
+        {PromptButton::No, false, true},
+        {PromptButton::Cancel, false, false},
+        {PromptButton::Yes, true, true},
+        {PromptButton::Yes, false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.answer) * 10 + c.saveChosen);
+        editor = std::make_unique<TFrm_CellEdit>(prompt, Screen(256, 128, 128, 0), 0);
+        editor->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        prompt.questions.clear();
+        QFile::remove(Path("kept.bls"));
+        Click(2, 3);
+        Type("abc"); // still in the cell's editor when the window closes
+        prompt.answers.enqueue(c.answer);
+        if (c.answer == PromptButton::Yes)
+            prompt.files.enqueue(c.saveChosen ? QStringList{Path("kept")} : QStringList{});
+        editor->close();
+        ASSERT_EQ(prompt.questions.size(), 1);
+        EXPECT_EQ(prompt.questions[0].text, "是否保存当前编辑文件？");
+        EXPECT_EQ(prompt.questions[0].caption, "提示信息");
+        EXPECT_EQ(editor->isVisible(), !c.closes);
+        EXPECT_EQ(Grid().ForeText(2, 3), "abc");
+        EXPECT_EQ(Exists("kept.bls"), c.saveChosen);
+    }
+
+    // Unedited, only previewed, or saved since the last edit: it closes without a question.
+    prompt.questions.clear();
+    const std::function<void()> beforeClosing[] = {
+        [] {},
+        [this] {
+            Trigger("预览");
+            Trigger("预览");
+        },
+        [this] {
+            Grid().SetForeText(1, 1, "kept");
+            prompt.files.enqueue({Path("plan")});
+            Trigger("保存当前编辑的文件");
+        },
+    };
+    for (const auto &step : beforeClosing) {
+        editor = std::make_unique<TFrm_CellEdit>(prompt, Screen(256, 128, 128, 0), 0);
+        editor->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));
+        step();
+        editor->close();
+        EXPECT_FALSE(editor->isVisible());
+    }
+    EXPECT_TRUE(prompt.questions.isEmpty());
 }
 
 TEST_F(TableEditorTest, OpenLoadsATableAndADamagedOneLeavesTheGrid)

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -195,6 +196,62 @@ TEST_F(GridViewTest, NumberCellTakesOnlyWhatItCanHold)
     Type(QStringLiteral("7"));
     EXPECT_EQ(view.InplaceEditor()->text(), QStringLiteral("0.57")) << "the caret stays after the typed digit";
 }
+
+// Text from an input method (ibus, fcitx) opens the editor over the current cell as a typed key
+// does, and obeys the cell's rules.
+struct InputMethodCase {
+    const char *name;
+    TDataStyle style;
+    bool readOnly;
+    QString preedit; // sent first, to the grid, when not empty
+    QString commit;
+    bool editorShown;
+    QString stored; // the cell's text after Enter
+};
+
+class GridInputMethodTest : public GridViewTest, public ::testing::WithParamInterface<InputMethodCase> {
+protected:
+    void Send(QInputMethodEvent &event)
+    {
+        QWidget *target = view.EditorShown() ? static_cast<QWidget *>(view.InplaceEditor()) : &view;
+        QApplication::sendEvent(target, &event);
+    }
+};
+
+TEST_P(GridInputMethodTest, CompositionEditsTheCurrentCell)
+{
+    const InputMethodCase &c = GetParam();
+    grid.SetForeText(2, 3, QStringLiteral("12"));
+    grid.SetCellProp(GridRect::Cell(2, 3), CellProp::DataStyle, int(c.style));
+    grid.SetCellProp(GridRect::Cell(2, 3), CellProp::ReadOnly, c.readOnly);
+    Click(2, 3);
+    QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImCursorRectangle);
+    QApplication::sendEvent(&view, &query);
+    EXPECT_TRUE(query.value(Qt::ImEnabled).toBool());
+    EXPECT_TRUE(query.value(Qt::ImCursorRectangle).toRect().intersects(view.CellRect(2, 3).translated(
+        view.viewport()->pos())))
+        << "the candidate window opens by the cell";
+
+    if (!c.preedit.isEmpty()) {
+        QInputMethodEvent composing(c.preedit, {});
+        Send(composing);
+    }
+    QInputMethodEvent committed;
+    committed.setCommitString(c.commit);
+    Send(committed);
+    EXPECT_EQ(view.EditorShown(), c.editorShown);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid.ForeText(2, 3), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, GridInputMethodTest,
+    ::testing::Values(InputMethodCase{"CommitReplacesTheText", dsText, false, {}, "公交", true, "公交"},
+                      InputMethodCase{"PreeditThenCommit", dsText, false, "gong", "公交", true, "公交"},
+                      InputMethodCase{"NumberCellTakesDigits", dsNumber, false, {}, "34", true, "34"},
+                      InputMethodCase{"NumberCellRefusesWords", dsNumber, false, "gong", "公交", true, "12"},
+                      InputMethodCase{"ReadOnlyCellStaysClosed", dsText, true, {}, "公交", false, "12"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(GridViewTest, PaintsSelectionColoursAndEachBlockOnceWithoutInnerLines)
 {
