@@ -127,6 +127,8 @@ private:
     // What the bands of a row band (of every column band) may fill.
     int RowRoom(int rowBand) const;
     int ColRoom() const;
+    // Whether a row band ending at `lastRow` would cut a text line of a merged block in two.
+    bool EndCutsBlockText(int lastRow) const;
     int PageNumberOf(int u) const;
     void PaintLayout(QPainter &painter, const QRect &rect, const PageLayout &layout);
 

@@ -500,6 +500,85 @@ TEST_F(TablePagesTest, TextsAlignInTheirCellsAndBordersAreBlack)
     EXPECT_EQ(bordered.pixel(30, 4), kWhite);
 }
 
+// A cell's 9-point font, as pages draw it.
+QFont CellFont()
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+// Red dots of `text` drawn alone in the cell font.
+int TextDots(const QString &text)
+{
+    QImage canvas(200, 60, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.setFont(CellFont());
+    painter.setPen(Qt::red);
+    painter.drawText(QPoint(10, 30), text);
+    painter.end();
+    return Count(canvas, canvas.rect(), kRed);
+}
+
+// Text wrapped in a narrow cell shows whole lines: those the cell cannot hold are left out, not cut
+// in halves; and a row band ends between the lines of a merged block it divides.
+TEST_F(TablePagesTest, CellTextLinesAreDrawnWhole)
+{
+    // One character a line, in the font's line pitch; the ink of a line lies `inkTop` to
+    // `inkBottom` rows below its top.
+    const QFontMetrics metrics(CellFont());
+    const int pitch = metrics.height();
+    const QRect ink = metrics.tightBoundingRect(u"人民公园"_qs);
+    const int inkBottom = metrics.ascent() + ink.bottom();
+    ASSERT_LE(ink.height(), pitch - 2); // room between lines for a grid line
+    // Top-aligned lines begin 2 dots into the cell: the first row ends just under the second line.
+    const int firstRow = 2 + pitch + inkBottom + 1;
+    const struct {
+        const char *name;
+        std::vector<int> heights;
+        int pageHeight, pages;
+        TAlignMode align;
+        QString shown;
+    } cases[] = {
+        {"four lines in a cell one line high", {5, pitch + 4}, 40, 1, taCenter, u"人"_qs},
+        // Rows 1 and 2 would fill the first page, ending inside the third line.
+        {"a merged block across two row bands",
+         {5, firstRow, pitch / 2, 2 * pitch},
+         firstRow + pitch / 2 + 3,
+         2,
+         taTopLeft,
+         u"人民公园"_qs},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shape({5, 20}, c.heights);
+        const int rows = int(c.heights.size()) - 1;
+        grid.PageInfo().PrintGridLine = false;
+        grid.SetCellColor(kColorBlack);
+        grid.SetCellFontColor(kColorRed);
+        grid.SetCellFontSize(9);
+        grid.SetCellAutoWordBreak(true);
+        grid.SetCellProp({1, 1, 1, rows}, CellProp::AlignMode, int(c.align));
+        if (rows > 1) {
+            ASSERT_TRUE(grid.MergeCells({1, 1, 1, rows}, false));
+        }
+        grid.SetForeText(1, 1, u"人民公园"_qs);
+        pager.SetPageFrame(60, c.pageHeight, {});
+        ASSERT_EQ(pager.GetPageCount(), c.pages);
+        int lit = 0;
+        for (int p = 1; p <= c.pages; ++p) {
+            const QImage page = Draw(p, 60, c.pageHeight);
+            lit += Count(page, page.rect(), kRed);
+        }
+        int expected = 0;
+        for (QChar character : c.shown)
+            expected += TextDots(character);
+        EXPECT_EQ(lit, expected);
+    }
+}
+
 TEST_F(TablePagesTest, ConjunctionTextsOnWhite)
 {
     Shape({5, 60}, {5, 20, 20, 20});
