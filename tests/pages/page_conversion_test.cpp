@@ -442,8 +442,21 @@ TEST_F(PageConversionTest, TableErrorsAndTheCapacityStop)
     EXPECT_EQ(observer.messages[0].first, kTitleTooLarge);
     EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
 
+    // It stops the add command as a damaged file does: the third file is not converted.
+    observer.messages.clear();
+    const QString fits = SaveTable(Path("fits.bls"), 1, 10, 1, 10);
+    const AddDocumentsResult added =
+        AddDocuments(table, 0, DocumentKind::Table, {fits, Path("title.bls"), fits}, layout, observer);
+    EXPECT_TRUE(added.stopped);
+    EXPECT_EQ(added.filesConverted, 1);
+    EXPECT_EQ(added.pagesAdded, 1);
+    EXPECT_EQ(Pages(), 1);
+    ASSERT_EQ(observer.messages.size(), 1);
+    EXPECT_EQ(observer.messages[0].first, kTitleTooLarge);
+
     // 1024 × 352 dual colour holds 16 pages: a table of 20 column bands stops after the 16th.
     observer.messages.clear();
+    QFile::remove(Path("Tavrel1.dat"));
     Screen(1024, 352);
     const ConversionResult full = Convert(SaveTable(Path("wide.bls"), 20, 1000, 1, 20), DocumentKind::Table);
     EXPECT_TRUE(full.limitReached);
