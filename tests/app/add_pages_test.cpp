@@ -73,7 +73,8 @@ TEST_F(AddPagesTest, BitmapsOfTheBitmapFilterBecomeOnePageEach)
 
 TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
 {
-    // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 15-dot rows.
+    // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 14-dot rows (with
+    // their lines, below the first page's origin two dots down).
     {
         ScriptedPrompt gridPrompt;
         TEasyGrid grid(gridPrompt, ScreenResolution{96, 96});
@@ -81,7 +82,7 @@ TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
         grid.SetRowCount(3);
         for (int i = 1; i <= 2; ++i) {
             grid.SetColWidth(i, 30);
-            grid.SetRowHeight(i, 15);
+            grid.SetRowHeight(i, 14);
         }
         grid.SetCellColor(0x00FF00);
         ASSERT_TRUE(grid.SaveToFile(Path("t.bls")).Ok());
