@@ -553,9 +553,12 @@ TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
         int height;
         QList<std::pair<int, int>> pages; // (red, green) per page
     } screens[] = {
-        // Seven pages: title and header alone (they fill the page), then two routes per page, the
-        // red row on the fifth; every route is shown.
-        {128, 32, {{545, 1446}, {624, 307}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
+        // Eight pages: title and header do not fit the first page together and flow on as rows:
+        // the title alone, the header and the first route, then two routes per page, the red row
+        // alone on the fifth; every row is whole.
+        {128,
+         32,
+         {{493, 221}, {488, 1620}, {677, 328}, {624, 273}, {2368, 310}, {685, 310}, {672, 277}, {465, 146}}},
         // Four pages, the table centred, every row whole with its lines: title, header and one
         // route, four routes twice (the red row on the third), the last three routes.
         {256, 64, {{1031, 1841}, {1365, 601}, {3117, 620}, {1186, 423}}},

@@ -346,11 +346,21 @@ void TablePager::PaginateBands()
     const int scale = ScaleOf(common);
 
     const GridArrays &arrays = grid_.Content().Arrays;
-    const Axis cols{grid_.ColCount(), grid_.FixedCols(), arrays.ColWidths};
-    const Axis rows{grid_.RowCount(), grid_.FixedRows(), arrays.RowHeights};
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
     const int reserve = info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
+    // Fixed rows (columns) shown on the first page only that do not fit it whole flow on as
+    // ordinary ones, so that none of them is cut at the first page's edge.
+    fixedCols_ = grid_.FixedCols();
+    fixedRows_ = grid_.FixedRows();
+    if (!info.PrintFixedCols
+        && colTitle + Axis{grid_.ColCount(), fixedCols_, arrays.ColWidths}.FixedExtent(lw) > ColRoom())
+        fixedCols_ = 0;
+    if (!info.PrintFixedRows
+        && rowTitle + Axis{grid_.RowCount(), fixedRows_, arrays.RowHeights}.FixedExtent(lw) > RowRoom(0) - reserve)
+        fixedRows_ = 0;
+    const Axis cols{grid_.ColCount(), fixedCols_, arrays.ColWidths};
+    const Axis rows{grid_.RowCount(), fixedRows_, arrays.RowHeights};
     colBands_ = cols.Bands(ColRoom(), ColRoom(), colTitle, lw, cols.FixedExtent(lw), info.PrintFixedCols,
                            kFixedColsFillThePage);
     rowBands_ = rows.Bands(RowRoom(0) - reserve, RowRoom(1) - 2 * reserve, rowTitle, lw, rows.FixedExtent(lw),
@@ -450,8 +460,8 @@ PageLayout TablePager::LayoutPage(int u) const
         int first;
         int last;
     };
-    const int fc = grid_.FixedCols();
-    const int fr = grid_.FixedRows();
+    const int fc = fixedCols_;
+    const int fr = fixedRows_;
     std::array<Part, 3> colParts = {{
         {info.PrintRowTitle, 0, 0},
         {(t == 0 || info.PrintFixedCols) && fc > 0, 1, fc},

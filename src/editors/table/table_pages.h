@@ -136,6 +136,8 @@ private:
     PageMargins margins_;
     std::vector<int> colBands_;
     std::vector<int> rowBands_;
+    int fixedCols_ = 0; // the fixed columns and rows as the last pagination placed them
+    int fixedRows_ = 0;
     std::vector<PageLayout> layouts_;
 };
 

@@ -186,6 +186,15 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          20,
          17,
          {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
+        {"fixed rows shown once and taller than the first page flow on as rows",
+         {5, 20},
+         {5, 10, 10, 10},
+         0,
+         2,
+         [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; },
+         20,
+         20,
+         {"p0 t0 o0 | BB 0,0 20x10 1,1-1,1", "p1 t0 o1 | BB 0,0 20x10 1,2-1,2", "p2 t0 o2 | BB 0,0 20x10 1,3-1,3"}},
         {"conjunction boxes: none above the first band, none below the last page",
          {5, 20},
          {5, 10, 10, 10},
@@ -277,10 +286,11 @@ TEST_F(TablePagesTest, FixedPartsThatLeaveNoRoomForDataAreAnError)
         std::vector<int> heights;
         int fixedCols, fixedRows;
         QString message;
+        int pagesShownOnce;
     } cases[] = {
         // 17 + 16 rows of fixed part with their lines, 30 rows below the first page's origin.
-        {"rows", {5, 60}, {5, 16, 15, 10, 10}, 0, 2, kFixedRowsFillThePage.arg(1)},
-        {"columns", {5, 20, 20, 25, 10}, {5, 10}, 3, 0, kFixedColsFillThePage.arg(2)},
+        {"rows", {5, 60}, {5, 16, 15, 10, 10}, 0, 2, kFixedRowsFillThePage.arg(1), 3},
+        {"columns", {5, 20, 20, 25, 10}, {5, 10}, 3, 0, kFixedColsFillThePage.arg(2), 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -293,9 +303,9 @@ TEST_F(TablePagesTest, FixedPartsThatLeaveNoRoomForDataAreAnError)
         } catch (const ETablePageError &error) {
             EXPECT_EQ(error.Message(), c.message);
         }
-        // Shown on the first page only, the fixed part makes a page alone and the data follows.
+        // Shown on the first page only, the fixed part flows on as ordinary rows (columns).
         grid.PageInfo().PrintFixedRows = grid.PageInfo().PrintFixedCols = false;
-        EXPECT_EQ(pager.GetPageCount(), 2);
+        EXPECT_EQ(pager.GetPageCount(), c.pagesShownOnce);
     }
 }
 
