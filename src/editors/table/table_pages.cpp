@@ -278,8 +278,8 @@ struct TablePager::Axis {
     }
 
     // The last index of every band of the scrolling indices. Every index counts with the line that
-    // follows it, so that a band ends on the page with its closing line; `firstRoom` and `laterRoom`
-    // are what the first and the later bands may fill. The fixed indices take room on the first
+    // follows it, so that a band's last index ends on the page; `firstRoom` and `laterRoom` are what
+    // the first and the later bands may fill. The fixed indices take room on the first
     // band, and on every later one when they are repeated.
     // `cutsText`, when given, tells whether a band ending at an index would cut a text line of a
     // merged block in two: the band then ends earlier, where it does not.
