@@ -383,6 +383,7 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
         } catch (const ETablePageError &error) {
             observer.Message(error.Message(), false);
             result.stopped = true;
+            result.refused = true;
             break;
         }
         observer.ProgressRange(pages);
@@ -464,6 +465,8 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
             added.stopped = true;
             return added;
         }
+        if (converted.refused)
+            return added;
         ++added.filesConverted;
         if (converted.limitReached) {
             added.limitReached = true;

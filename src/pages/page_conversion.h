@@ -43,6 +43,7 @@ struct ConversionResult {
     int appended = 0;          // pages appended by this conversion
     bool limitReached = false; // the page store is full: the add command is disabled
     bool stopped = false;      // a message ended the conversion early
+    bool refused = false;      // the document cannot be made into pages at all: the add command stops
 };
 
 // Converts one document of `kind` (a rich-text file for kinds 1 and 2) into pages of the screen's
@@ -53,7 +54,8 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
 
 // The add command: converts `files` in order with the kind of the chosen filter, as pages with
 // effect 0, speed 1 and dwell 1 (or the given attributes). An empty rich-text file, a missing
-// converter for Word documents, a full page store or a file error stop the remaining files.
+// converter for Word documents, a table that cannot be paginated, a full page store or a file error
+// stop the remaining files.
 struct AddDocumentsResult {
     int filesConverted = 0;
     int pagesAdded = 0;

@@ -387,8 +387,21 @@ TEST_F(PageConversionTest, TableErrorsAndTheCapacityStop)
     EXPECT_EQ(observer.messages[0].first, kTitleTooLarge);
     EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
 
+    // It stops the add command as a damaged file does: the third file is not converted.
+    observer.messages.clear();
+    const QString fits = SaveTable(Path("fits.bls"), 1, 10, 1, 10);
+    const AddDocumentsResult added =
+        AddDocuments(table, 0, DocumentKind::Table, {fits, Path("title.bls"), fits}, layout, observer);
+    EXPECT_TRUE(added.stopped);
+    EXPECT_EQ(added.filesConverted, 1);
+    EXPECT_EQ(added.pagesAdded, 1);
+    EXPECT_EQ(Pages(), 1);
+    ASSERT_EQ(observer.messages.size(), 1);
+    EXPECT_EQ(observer.messages[0].first, kTitleTooLarge);
+
     // 1024 × 352 dual colour holds 16 pages: a table of 20 column bands stops after the 16th.
     observer.messages.clear();
+    QFile::remove(Path("Tavrel1.dat"));
     Screen(1024, 352);
     const ConversionResult full = Convert(SaveTable(Path("wide.bls"), 20, 1000, 1, 20), DocumentKind::Table);
     EXPECT_TRUE(full.limitReached);
@@ -485,9 +498,12 @@ TEST_F(PageConversionTest, BusTimetableOnTwoScreens)
         int height;
         QList<std::pair<int, int>> pages; // (red, green) per page
     } screens[] = {
-        // Seven pages: title and header alone (they fill the page), then two routes per page, the
-        // red row on the fifth; every route is shown.
-        {128, 32, {{545, 1446}, {624, 307}, {643, 296}, {654, 280}, {2385, 339}, {676, 276}, {681, 293}}},
+        // Eight pages: title and header do not fit the first page together and flow on as rows:
+        // the title alone, the header and the first route, then two routes per page, the red row
+        // alone on the fifth; every row is whole.
+        {128,
+         32,
+         {{493, 221}, {488, 1620}, {677, 328}, {624, 273}, {2368, 310}, {685, 310}, {672, 277}, {465, 146}}},
         // Four pages, the table centred, every row whole with its lines: title, header and one
         // route, four routes twice (the red row on the third), the last three routes.
         {256, 64, {{1031, 1841}, {1365, 601}, {3117, 620}, {1186, 423}}},

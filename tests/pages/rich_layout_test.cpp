@@ -164,7 +164,7 @@ TEST_F(RichLayoutTest, ChineseTextWrapsWhereTheNextCharacterWouldPassTheWidth)
     Paragraph paragraph;
     paragraph.Append(text, Song());
     document.paragraphs.append(paragraph);
-    for (const int wrap : {71, 135, 40}) {
+    for (const int wrap : {64, 71, 135, 40}) {
         RichLayout layout(wrap);
         layout.SetDocument(document);
         QString joined;
@@ -180,8 +180,8 @@ TEST_F(RichLayoutTest, ChineseTextWrapsWhereTheNextCharacterWouldPassTheWidth)
         }
         EXPECT_EQ(joined, text) << wrap;
     }
-    // 16 pixels a character: four fit in 64 + 7.
-    RichLayout layout(71);
+    // 16 pixels a character: four fit a 64-dot area exactly.
+    RichLayout layout(64);
     layout.SetDocument(document);
     EXPECT_EQ(layout.LineCount(), 4);
     EXPECT_EQ(layout.LineText(0), ToGbk(u"一二三四"_qs));

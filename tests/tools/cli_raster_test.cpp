@@ -41,7 +41,7 @@ TEST_F(CliRasterTest, PackWritesTheRasterOfTheWholeImage)
         QByteArray hex;
     };
     const Case cases[] = {
-        {{"--colour", "single"}, "5300"},
+        {{"--colour", "single"}, "1200"}, // one colour lights every pixel but the black ones
         {{"--colour", "dual"}, "539e0000"},
         {{"--colour", "dual", "--module", "1"}, "9e530000"},
         {{"--colour=dual", "--module=7"}, "539e0000"},

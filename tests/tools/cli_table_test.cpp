@@ -80,6 +80,12 @@ TEST_F(CliTableTest, SetFormatsThroughTheCellsAndRefusesWhatTheyCannotRead)
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err, QStringLiteral("单元格[2,2]内容不合法,请写入正确的数值。"));
     EXPECT_EQ(ReadFile(QStringLiteral("n.bls")), before);
+
+    // Text the GBK file cannot hold is refused by name, not stored as '?'.
+    const CliResult lost = Run({"set", "n.bls", "C2=fine", "A1=😀x"});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_EQ(lost.err, QStringLiteral("单元格A1中有不能保存的字符：😀"));
+    EXPECT_EQ(ReadFile(QStringLiteral("n.bls")), before);
 }
 
 TEST_F(CliTableTest, MergeAndSplitFollowTheGridsRules)

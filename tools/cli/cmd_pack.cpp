@@ -108,7 +108,8 @@ PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("usage: pelvoro-cli pack --colour single|dual [--module N] IMAGE\n\n"
                    "Packs the whole image as pages are packed and writes the raster bytes to stdout:\n"
                    "rows top to bottom, 8 dots per byte (leftmost dot in bit 7), a lit LED as a 0 bit.\n"
-                   "A dot is red when its red component is 128 or more, green when its green is.\n"
+                   "A dot is red when its red component is 128 or more, green when its green is;\n"
+                   "on a single-colour screen it lights when any of red, green and blue is.\n"
                    "Dots right of the last whole group of 8 are not packed.\n\n")
         + kFormatHelp,
     RunPack,

@@ -1,6 +1,7 @@
 #include "cli_command.h"
 
 #include "base/app_dir.h"
+#include "base/gbk.h"
 #include "base/prompt.h"
 #include "editors/table/column_names.h"
 #include "editors/table/grid_model.h"
@@ -303,6 +304,11 @@ int RunSet(CliArgs &args)
     QJsonArray written;
     for (const auto &[cell, text] : assignments) {
         CheckInside(table.grid, GridRect::Cell(cell.x(), cell.y()));
+        // The file holds GBK: what it cannot hold would come back as '?'.
+        if (const QString lost = CharactersGbkCannotHold(text); !lost.isEmpty()) {
+            Err(QStringLiteral("单元格%1中有不能保存的字符：%2").arg(CellName(cell.x(), cell.y()), lost));
+            return kRefused;
+        }
         // A text the cell refuses has been reported; the file stays as it was.
         if (!table.grid.SetForeText(cell.x(), cell.y(), text))
             return kRefused;
@@ -425,7 +431,8 @@ PELVORO_CLI_COMMAND(CliCommand{
         "  table set FILE.bls CELL=TEXT...\n"
         "      enters each text as the table editor does: number, date and time cells format it, and\n"
         "      a text they cannot read is reported on stderr (exit 1, the file unchanged).\n"
-        "      Prints [{\"cell\": \"B3\", \"foreText\": stored text}, ...].\n"
+        "      Prints [{\"cell\": \"B3\", \"foreText\": stored text}, ...]. A text with characters GBK\n"
+        "      cannot hold is refused, naming them (exit 1, the file unchanged).\n"
         "  table merge FILE.bls RANGE\n"
         "  table split FILE.bls RANGE\n"
         "      merge a range into one block (keeping the first text), or dissolve the blocks in it;\n"

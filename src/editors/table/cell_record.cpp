@@ -115,7 +115,8 @@ std::optional<DecodedCell> DecodeCellRecord(QByteArrayView bytes, GbkTextCodec &
     const auto fontName = CountedIn(record, size, at);
     const auto foreText = fontName ? CountedIn(record, size, at) : std::nullopt;
     const auto backText = foreText ? CountedIn(record, size, at) : std::nullopt;
-    if (!backText || at != size)
+    // A record may hold spare bytes after its strings (a later writer's fields): they are skipped.
+    if (!backText)
         return std::nullopt;
     DecodedCell decoded;
     decoded.size = size;

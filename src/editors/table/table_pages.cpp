@@ -4,7 +4,9 @@
 #include "editors/table/grid_model.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <climits>
@@ -135,6 +137,64 @@ int AlignFlags(TAlignMode mode)
     return Qt::AlignLeft;
 }
 
+// A cell's text as drawn in the rectangle `inner` (the cell less its inset): its lines, their height
+// and where the first one starts. Only whole lines are drawn: lines below the last that fits the
+// cell's height are left out rather than sliced, the first always stays.
+struct CellText {
+    QFont font;
+    QStringList lines;
+    int lineHeight = 0;
+    int top = 0;
+};
+
+CellText LayOutCellText(const TCellInfo &cell, const QString &text, const QRect &inner)
+{
+    CellText laid;
+    laid.font = PageFont(cell.FontName, cell.FontSize, cell.FontStyle);
+    const QFontMetrics metrics(laid.font);
+    laid.lineHeight = std::max(1, metrics.height());
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!cell.AutoWordBreak) {
+        laid.lines << shown.replace(u'\n', u' ');
+    } else {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        for (const QString &paragraph : shown.split(u'\n')) {
+            QTextLayout layout(paragraph, laid.font);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            const qsizetype before = laid.lines.size();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(inner.width());
+                laid.lines << paragraph.mid(line.textStart(), line.textLength());
+            }
+            layout.endLayout();
+            if (laid.lines.size() == before)
+                laid.lines << QString();
+        }
+    }
+    const qsizetype fitting = std::clamp<qsizetype>(inner.height() / laid.lineHeight, 1, laid.lines.size());
+    laid.lines = laid.lines.mid(0, fitting);
+    const int textHeight = int(laid.lines.size()) * laid.lineHeight;
+    laid.top = inner.top();
+    switch (cell.AlignMode) {
+    case taLeft:
+    case taCenter:
+    case taRight:
+        laid.top += (inner.height() - textHeight) / 2;
+        break;
+    case taBottomLeft:
+    case taBottom:
+    case taBottomRight:
+        laid.top = inner.top() + inner.height() - textHeight;
+        break;
+    default:
+        break;
+    }
+    return laid;
+}
+
 // Pixel positions of the indices of one axis of a region, counted from the region's first index.
 class AxisPositions {
 public:
@@ -218,11 +278,13 @@ struct TablePager::Axis {
     }
 
     // The last index of every band of the scrolling indices. Every index counts with the line that
-    // follows it, so that a band ends on the page with its closing line; `firstRoom` and `laterRoom`
-    // are what the first and the later bands may fill. The fixed indices take room on the first
+    // follows it, so that a band's last index ends on the page; `firstRoom` and `laterRoom` are what
+    // the first and the later bands may fill. The fixed indices take room on the first
     // band, and on every later one when they are repeated.
+    // `cutsText`, when given, tells whether a band ending at an index would cut a text line of a
+    // merged block in two: the band then ends earlier, where it does not.
     std::vector<int> Bands(int firstRoom, int laterRoom, int title, int lineWidth, int fixedExtent, bool fixedRepeated,
-                           const QString &noRoomMessage) const
+                           const QString &noRoomMessage, const std::function<bool(int)> &cutsText = {}) const
     {
         std::vector<int> bands;
         for (int a = fixed + 1; a <= count - 1;) {
@@ -252,6 +314,11 @@ struct TablePager::Axis {
                 sum += size(i) + lineWidth;
                 last = i;
             }
+            const int fitted = last;
+            while (cutsText && last > a && cutsText(last))
+                --last;
+            if (cutsText && last == a && cutsText(a))
+                last = fitted; // no end between its lines: the fullest band, as before
             bands.push_back(last);
             a = last + 1;
         }
@@ -279,15 +346,66 @@ void TablePager::PaginateBands()
     const int scale = ScaleOf(common);
 
     const GridArrays &arrays = grid_.Content().Arrays;
-    const Axis cols{grid_.ColCount(), grid_.FixedCols(), arrays.ColWidths};
-    const Axis rows{grid_.RowCount(), grid_.FixedRows(), arrays.RowHeights};
     const int colTitle = info.PrintRowTitle ? RoundScaled(grid_.ColWidth(0) * scale / 100.0) + lw : 0;
     const int rowTitle = info.PrintColTitle ? RoundScaled(grid_.RowHeight(0) * scale / 100.0) + lw : 0;
     const int reserve = info.PrintConjunction ? RoundScaled((grid_.Props().DefaultRowHeight + lw) * scale / 100.0) : 0;
+    // Fixed rows (columns) shown on the first page only that do not fit it whole flow on as
+    // ordinary ones, so that none of them is cut at the first page's edge.
+    fixedCols_ = grid_.FixedCols();
+    fixedRows_ = grid_.FixedRows();
+    if (!info.PrintFixedCols
+        && colTitle + Axis{grid_.ColCount(), fixedCols_, arrays.ColWidths}.FixedExtent(lw) > ColRoom())
+        fixedCols_ = 0;
+    if (!info.PrintFixedRows
+        && rowTitle + Axis{grid_.RowCount(), fixedRows_, arrays.RowHeights}.FixedExtent(lw) > RowRoom(0) - reserve)
+        fixedRows_ = 0;
+    const Axis cols{grid_.ColCount(), fixedCols_, arrays.ColWidths};
+    const Axis rows{grid_.RowCount(), fixedRows_, arrays.RowHeights};
     colBands_ = cols.Bands(ColRoom(), ColRoom(), colTitle, lw, cols.FixedExtent(lw), info.PrintFixedCols,
                            kFixedColsFillThePage);
     rowBands_ = rows.Bands(RowRoom(0) - reserve, RowRoom(1) - 2 * reserve, rowTitle, lw, rows.FixedExtent(lw),
-                           info.PrintFixedRows, kFixedRowsFillThePage);
+                           info.PrintFixedRows, kFixedRowsFillThePage,
+                           [this](int lastRow) { return EndCutsBlockText(lastRow); });
+}
+
+bool TablePager::EndCutsBlockText(int lastRow) const
+{
+    if (lastRow + 1 >= grid_.RowCount())
+        return false;
+    const int lw = grid_.Props().GridLineWidth;
+    for (int col = 1; col < grid_.ColCount(); ++col) {
+        const GridRect block = grid_.MergeRect(col, lastRow);
+        if (block.Left != col || block.Top < 1 || block.Top > lastRow || block.Bottom <= lastRow)
+            continue;
+        const TCellInfo &cell = grid_.Cell(block.Left, block.Top);
+        const QString text = cell.ShowForeText ? cell.ForeText : cell.BackText;
+        if (text.isEmpty())
+            continue;
+        // The block as painted, from its top-left corner; the line after `lastRow` begins at `end`.
+        int width = -lw;
+        for (int c = block.Left; c <= block.Right; ++c)
+            width += grid_.ColWidth(c) + lw;
+        int height = -lw;
+        int end = 0;
+        for (int r = block.Top; r <= block.Bottom; ++r) {
+            height += grid_.RowHeight(r) + lw;
+            if (r == lastRow)
+                end = height;
+        }
+        // A page shows the block above the line, the next one below it: a text line whose dots reach
+        // into both, or under the line, is cut.
+        const CellText laid = LayOutCellText(cell, text, QRect(0, 0, width, height).adjusted(2, 2, -2, -2));
+        const QFontMetrics metrics(laid.font);
+        for (int i = 0; i < laid.lines.size(); ++i) {
+            const QRect ink = metrics.tightBoundingRect(laid.lines[i]);
+            if (ink.isEmpty())
+                continue;
+            const int baseline = laid.top + i * laid.lineHeight + metrics.ascent();
+            if (baseline + ink.top() < end + lw && baseline + ink.bottom() >= end)
+                return true;
+        }
+    }
+    return false;
 }
 
 // A page is drawn from one dot left of and above its margins, the first page from one dot right and
@@ -342,8 +460,8 @@ PageLayout TablePager::LayoutPage(int u) const
         int first;
         int last;
     };
-    const int fc = grid_.FixedCols();
-    const int fr = grid_.FixedRows();
+    const int fc = fixedCols_;
+    const int fr = fixedRows_;
     std::array<Part, 3> colParts = {{
         {info.PrintRowTitle, 0, 0},
         {(t == 0 || info.PrintFixedCols) && fc > 0, 1, fc},
@@ -548,27 +666,14 @@ void TablePager::PaintLayout(QPainter &painter, const QRect &rect, const PageLay
                 const QRect inner = r.adjusted(2, 2, -2, -2);
                 painter.setClipRect(clip);
                 painter.setClipRect(inner, Qt::IntersectClip);
-                painter.setFont(PageFont(cell.FontName, cell.FontSize, cell.FontStyle));
+                const CellText laid = LayOutCellText(cell, text, inner);
+                painter.setFont(laid.font);
                 painter.setPen(TableColor(cell.FontColor));
-                const int flags = AlignFlags(cell.AlignMode) | Qt::AlignTop
-                                  | (cell.AutoWordBreak ? Qt::TextWordWrap : Qt::TextSingleLine);
-                const int textHeight = painter.boundingRect(inner, flags, text).height();
-                int textTop = inner.top();
-                switch (cell.AlignMode) {
-                case taLeft:
-                case taCenter:
-                case taRight:
-                    textTop += (inner.height() - textHeight) / 2;
-                    break;
-                case taBottomLeft:
-                case taBottom:
-                case taBottomRight:
-                    textTop = inner.top() + inner.height() - textHeight;
-                    break;
-                default:
-                    break;
+                const int flags = AlignFlags(cell.AlignMode) | Qt::AlignTop | Qt::TextSingleLine;
+                for (int i = 0; i < laid.lines.size(); ++i) {
+                    const QRect line(inner.left(), laid.top + i * laid.lineHeight, inner.width(), laid.lineHeight);
+                    painter.drawText(line, flags, laid.lines[i]);
                 }
-                painter.drawText(QRect(inner.left(), textTop, inner.width(), std::max(textHeight, 1)), flags, text);
             }
         }
     }

@@ -127,6 +127,8 @@ private:
     // What the bands of a row band (of every column band) may fill.
     int RowRoom(int rowBand) const;
     int ColRoom() const;
+    // Whether a row band ending at `lastRow` would cut a text line of a merged block in two.
+    bool EndCutsBlockText(int lastRow) const;
     int PageNumberOf(int u) const;
     void PaintLayout(QPainter &painter, const QRect &rect, const PageLayout &layout);
 
@@ -134,6 +136,8 @@ private:
     PageMargins margins_;
     std::vector<int> colBands_;
     std::vector<int> rowBands_;
+    int fixedCols_ = 0; // the fixed columns and rows as the last pagination placed them
+    int fixedRows_ = 0;
     std::vector<PageLayout> layouts_;
 };
 

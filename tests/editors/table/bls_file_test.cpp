@@ -317,6 +317,22 @@ QList<Damage> Damages()
     return damages;
 }
 
+// A cell record longer than its strings is sound: the spare bytes are skipped.
+TEST_F(TableFileTest, SpareBytesAfterACellRecordsStringsAreSkipped)
+{
+    grid.SetForeText(1, 1, QStringLiteral("kept"));
+    grid.SetForeText(2, 1, QStringLiteral("next"));
+    const QByteArray sound = grid.SaveToBytes();
+    const GridContent before = grid.Content();
+    const int cell11 = kCellsAt + 6 * (kEmptyCellRecord + 1);
+    const int size = I32(sound, cell11);
+    QByteArray bytes = sound;
+    bytes.insert(cell11 + size, QByteArray("\x01\x02\x03", 3));
+    PutI32(bytes, cell11, size + 3);
+    ASSERT_TRUE(grid.LoadFromBytes(bytes).Ok());
+    EXPECT_TRUE(grid.Content() == before);
+}
+
 TEST_F(TableFileTest, DamagedFilesFailWithTheirPartsMessageAndChangeNothing)
 {
     const QByteArray sound = grid.SaveToBytes();

@@ -186,6 +186,15 @@ TEST_F(TablePagesTest, LayoutsOfSmallGrids)
          20,
          17,
          {"p0 t0 o0 | BF 0,0 20x4 1,1-1,1 | BB 0,5 20x10 1,2-1,2", "p1 t0 o1 | BB 0,0 20x10 1,3-1,3"}},
+        {"fixed rows shown once and taller than the first page flow on as rows",
+         {5, 20},
+         {5, 10, 10, 10},
+         0,
+         2,
+         [](TEasyGridPageInfo &info) { info.PrintFixedRows = false; },
+         20,
+         20,
+         {"p0 t0 o0 | BB 0,0 20x10 1,1-1,1", "p1 t0 o1 | BB 0,0 20x10 1,2-1,2", "p2 t0 o2 | BB 0,0 20x10 1,3-1,3"}},
         {"conjunction boxes: none above the first band, none below the last page",
          {5, 20},
          {5, 10, 10, 10},
@@ -277,10 +286,11 @@ TEST_F(TablePagesTest, FixedPartsThatLeaveNoRoomForDataAreAnError)
         std::vector<int> heights;
         int fixedCols, fixedRows;
         QString message;
+        int pagesShownOnce;
     } cases[] = {
         // 17 + 16 rows of fixed part with their lines, 30 rows below the first page's origin.
-        {"rows", {5, 60}, {5, 16, 15, 10, 10}, 0, 2, kFixedRowsFillThePage.arg(1)},
-        {"columns", {5, 20, 20, 25, 10}, {5, 10}, 3, 0, kFixedColsFillThePage.arg(2)},
+        {"rows", {5, 60}, {5, 16, 15, 10, 10}, 0, 2, kFixedRowsFillThePage.arg(1), 3},
+        {"columns", {5, 20, 20, 25, 10}, {5, 10}, 3, 0, kFixedColsFillThePage.arg(2), 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -293,9 +303,9 @@ TEST_F(TablePagesTest, FixedPartsThatLeaveNoRoomForDataAreAnError)
         } catch (const ETablePageError &error) {
             EXPECT_EQ(error.Message(), c.message);
         }
-        // Shown on the first page only, the fixed part makes a page alone and the data follows.
+        // Shown on the first page only, the fixed part flows on as ordinary rows (columns).
         grid.PageInfo().PrintFixedRows = grid.PageInfo().PrintFixedCols = false;
-        EXPECT_EQ(pager.GetPageCount(), 2);
+        EXPECT_EQ(pager.GetPageCount(), c.pagesShownOnce);
     }
 }
 
@@ -498,6 +508,85 @@ TEST_F(TablePagesTest, TextsAlignInTheirCellsAndBordersAreBlack)
     EXPECT_EQ(bordered.pixel(30, 2), kBlack);
     EXPECT_EQ(bordered.pixel(30, 3), kBlack);
     EXPECT_EQ(bordered.pixel(30, 4), kWhite);
+}
+
+// A cell's 9-point font, as pages draw it.
+QFont CellFont()
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+// Red dots of `text` drawn alone in the cell font.
+int TextDots(const QString &text)
+{
+    QImage canvas(200, 60, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.setFont(CellFont());
+    painter.setPen(Qt::red);
+    painter.drawText(QPoint(10, 30), text);
+    painter.end();
+    return Count(canvas, canvas.rect(), kRed);
+}
+
+// Text wrapped in a narrow cell shows whole lines: those the cell cannot hold are left out, not cut
+// in halves; and a row band ends between the lines of a merged block it divides.
+TEST_F(TablePagesTest, CellTextLinesAreDrawnWhole)
+{
+    // One character a line, in the font's line pitch; the ink of a line lies `inkTop` to
+    // `inkBottom` rows below its top.
+    const QFontMetrics metrics(CellFont());
+    const int pitch = metrics.height();
+    const QRect ink = metrics.tightBoundingRect(u"人民公园"_qs);
+    const int inkBottom = metrics.ascent() + ink.bottom();
+    ASSERT_LE(ink.height(), pitch - 2); // room between lines for a grid line
+    // Top-aligned lines begin 2 dots into the cell: the first row ends just under the second line.
+    const int firstRow = 2 + pitch + inkBottom + 1;
+    const struct {
+        const char *name;
+        std::vector<int> heights;
+        int pageHeight, pages;
+        TAlignMode align;
+        QString shown;
+    } cases[] = {
+        {"four lines in a cell one line high", {5, pitch + 4}, 40, 1, taCenter, u"人"_qs},
+        // Rows 1 and 2 would fill the first page, ending inside the third line.
+        {"a merged block across two row bands",
+         {5, firstRow, pitch / 2, 2 * pitch},
+         firstRow + pitch / 2 + 3,
+         2,
+         taTopLeft,
+         u"人民公园"_qs},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Shape({5, 20}, c.heights);
+        const int rows = int(c.heights.size()) - 1;
+        grid.PageInfo().PrintGridLine = false;
+        grid.SetCellColor(kColorBlack);
+        grid.SetCellFontColor(kColorRed);
+        grid.SetCellFontSize(9);
+        grid.SetCellAutoWordBreak(true);
+        grid.SetCellProp({1, 1, 1, rows}, CellProp::AlignMode, int(c.align));
+        if (rows > 1) {
+            ASSERT_TRUE(grid.MergeCells({1, 1, 1, rows}, false));
+        }
+        grid.SetForeText(1, 1, u"人民公园"_qs);
+        pager.SetPageFrame(60, c.pageHeight, {});
+        ASSERT_EQ(pager.GetPageCount(), c.pages);
+        int lit = 0;
+        for (int p = 1; p <= c.pages; ++p) {
+            const QImage page = Draw(p, 60, c.pageHeight);
+            lit += Count(page, page.rect(), kRed);
+        }
+        int expected = 0;
+        for (QChar character : c.shown)
+            expected += TextDots(character);
+        EXPECT_EQ(lit, expected);
+    }
 }
 
 TEST_F(TablePagesTest, ConjunctionTextsOnWhite)
