@@ -81,27 +81,37 @@ constexpr std::array<QuadRun, 256> kDualQuad = [] {
     return table;
 }();
 
-// Red and green plane bits (R >= 128, G >= 128) of eight consecutive RGB32 pixels, pixel i in bit i.
-inline void GatherPlanes(const quint32 *px, unsigned *red, unsigned *green)
+// Plane bits of eight consecutive RGB32 pixels, pixel i in bit i: red (R >= 128), green (G >= 128)
+// and lit (any of R, G, B >= 128, the single plane of a one-colour screen).
+inline void GatherPlanes(const quint32 *px, unsigned *red, unsigned *green, unsigned *lit)
 {
 #if defined(__SSE2__)
-    // Shifting each 0xAARRGGBB pixel left by 8 (16) brings R's (G's) top bit into the sign bit,
-    // which movemask collects for four pixels at once.
+    // Shifting each 0xAARRGGBB pixel left by 8 (16, 24) brings R's (G's, B's) top bit into the sign
+    // bit, which movemask collects for four pixels at once.
     const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(px));
     const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i *>(px + 4));
-    *red = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(lo, 8))))
-           | unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(hi, 8)))) << 4;
-    *green = unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(lo, 16))))
-             | unsigned(_mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(hi, 16)))) << 4;
+    const auto signs = [](__m128i v) { return unsigned(_mm_movemask_ps(_mm_castsi128_ps(v))); };
+    const __m128i redLo = _mm_slli_epi32(lo, 8);
+    const __m128i redHi = _mm_slli_epi32(hi, 8);
+    const __m128i greenLo = _mm_slli_epi32(lo, 16);
+    const __m128i greenHi = _mm_slli_epi32(hi, 16);
+    const __m128i anyLo = _mm_or_si128(_mm_or_si128(redLo, greenLo), _mm_slli_epi32(lo, 24));
+    const __m128i anyHi = _mm_or_si128(_mm_or_si128(redHi, greenHi), _mm_slli_epi32(hi, 24));
+    *red = signs(redLo) | signs(redHi) << 4;
+    *green = signs(greenLo) | signs(greenHi) << 4;
+    *lit = signs(anyLo) | signs(anyHi) << 4;
 #else
     unsigned r = 0;
     unsigned g = 0;
+    unsigned any = 0;
     for (int i = 0; i < 8; ++i) {
         r |= ((px[i] >> 23) & 1u) << i;
         g |= ((px[i] >> 15) & 1u) << i;
+        any |= (((px[i] >> 23) | (px[i] >> 15) | (px[i] >> 7)) & 1u) << i;
     }
     *red = r;
     *green = g;
+    *lit = any;
 #endif
 }
 
@@ -113,9 +123,10 @@ void PackRow(const quint32 *line, int groups, uchar *out)
     for (int g = 0; g < groups; ++g, line += 8) {
         unsigned red;
         unsigned green;
-        GatherPlanes(line, &red, &green);
+        unsigned lit;
+        GatherPlanes(line, &red, &green, &lit);
         if constexpr (mode == PackMode::Single) {
-            out[g] = kPlaneByte[red];
+            out[g] = kPlaneByte[lit];
         } else if constexpr (mode == PackMode::RedFirst) {
             out[2 * g] = kPlaneByte[red];
             out[2 * g + 1] = kPlaneByte[green];

@@ -13,8 +13,11 @@
 // single-colour screen and two bytes on a dual-colour screen (first plane, then second plane). In
 // every byte bit 7 is the group's leftmost pixel, and a lit LED is a 0 bit.
 //
-// A pixel is read as RGB: it lights the red plane when R >= 128 and the green plane when G >= 128;
-// blue is ignored. A single-colour screen has only the red plane.
+// A pixel is read as RGB. On a dual-colour screen it lights the red plane when R >= 128 and the
+// green plane when G >= 128; blue is ignored. A single-colour screen has one plane, shown in its one
+// colour: a pixel lights it when any of R, G and B is 128 or more, so that text or a table in a colour
+// the screen cannot show still reaches it. Every colour of the drawing palette other than black has
+// such a channel; a luminance threshold would leave pure red and blue dark.
 namespace pelvoro {
 
 struct ScreenInfo;
@@ -43,7 +46,7 @@ QByteArray PackRaster(const QImage &image, RasterFormat format);
 // buffer). Returns false and writes nothing when `dest` is shorter than that.
 bool PackRaster(const QImage &image, int width, int height, RasterFormat format, std::span<char> dest);
 
-// Single plane, lit where R >= 128, whatever the screen's settings (character glyphs).
+// Single plane as a single-colour screen packs it, whatever the screen's settings (character glyphs).
 QByteArray PackMonoRaster(const QImage &image, int width, int height);
 bool PackMonoRaster(const QImage &image, int width, int height, std::span<char> dest);
 

@@ -6,6 +6,8 @@
 #include "pages/page_store.h"
 #include "pages/rich_layout.h"
 #include "pages/rtf_writer.h"
+#include "pages/subtitle_conversion.h"
+#include "pages/subtitle_store.h"
 #include "pages/text_editor_pages.h"
 #include "support/app_dir_fixture.h"
 #include "support/led_colours.h"
@@ -13,10 +15,13 @@
 
 #include <QPainter>
 
+#include <functional>
+
 namespace pelvoro::test {
 namespace {
 
 std::pair<int, int> LitDots(const QImage &page);
+QString SaveTable(const QString &name, int cols, int width, int rows, int height);
 
 struct RecordingObserver : ConversionObserver {
     void Message(const QString &text, bool warning) override { messages.append({text, warning}); }
@@ -299,6 +304,56 @@ TEST_F(PageConversionTest, EveryGlyphReachesAPageWhole)
         for (int page = 1; page <= Pages(); ++page)
             lit += LitDots(Page(page)).first;
         EXPECT_EQ(lit, expected) << Pages() << " pages";
+    }
+}
+
+// The dots that show anything, whatever their colour.
+QImage LitMask(const QImage &page)
+{
+    QImage mask(page.size(), QImage::Format_Mono);
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x)
+            mask.setPixel(x, y, (page.pixel(x, y) & 0xFFFFFF) != 0);
+    }
+    return mask;
+}
+
+// A single-colour screen shows in its one colour every dot that a dual-colour screen shows in any:
+// green text, a green table and a green subtitle light it as red ones do.
+TEST_F(PageConversionTest, SingleColourScreensShowEveryColour)
+{
+    EditorStyle green;
+    green.rgb = qRgb(0, 255, 0);
+    ASSERT_TRUE(WriteRtfFile(Path("green.rtf"), EditorDocument({u"绿色 Green"_qs}, green)));
+    const QString tablePath = SaveTable(Path("green.bls"), 2, 20, 1, 10); // green cells, red lines
+    const auto mainPage = [this](int colourMode, const QString &path, DocumentKind kind) {
+        Screen(64, 16, colourMode);
+        QFile::remove(Path("Tavrel1.dat"));
+        EXPECT_TRUE(Convert(path, kind).written.Ok());
+        return LitMask(Page(1));
+    };
+    const auto subtitlePage = [this](int colourMode) {
+        Screen(64, 16, colourMode);
+        table[0].TitleHeight = 16;
+        table[0].Areas = {u"小字幕"_qs, "", "", ""};
+        SubtitleDrawing drawing;
+        drawing.colour = 0xFF00FF00;
+        EXPECT_TRUE(ConvertSubtitleText(table, 0, u"字幕 Go"_qs, drawing, {}).Ok());
+        return LitMask(ReadSubtitlePage(table, 0, 1).image);
+    };
+    const struct {
+        const char *name;
+        std::function<QImage(int)> page;
+    } documents[] = {
+        {"text", [&](int mode) { return mainPage(mode, Path("green.rtf"), DocumentKind::RichText); }},
+        {"table", [&](int mode) { return mainPage(mode, tablePath, DocumentKind::Table); }},
+        {"subtitle", subtitlePage},
+    };
+    for (const auto &document : documents) {
+        SCOPED_TRACE(document.name);
+        const QImage dual = document.page(1);
+        EXPECT_GT(LitDots(dual).second, 20);
+        EXPECT_EQ(document.page(0), dual);
     }
 }
 

@@ -64,7 +64,8 @@ TEST(PackRaster, PacksGroupsByColourModeAndModuleType)
     const std::vector<QRgb> allBlack(8, kBlack);
     const std::vector<QRgb> allYellow(8, kYellow);
     const PackCase cases[] = {
-        {"example single", kExampleGroup, kSingle, Bytes({0x53})},
+        // One colour: every pixel but the black ones lights.
+        {"example single", kExampleGroup, kSingle, Bytes({0x12})},
         {"example dual, module 0", kExampleGroup, kDual0, Bytes({0x53, 0x9E})},
         {"example dual, module 1", kExampleGroup, kDual1, Bytes({0x9E, 0x53})},
         {"example dual, other module", kExampleGroup, kDualOther, Bytes({0x53, 0x9E})},
@@ -96,22 +97,27 @@ TEST(PackRaster, ClassifiesRedAndGreenAtOneHundredTwentyEight)
         QRgb colour;
         bool red;
         bool green;
+        bool lit; // on a single-colour screen: any channel at 128 or more
     };
     const Case cases[] = {
-        {qRgb(200, 100, 255), true, false},  {qRgb(127, 128, 0), false, true}, {qRgb(128, 128, 128), true, true},
-        {qRgb(127, 127, 255), false, false}, {qRgb(128, 127, 0), true, false}, {qRgb(255, 255, 255), true, true},
-        {qRgb(0, 0, 255), false, false},
+        {qRgb(200, 100, 255), true, false, true}, {qRgb(127, 128, 0), false, true, true},
+        {qRgb(128, 128, 128), true, true, true},  {qRgb(127, 127, 255), false, false, true},
+        {qRgb(128, 127, 0), true, false, true},   {qRgb(255, 255, 255), true, true, true},
+        {qRgb(0, 0, 255), false, false, true},    {qRgb(0, 0, 128), false, false, true},
+        {qRgb(0, 255, 0), false, true, true},     {qRgb(127, 127, 127), false, false, false},
+        {qRgb(0, 0, 127), false, false, false},   {qRgb(0, 0, 0), false, false, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QString::number(c.colour, 16).toStdString());
         const QImage image = Filled(8, 1, c.colour);
         const int redByte = c.red ? 0x00 : 0xFF;
         const int greenByte = c.green ? 0x00 : 0xFF;
+        const int litByte = c.lit ? 0x00 : 0xFF;
         EXPECT_EQ(PackRaster(image, kDual0), Bytes({redByte, greenByte}));
         EXPECT_EQ(PackRaster(image, kDual1), Bytes({greenByte, redByte}));
-        // Single colour sees the red plane only: a green-only pixel stays dark.
-        EXPECT_EQ(PackRaster(image, kSingle), Bytes({redByte}));
-        EXPECT_EQ(PackMonoRaster(image, 8, 1), Bytes({redByte}));
+        // A single-colour screen shows green, blue and grey text too, in its own colour.
+        EXPECT_EQ(PackRaster(image, kSingle), Bytes({litByte}));
+        EXPECT_EQ(PackMonoRaster(image, 8, 1), Bytes({litByte}));
     }
 }
 
@@ -178,7 +184,7 @@ TEST(PackRaster, WritesIntoADestinationOnlyWhenItIsLargeEnough)
     EXPECT_TRUE(PackRaster(image, 8, 1, kDual0, std::span<char>(buffer.data() + 1, 3)));
     EXPECT_EQ(buffer.toHex(' '), QByteArray("78 53 9e 78"));
     EXPECT_TRUE(PackMonoRaster(image, 8, 1, std::span<char>(buffer.data(), 1)));
-    EXPECT_EQ(buffer.toHex(' '), QByteArray("53 53 9e 78"));
+    EXPECT_EQ(buffer.toHex(' '), QByteArray("12 53 9e 78"));
 }
 
 TEST(PackRaster, FormatComesFromTheScreen)
@@ -230,9 +236,11 @@ TEST(UnpackRaster, ColumnsPastTheLastGroupAreBlack)
 TEST(UnpackRaster, RoundTripGivesBackTheClassifiedColours)
 {
     // Arbitrary colours: each comes back as the pure colour of its class.
+    // One colour lights red wherever any channel is 128 or more.
     auto classify = [](QRgb c, RasterFormat format) -> QRgb {
-        const bool red = qRed(c) >= 128;
-        const bool green = format.ColorMode == 1 && qGreen(c) >= 128;
+        const bool single = format.ColorMode == 0;
+        const bool red = qRed(c) >= 128 || (single && (qGreen(c) >= 128 || qBlue(c) >= 128));
+        const bool green = !single && qGreen(c) >= 128;
         return 0xFF000000 | (red ? 0xFF0000 : 0) | (green ? 0x00FF00 : 0);
     };
     QRandomGenerator random(7);
