@@ -3,6 +3,7 @@
 
 #include "support/app_dir_fixture.h"
 #include "support/cli_runner.h"
+#include "support/gbk_lines.h"
 #include "support/scripted_prompt.h"
 
 #include <QImage>
@@ -48,19 +49,62 @@ TEST_F(CliTableTest, NewWritesAGridOfTheGivenSizeAndShowDescribesIt)
 {
     const CliResult made = Run({"new", "--cols", "7", "--rows", "12", "t.bls"});
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
-    EXPECT_EQ(made.out, QStringLiteral(R"({"cols":7,"rows":12})"));
+    EXPECT_EQ(made.out, QStringLiteral(R"({"colWidth":40,"cols":7,"rowHeight":20,"rows":12})"));
     const QJsonObject table = Show(QStringLiteral("t.bls"));
     EXPECT_EQ(table[QStringLiteral("cols")].toInt(), 7);
     EXPECT_EQ(table[QStringLiteral("rows")].toInt(), 12);
     EXPECT_EQ(table[QStringLiteral("colWidths")].toArray().size(), 7);
-    EXPECT_EQ(table[QStringLiteral("rowHeights")].toArray().at(11).toInt(), 30);
+    EXPECT_EQ(table[QStringLiteral("rowHeights")].toArray().at(11).toInt(), 17); // the grid's default height
     EXPECT_EQ(table[QStringLiteral("page")][QStringLiteral("topConjunction")].toString(), QStringLiteral("  承前页  "));
-    EXPECT_TRUE(table[QStringLiteral("cells")].toArray().isEmpty()); // nothing differs from a new cell
 
     ScriptedPrompt prompt;
     TEasyGrid grid(prompt);
     ASSERT_TRUE(grid.LoadFromFile(Path(QStringLiteral("t.bls"))).Ok());
     EXPECT_EQ(grid.ColCount(), 7);
+}
+
+// What the table editor starts with: black cells with red text and lines, fitted to the screen's
+// page when one is named, so that the table does not light the whole sign.
+TEST_F(CliTableTest, NewMakesTheEditorsTableFittedToAScreen)
+{
+    WriteFile("SysConfig.ini",
+              GbkLines({"[0号屏参数]", "横向点数=128", "纵向点数=32", "第一区域=主区", "主区域高=32"}));
+    const struct {
+        QStringList args;
+        QString out;
+    } cases[] = {
+        {{"new", "t.bls"}, R"({"colWidth":40,"cols":5,"rowHeight":20,"rows":5})"},
+        // 128 wide; the editor lays a screen lower than 64 dots out on 64: (128 - 5) / 4, (64 - 5) / 4.
+        {{"new", "--screen", "1", "t.bls"}, R"({"colWidth":30,"cols":5,"rowHeight":14,"rows":5})"},
+        {{"new", "--screen=1", "--cols", "3", "--rows", "9", "t.bls"},
+         R"({"colWidth":62,"cols":3,"rowHeight":6,"rows":9})"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliResult made = Run(c.args);
+        ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+        EXPECT_EQ(made.out, c.out);
+        ScriptedPrompt prompt;
+        TEasyGrid grid(prompt);
+        ASSERT_TRUE(grid.LoadFromFile(Path(QStringLiteral("t.bls"))).Ok());
+        const TCellInfo &cell = grid.Cell(1, 1);
+        EXPECT_EQ(cell.Color & 0xFFFFFF, kColorBlack);
+        EXPECT_EQ(cell.FontColor, kColorRed);
+        EXPECT_EQ(grid.Props().ClientLineColor, kColorRed);
+    }
+
+    // On the screen's main area the fitted table is one page of red lines on black.
+    const CliResult exported = Run({"export", "t.bls", "--width", "128", "--height", "32", "p.png"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QJsonObject shown = QJsonDocument::fromJson(exported.out.toUtf8()).object();
+    EXPECT_EQ(shown[QStringLiteral("green")].toInt(), 0);
+    EXPECT_GT(shown[QStringLiteral("red")].toInt(), 128);
+    EXPECT_LT(shown[QStringLiteral("red")].toInt(), 128 * 32 / 4);
+
+    for (const QStringList &args :
+         {QStringList{"new", "--screen", "2", "x.bls"}, QStringList{"new", "--screen", "0", "x.bls"}})
+        EXPECT_NE(Run(args).exitCode, 0) << args.join(' ').toStdString();
+    EXPECT_FALSE(Exists(QStringLiteral("x.bls")));
 }
 
 TEST_F(CliTableTest, SetFormatsThroughTheCellsAndRefusesWhatTheyCannotRead)
@@ -113,7 +157,7 @@ TEST_F(CliTableTest, MergeAndSplitFollowTheGridsRules)
 
 TEST_F(CliTableTest, ExportDrawsOnePageAsThePageConversionDoes)
 {
-    // A new table: four 80-dot columns and four 30-dot rows make 4 x 4 pages of 64 x 32.
+    // A new table: four 40-dot columns and four 20-dot rows make 4 x 4 pages of 64 x 32.
     ASSERT_EQ(Run({"new", "t.bls"}).exitCode, 0);
     const CliResult exported = Run({"export", "t.bls", "--width", "64", "--height", "32", "--page", "2", "p.png"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
@@ -132,9 +176,9 @@ TEST_F(CliTableTest, ExportDrawsOnePageAsThePageConversionDoes)
     }
     EXPECT_EQ(shown[QStringLiteral("red")].toInt(), red);
     EXPECT_EQ(shown[QStringLiteral("green")].toInt(), green);
-    // White cells, black text and silver lines: both planes alike.
-    EXPECT_GT(red, 64 * 16);
-    EXPECT_EQ(red, green);
+    // Black cells with red lines.
+    EXPECT_GT(red, 64);
+    EXPECT_EQ(green, 0);
 
     for (const QStringList &args :
          {QStringList{"export", "t.bls", "--width", "64", "--height", "32", "--page", "17", "p.png"},

@@ -1,10 +1,12 @@
 #include "cli_command.h"
+#include "screen_command.h"
 
 #include "base/app_dir.h"
 #include "base/gbk.h"
 #include "base/prompt.h"
 #include "editors/table/column_names.h"
 #include "editors/table/grid_model.h"
+#include "editors/table/table_editor_rules.h"
 #include "editors/table/table_engine.h"
 #include "pages/font_substitution.h"
 #include "pages/page_conversion.h"
@@ -249,26 +251,47 @@ QString TakeFile(QStringList &rest)
     return CallerFile(rest.takeFirst());
 }
 
+// --screen K when given, as a 0-based index.
+std::optional<int> TakeOptionalScreen(CliArgs &args)
+{
+    const bool given = std::any_of(args.Rest().begin(), args.Rest().end(), [](const QString &arg) {
+        return arg == QLatin1String("--screen") || arg.startsWith(QLatin1String("--screen="));
+    });
+    return given ? std::optional<int>(args.TakeScreen()) : std::nullopt;
+}
+
 int RunNew(CliArgs &args)
 {
-    const int cols = args.TakeIntOption(QStringLiteral("--cols")).value_or(5);
-    const int rows = args.TakeIntOption(QStringLiteral("--rows")).value_or(5);
-    if (cols < kMinColCount || cols > kMaxColCount)
+    const std::optional<int> screen = TakeOptionalScreen(args);
+    const auto cols = args.TakeIntOption(QStringLiteral("--cols"));
+    const auto rows = args.TakeIntOption(QStringLiteral("--rows"));
+    if (cols && (*cols < kMinColCount || *cols > kMaxColCount))
         throw UsageError{QStringLiteral("--cols takes a count from 2 to 256 (the title column included)")};
-    if (rows < kMinRowCount)
+    if (rows && *rows < kMinRowCount)
         throw UsageError{QStringLiteral("--rows takes a count of at least 2 (the title row included)")};
     QStringList rest = args.Positional();
     const QString path = TakeFile(rest);
     if (!rest.isEmpty())
         throw UsageError{QStringLiteral("unexpected argument %1").arg(rest.first())};
+    // The table editor's new table: its colours always, its start size and fitting for a screen.
     CliPrompt prompt;
-    TEasyGrid grid(prompt);
-    grid.SetColCount(cols);
-    grid.SetRowCount(rows);
+    TableEngine engine(prompt);
+    TEasyGrid &grid = engine.Grid();
+    if (screen) {
+        const StationScreen station = LoadScreen(*screen);
+        const ScreenInfo &info = station.table[*screen];
+        engine.StartForScreen(info.Width, info.Height, info.MainHeight, cols, rows);
+    } else {
+        grid.SetColCount(cols.value_or(TableStartSize{}.cols));
+        grid.SetRowCount(rows.value_or(TableStartSize{}.rows));
+    }
     EnterAppDir();
     if (const int saved = Save(grid, path); saved != kOk)
         return saved;
-    OutJson(QJsonObject{{QStringLiteral("cols"), grid.ColCount()}, {QStringLiteral("rows"), grid.RowCount()}});
+    OutJson(QJsonObject{{QStringLiteral("cols"), grid.ColCount()},
+                        {QStringLiteral("rows"), grid.RowCount()},
+                        {QStringLiteral("colWidth"), grid.ColWidth(1)},
+                        {QStringLiteral("rowHeight"), grid.RowHeight(1)}});
     return kOk;
 }
 
@@ -422,9 +445,13 @@ PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("make, show and edit table files (.bls)"),
     QStringLiteral(
         "usage: pelvoro-cli [--dir DIR] table SUB-COMMAND FILE.bls [arguments]\n\n"
-        "  table new [--cols C] [--rows R] OUT.bls\n"
-        "      a new table of C columns and R rows, the title column and row included (default 5 x 5,\n"
-        "      C 2..256, R 2 or more). Prints {\"cols\": C, \"rows\": R}.\n"
+        "  table new [--screen K] [--cols C] [--rows R] OUT.bls\n"
+        "      the table editor's new table: black cells, red text and lines, C columns and R rows, the\n"
+        "      title column and row included (C 2..256, R 2 or more; default the editor's start size,\n"
+        "      5 x 5). With --screen K the client columns and rows share screen K's page as the editor\n"
+        "      fits them (its width, and its main area's height or 64 dots, whichever is more);\n"
+        "      without it they keep the grid's default sizes. Prints {\"cols\": C, \"rows\": R,\n"
+        "      \"colWidth\": width of column 1, \"rowHeight\": height of row 1}.\n"
         "  table show FILE.bls\n"
         "      the table as JSON: counts, fixed cells, column widths and row heights, the page layout,\n"
         "      and every cell that differs from a new one with its texts and formatting.\n"

@@ -1,5 +1,7 @@
 #include "editors/table/table_engine.h"
 
+#include "editors/table/table_editor_rules.h"
+
 namespace pelvoro {
 
 TableEngine::TableEngine(Prompt &prompt) : grid_(prompt)
@@ -22,6 +24,15 @@ TableEngine::TableEngine(Prompt &prompt) : grid_(prompt)
     grid_.SetColWidth(0, 20);
     for (int row = 0; row < grid_.RowCount(); ++row)
         grid_.SetRowHeight(row, 20);
+}
+
+void TableEngine::StartForScreen(int screenWidth, int screenHeight, int mainHeight, std::optional<int> cols,
+                                 std::optional<int> rows)
+{
+    const TableStartSize start = TableStartSizeFor(screenWidth, screenHeight);
+    grid_.SetColCount(cols.value_or(start.cols));
+    grid_.SetRowCount(rows.value_or(start.rows));
+    SetPageArea(screenWidth, TableEditorPageHeight(screenHeight, mainHeight), PageMargins{}, 1);
 }
 
 void TableEngine::SetPageArea(int width, int height, const PageMargins &margins, int colourModel)
@@ -54,21 +65,19 @@ void TableEngine::DrawTablePage(QPainter &painter, const QRect &rect, int page)
 
 void TableEngine::FitColumns()
 {
-    const int count = grid_.ColCount();
-    const int share = (area_.width - margins_.Left - margins_.Right - count) / (count - 1);
+    const int share = TableFitShare(area_.width, margins_.Left, margins_.Right, grid_.ColCount());
     if (share < 0)
         return;
-    for (int col = 1; col < count; ++col)
+    for (int col = 1; col < grid_.ColCount(); ++col)
         grid_.SetColWidth(col, share);
 }
 
 void TableEngine::FitRows()
 {
-    const int count = grid_.RowCount();
-    const int share = (area_.height - margins_.Top - margins_.Bottom - count) / (count - 1);
+    const int share = TableFitShare(area_.height, margins_.Top, margins_.Bottom, grid_.RowCount());
     if (share < 0)
         return;
-    for (int row = 1; row < count; ++row)
+    for (int row = 1; row < grid_.RowCount(); ++row)
         grid_.SetRowHeight(row, share);
 }
 

@@ -5,6 +5,8 @@
 
 #include <QRect>
 
+#include <optional>
+
 // The table editor's page operations without its window: a grid sized to a display area, a table
 // file loaded into it, its page count and its pages drawn. The page conversion makes one per table
 // document; the editor window keeps one for its grid and preview.
@@ -25,6 +27,12 @@ public:
 
     TEasyGrid &Grid() { return grid_; }
     TablePager &Pager() { return pager_; }
+
+    // The table the editor starts with for a screen of `screenWidth` x `screenHeight` dots whose
+    // main area is `mainHeight` high: the editor's start size (or `cols` x `rows` when given) on the
+    // page the editor shows for that screen, every client row and column an equal share of it.
+    void StartForScreen(int screenWidth, int screenHeight, int mainHeight, std::optional<int> cols = {},
+                        std::optional<int> rows = {});
 
     // Stores the area and margins, sets the grid's page frame and fits rows and columns to it.
     void SetPageArea(int width, int height, const PageMargins &margins, int colourModel);

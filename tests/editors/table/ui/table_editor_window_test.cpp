@@ -2,6 +2,7 @@
 // their commands on the selection, text paste, the page preview and table files through the prompt.
 #include "editors/table/ui/table_editor_window.h"
 
+#include "editors/table/table_engine.h"
 #include "editors/table/table_pages.h"
 #include "editors/table/ui/cell_properties_dialog.h"
 #include "editors/table/ui/table_colour_box.h"
@@ -158,6 +159,29 @@ TEST_F(TableEditorTest, LowScreensAndScreensWithoutHeightGetTheirStartingTables)
     EXPECT_EQ(flat.Grid().ColCount(), 5);
     EXPECT_EQ(flat.Grid().RowCount(), 4);
     EXPECT_EQ(flat.Grid().RowHeight(1), (64 - 4) / 3);
+}
+
+// The command-line tool starts its tables from the engine alone: the window must start the same.
+TEST_F(TableEditorTest, EngineStartsTheTableTheWindowStartsWith)
+{
+    for (const ScreenInfo &screen : {Screen(256, 128, 128, 1), Screen(128, 32, 32, 0), Screen(256, 0, 0, 0)}) {
+        SCOPED_TRACE(screen.Width * 1000 + screen.Height);
+        TFrm_CellEdit window(prompt, screen, 0);
+        TableEngine engine(prompt);
+        engine.StartForScreen(screen.Width, screen.Height, screen.MainHeight);
+        const TEasyGrid &expected = window.Grid();
+        const TEasyGrid &started = engine.Grid();
+        ASSERT_EQ(started.ColCount(), expected.ColCount());
+        ASSERT_EQ(started.RowCount(), expected.RowCount());
+        for (int col = 0; col < expected.ColCount(); ++col)
+            EXPECT_EQ(started.ColWidth(col), expected.ColWidth(col)) << "column " << col;
+        for (int row = 0; row < expected.RowCount(); ++row) {
+            EXPECT_EQ(started.RowHeight(row), expected.RowHeight(row)) << "row " << row;
+            for (int col = 0; col < expected.ColCount(); ++col)
+                EXPECT_TRUE(started.Cell(col, row) == expected.Cell(col, row)) << col << "," << row;
+        }
+        EXPECT_EQ(started.Props().ClientLineColor, expected.Props().ClientLineColor);
+    }
 }
 
 TEST_F(TableEditorTest, ToolBarsCarryTheirCaptionsAndLists)
