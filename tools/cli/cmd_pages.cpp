@@ -4,6 +4,7 @@
 #include "base/app_dir.h"
 #include "config/config_store.h"
 #include "pages/data_files.h"
+#include "pages/led_sheet.h"
 #include "pages/page_conversion.h"
 #include "pages/page_store.h"
 
@@ -193,6 +194,33 @@ int RunExport(CliArgs &args)
     return ExportPng(read.image, out);
 }
 
+int RunSheet(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    const QStringList rest = args.Positional();
+    if (rest.size() != 1)
+        throw UsageError{QStringLiteral("give OUT.png")};
+    const QString out = CallerFile(rest[0]);
+    const StationScreen screen = LoadScreen(index);
+    QList<QImage> pages;
+    for (int page = 1;; ++page) {
+        const PageRead read = ReadPage(screen.table, index, page);
+        if (!read.Ok())
+            return Fail(read);
+        pages.append(read.image);
+        if (page >= read.pageCount)
+            break;
+    }
+    const QImage sheet = DrawLedSheet(pages);
+    if (const int written = ExportPng(sheet, out); written != kOk)
+        return written;
+    Out(QStringLiteral(R"({"pages": %1, "width": %2, "height": %3})")
+            .arg(pages.size())
+            .arg(sheet.width())
+            .arg(sheet.height()));
+    return kOk;
+}
+
 int RunPages(CliArgs &args)
 {
     return RunSubCommand(args, {{"add", RunAdd},
@@ -200,14 +228,15 @@ int RunPages(CliArgs &args)
                                 {"set", RunSet},
                                 {"delete", RunDelete},
                                 {"move", RunMove},
-                                {"export", RunExport}});
+                                {"export", RunExport},
+                                {"sheet", RunSheet}});
 }
 
 } // namespace
 
 PELVORO_CLI_COMMAND(CliCommand{
     QStringLiteral("pages"),
-    QStringLiteral("add, list, change, delete, move and export main-area pages"),
+    QStringLiteral("add, list, change, delete, move, export and view main-area pages"),
     QStringLiteral(
         "usage: pelvoro-cli [--dir DIR] pages SUB-COMMAND --screen K [options]\n\n"
         "  pages add --screen K [--effect E] [--speed S] [--dwell T] IMAGE...\n"
@@ -221,7 +250,10 @@ PELVORO_CLI_COMMAND(CliCommand{
         "  pages delete --screen K --page P | --all\n"
         "      schedules of the following pages move down with them; --all erases them all.\n"
         "  pages move --screen K --page P up|down\n"
-        "  pages export --screen K --page P OUT.png\n\n"
+        "  pages export --screen K --page P OUT.png\n"
+        "  pages sheet --screen K OUT.png\n"
+        "      every page as the sign shows it, enlarged: lit dots in their colour, unlit dots dim,\n"
+        "      the pages numbered in rows. Prints {\"pages\": n, \"width\": w, \"height\": h}.\n\n"
         "K is the screen number (1..64); E 0..255 (index into the card type's effect list), S 0..30,\n"
         "T 0..255. A damaged page file is reported and exits 1.\n"),
     RunPages,
