@@ -73,14 +73,19 @@ TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
 
 TEST_F(CliConvertTest, TablesBecomeOnePagePerTablePage)
 {
-    // A new table's two 80-dot client columns on a 64-dot area: a page each, and no empty page
-    // after them although the 30-dot row is taller than the 16-dot area.
+    // A new table's two 40-dot client columns on a 64-dot area: a page each, and no empty page
+    // after them although the 20-dot row is taller than the 16-dot area.
     ASSERT_EQ(RunCli({"table", "new", "--cols", "3", "--rows", "2", "t.bls"}, dir_.path()).exitCode, 0);
     const CliResult converted = RunCli({"convert", "--screen", "1", "--kind", "bls", Path("t.bls")}, dir_.path());
     EXPECT_EQ(converted.exitCode, 0) << converted.err.toStdString();
     EXPECT_EQ(converted.out, R"({"added": 2, "files": 1})");
     ASSERT_EQ(Pages(), 2);
-    EXPECT_NE(ReadPage(table, 0, 1).image.pixel(10, 10), 0xFF000000u); // a white cell: red and green
+    const QImage first = ReadPage(table, 0, 1).image;
+    EXPECT_EQ(first.pixel(10, 10), 0xFF000000u); // the table editor's black cell
+    int red = 0;
+    for (int x = 0; x < first.width(); ++x)
+        red += first.pixel(x, 10) == 0xFFFF0000u;
+    EXPECT_GT(red, 0); // its red lines
 
     WriteFile("bad.bls", "no table");
     const CliResult damaged = RunCli({"convert", "--screen", "1", Path("bad.bls")}, dir_.path());
