@@ -330,6 +330,36 @@ void ReduceToPalette(QImage &image)
     }
 }
 
+TableDrawing DrawTablePages(const ScreenInfo &screen, const QString &path, Prompt &prompt,
+                            const std::function<bool(int, int, const QImage &)> &onPage)
+{
+    // The table editor's engine, set to the whole area: one page per table page.
+    const int w = screen.Width;
+    const int h = screen.MainHeight;
+    TableEngine engine(prompt);
+    engine.SetPageArea(w, h, {0, 0, w, h}, screen.ColorMode + 1);
+    const TableFileResult loaded = engine.LoadTable(path);
+    if (!loaded.Ok())
+        return {TableDrawing::NotLoaded, loaded.message};
+    TableDrawing drawn;
+    try {
+        drawn.pages = engine.TablePageCount();
+    } catch (const ETablePageError &error) {
+        return {TableDrawing::NoRoom, error.Message()};
+    }
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int p = 1; p <= drawn.pages; ++p) {
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        engine.DrawTablePage(painter, QRect(0, 0, w, h), p);
+        painter.end();
+        ReduceToPalette(image);
+        if (!onPage(p, drawn.pages, image))
+            break;
+    }
+    return drawn;
+}
+
 ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes, DocumentKind kind,
                               const QString &path, RichLayout &layout, ConversionObserver &observer)
 {
@@ -366,44 +396,27 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
         break;
     }
     case DocumentKind::Table: {
-        // The table editor's engine, set to the whole area: one page per table page.
-        const int w = screen.Width;
-        const int h = screen.MainHeight;
         ObserverPrompt prompt(observer);
-        TableEngine engine(prompt);
-        engine.SetPageArea(w, h, {0, 0, w, h}, screen.ColorMode + 1);
-        const TableFileResult loaded = engine.LoadTable(path);
-        if (!loaded.Ok()) {
-            observer.HideProgress();
-            return Fail({PageStatus::IoError, loaded.message});
-        }
-        int pages = 0;
-        try {
-            pages = engine.TablePageCount();
-        } catch (const ETablePageError &error) {
-            observer.Message(error.Message(), false);
-            result.stopped = true;
-            result.refused = true;
-            break;
-        }
-        observer.ProgressRange(pages);
-        QImage image(w, h, QImage::Format_RGB32);
-        for (int p = 1; p <= pages; ++p) {
-            observer.Progress(p);
-            image.fill(Qt::black);
-            QPainter painter(&image);
-            engine.DrawTablePage(painter, QRect(0, 0, w, h), p);
-            painter.end();
-            ReduceToPalette(image);
+        const TableDrawing drawn = DrawTablePages(screen, path, prompt, [&](int page, int pages, const QImage &image) {
+            if (page == 1)
+                observer.ProgressRange(pages);
+            observer.Progress(page);
             const bool full = appender.Append(image, attributes);
             if (appender.Appended() > result.appended) {
                 result.appended = appender.Appended();
                 observer.PageAppended(appender.PageCount(), image);
             }
-            if (full) {
-                result.limitReached = true;
-                break;
-            }
+            result.limitReached = full;
+            return !full;
+        });
+        if (drawn.status == TableDrawing::NotLoaded) {
+            observer.HideProgress();
+            return Fail({PageStatus::IoError, drawn.message});
+        }
+        if (drawn.status == TableDrawing::NoRoom) {
+            observer.Message(drawn.message, false);
+            result.stopped = true;
+            result.refused = true;
         }
         break;
     }

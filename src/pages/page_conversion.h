@@ -13,6 +13,7 @@
 // are appended to the screen's page file in one write.
 namespace pelvoro {
 
+class Prompt;
 class RichLayout;
 
 enum class DocumentKind { RichText = 1, Word = 2, Bitmap = 3, Table = 4 };
@@ -65,6 +66,18 @@ struct AddDocumentsResult {
 AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
                                 RichLayout &layout, ConversionObserver &observer,
                                 const PageEntry &attributes = {0, 0, 1, 1});
+
+// A table file's pages on the screen's main area, drawn by the table editor's engine as the
+// conversion draws them and reduced to the drawing palette. `onPage` gets each page (1-based) with
+// the page count and returns false to stop. Messages of the engine go to `prompt`.
+struct TableDrawing {
+    enum Status { Drawn, NotLoaded, NoRoom };
+    Status status = Drawn;
+    QString message; // why the file could not be loaded, or the pagination's refusal
+    int pages = 0;
+};
+TableDrawing DrawTablePages(const ScreenInfo &screen, const QString &path, Prompt &prompt,
+                            const std::function<bool(int page, int pages, const QImage &image)> &onPage);
 
 // A bitmap document's page: the image over the whole main area, stretched or shrunk in each
 // direction independently, dot for dot without smoothing.

@@ -73,6 +73,27 @@ TEST_F(CliPagesSheetTest, SheetShowsEveryPageAndRefusesAScreenWithoutPages)
     }));
 }
 
+// A table's sheet is drawn without touching the page file and shows what converting it would
+// store: both sheets alike, on a single-colour screen too.
+TEST_F(CliPagesSheetTest, TableSheetShowsWhatConvertingStores)
+{
+    const QString table = kInputs + "/bus-timetable.bls";
+    for (const int colorMode : {0, 1}) {
+        SCOPED_TRACE(colorMode);
+        Screen(128, 32, colorMode);
+        const CliResult drawn = Run({"table", "sheet", table, "--screen", "1", Path("table.png")});
+        ASSERT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+        EXPECT_FALSE(Exists("Tavrel1.dat"));
+        ASSERT_EQ(Run({"convert", "--screen", "1", table}).exitCode, 0);
+        ASSERT_EQ(Run({"pages", "sheet", "--screen", "1", Path("pages.png")}).exitCode, 0);
+        EXPECT_EQ(QImage(Path("table.png")), QImage(Path("pages.png")));
+    }
+    WriteFile("bad.bls", "not a table");
+    EXPECT_EQ(Run({"table", "sheet", Path("bad.bls"), "--screen", "1", Path("bad.png")}).exitCode, 1);
+    EXPECT_FALSE(Exists("bad.png"));
+    EXPECT_EQ(Run({"table", "sheet", table, Path("x.png")}).exitCode, 64);
+}
+
 // The fidelity set: a notice in each of three faces made with `text`, a LibreOffice document and a
 // bus timetable converted with `convert`, on a single-colour 64 x 16 and dual-colour 128 x 32 and
 // 256 x 64 screens. Each sheet must equal the one kept in docs/fidelity dot for dot, so that a

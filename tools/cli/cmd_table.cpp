@@ -9,7 +9,9 @@
 #include "editors/table/table_editor_rules.h"
 #include "editors/table/table_engine.h"
 #include "pages/font_substitution.h"
+#include "pages/led_sheet.h"
 #include "pages/page_conversion.h"
+#include "pages/raster.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -428,6 +430,39 @@ int RunExport(CliArgs &args)
     return kOk;
 }
 
+int RunSheet(CliArgs &args)
+{
+    const int index = args.TakeScreen();
+    QStringList rest = args.Positional();
+    const QString path = TakeFile(rest);
+    if (rest.size() != 1)
+        throw UsageError{QStringLiteral("give FILE.bls and OUT.png")};
+    const QString out = CallerFile(rest[0]);
+    const StationScreen station = LoadScreen(index);
+    const ScreenInfo &screen = station.table[index];
+    const RasterFormat format = RasterFormatOf(screen);
+    // Each page packed for the screen and unpacked again: the dots its LEDs show.
+    InstallFontSubstitutions();
+    QList<QImage> pages;
+    CliPrompt prompt;
+    const TableDrawing drawn = DrawTablePages(screen, path, prompt, [&](int, int, const QImage &image) {
+        pages.append(UnpackRaster(PackRaster(image, screen.Width, screen.MainHeight, format), screen.Width,
+                                  screen.MainHeight, format));
+        return true;
+    });
+    if (drawn.status != TableDrawing::Drawn) {
+        Err(drawn.message);
+        return kRefused;
+    }
+    const QImage sheet = DrawLedSheet(pages);
+    if (const int written = ExportPng(sheet, out); written != kOk)
+        return written;
+    OutJson(QJsonObject{{QStringLiteral("pages"), int(pages.size())},
+                        {QStringLiteral("width"), sheet.width()},
+                        {QStringLiteral("height"), sheet.height()}});
+    return kOk;
+}
+
 int RunTable(CliArgs &args)
 {
     return RunSubCommand(args, {{"new", RunNew},
@@ -435,7 +470,8 @@ int RunTable(CliArgs &args)
                                 {"set", RunSet},
                                 {"merge", [](CliArgs &a) { return RunMergeOrSplit(a, true); }},
                                 {"split", [](CliArgs &a) { return RunMergeOrSplit(a, false); }},
-                                {"export", RunExport}});
+                                {"export", RunExport},
+                                {"sheet", RunSheet}});
 }
 
 } // namespace
@@ -466,7 +502,11 @@ PELVORO_CLI_COMMAND(CliCommand{
         "      a range the grid refuses exits 1 with the reason.\n"
         "  table export FILE.bls --width W --height H [--page P] OUT.png\n"
         "      draws page P (default 1) as 添加数据页 draws it for a W x H main area and writes it\n"
-        "      as a PNG. Prints {\"pages\": n, \"page\": P, \"red\": lit red dots, \"green\": lit green dots}.\n\n"
+        "      as a PNG. Prints {\"pages\": n, \"page\": P, \"red\": lit red dots, \"green\": lit green dots}.\n"
+        "  table sheet FILE.bls --screen K OUT.png\n"
+        "      every page the table makes on screen K's main area, as its LEDs show them (packed for\n"
+        "      the screen: a single-colour screen lights every colour but black), enlarged as dots and\n"
+        "      numbered; the page file is not touched. Prints {\"pages\": n, \"width\": w, \"height\": h}.\n\n"
         "CELL is B3 (column letters, row number) or 2,3 (column, row; 0 is the title); RANGE is\n"
         "B2:C3 or 2,2:3,3. FILE is relative to the application's directory. A damaged file is\n"
         "reported with the table editor's message and exits 1.\n"),
