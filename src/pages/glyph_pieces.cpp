@@ -19,7 +19,8 @@ bool Lit(const QImage &image, int x, int y)
     return image.hasAlphaChannel() ? qAlpha(pixel) != 0 : (pixel & 0xFFFFFF) != 0;
 }
 
-QImage DrawAlone(const QString &character, const QString &face, int pixelSize)
+// `led`: as page text is drawn; otherwise plainly, for the large reference.
+QImage DrawAlone(const QString &character, const QString &face, int pixelSize, bool led)
 {
     CharFormat format;
     format.face = face;
@@ -37,7 +38,10 @@ QImage DrawAlone(const QString &character, const QString &face, int pixelSize)
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setPen(Qt::white);
     painter.setFont(font);
-    painter.drawText(QPoint(margin, margin + metrics.ascent()), character);
+    if (led)
+        RichLayout::DrawRun(painter, margin, margin, character, font, Qt::white);
+    else
+        painter.drawText(QPoint(margin, margin + metrics.ascent()), character);
     return image;
 }
 
@@ -80,8 +84,8 @@ int CountPieces(const QImage &image)
 
 StrokeCheck CheckStrokes(const QString &character, const QString &face, int pixelSize)
 {
-    return {CountPieces(DrawAlone(character, face, pixelSize)),
-            CountPieces(DrawAlone(character, face, pixelSize * kReferenceScale))};
+    return {CountPieces(DrawAlone(character, face, pixelSize, true)),
+            CountPieces(DrawAlone(character, face, pixelSize * kReferenceScale, false))};
 }
 
 } // namespace pelvoro

@@ -32,6 +32,8 @@
 // DrawingFace (font_substitution.h), and characters a face lacks are drawn in the 宋体 face. Text is never
 // smoothed and never kerned, so that the width of a run is the sum of the widths of its characters
 // and drawing a line run by run matches its layout.
+class QPainter;
+
 namespace pelvoro {
 
 class RichLayout {
@@ -84,6 +86,9 @@ public:
     static int TextWidth(const QString &text, const CharFormat &format);
     // Draws `text` with its character cell's top-left corner at (x, y), transparent background, no
     // smoothing. The image must be one QPainter draws on (32-bit RGB or ARGB); false otherwise.
+    // Draws `text` in `font` with its cell's top-left corner at (x, y), as page text is drawn: no
+    // smoothing, except for faces whose hinted outlines lose strokes at LED sizes.
+    static void DrawRun(QPainter &painter, int x, int y, const QString &text, const QFont &font, const QColor &color);
     static bool DrawText(QImage *image, int x, int y, const QString &text, const CharFormat &format,
                          const QColor &color);
 

@@ -46,5 +46,22 @@ TEST(GlyphPieces, CharacterOfSeparateStrokesIsNotBroken)
     EXPECT_TRUE((StrokeCheck{3, 2}).Broken());
 }
 
+// Hinted outlines of the sans-serif face dropped strokes of these at LED sizes (请勿吸烟 read as
+// "诗ㄌ吸烟"); drawn as page text is drawn, none breaks in the faces with Chinese designs.
+TEST(GlyphPieces, LedTextKeepsEveryStroke)
+{
+    const QString characters = QStringLiteral("请勿吸烟违的是我说");
+    for (const QString face : {QStringLiteral("宋体"), QStringLiteral("黑体")}) {
+        for (const int size : {12, 14, 16}) {
+            for (const QChar character : characters) {
+                const StrokeCheck check = CheckStrokes(QString(character), face, size);
+                EXPECT_FALSE(check.Broken())
+                    << face.toStdString() << " " << size << " px " << QString(character).toStdString() << ": "
+                    << check.ledPieces << " pieces, " << check.referencePieces << " large";
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace pelvoro::test
