@@ -83,7 +83,6 @@ run_tests() { # TREE [ctest options]
 # under ThreadSanitizer. Both trees keep assertions live; they skip the benchmarks and the layer
 # probes (the normal tree builds those), and the thread tree builds only the link's tests.
 run_test_stages() {
-  run_stage "format check" format_check
   run_stage "build" build
   run_stage "tests" run_tests build -j "$test_jobs"
   run_stage "build (AddressSanitizer)" build_tree build-asan -DPELVORO_SANITIZE=ON
@@ -105,17 +104,6 @@ build_tree() { # DIR [-D options] [--target ...]
   done
   configure "$dir" -DPELVORO_BUILD_BENCHMARKS=OFF "${options[@]}"
   cmake --build "$dir" "${targets[@]}"
-}
-
-# The sources' layout (.clang-format). PELVORO_SKIP_FORMAT_CHECK=1 skips it, while a branch's
-# sources are not formatted yet.
-format_check() {
-  if [ -n "${PELVORO_SKIP_FORMAT_CHECK:-}" ]; then
-    echo "skipped (PELVORO_SKIP_FORMAT_CHECK is set)"
-    return
-  fi
-  configure build
-  cmake --build build --target format-check
 }
 
 case "${1:-}" in
