@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -45,6 +46,8 @@ class SendSelectionDialog;
 class TFrm_CellEdit;
 class TFrmTablet;
 struct RichDocument;
+struct AddDocumentsResult;
+struct ConversionObserver;
 class TFrmset;
 
 // The waits of the links and of the send operations; tests shorten them.
@@ -190,6 +193,10 @@ protected:
     void changeEvent(QEvent *event) override; // the login on activation      main_window_users.cpp
 
 private:
+    // Runs `convert` onto `screen` with the window locked and the conversion's progress shown, then
+    // lists the new pages with the last one selected.
+    AddDocumentsResult ConvertOntoScreen(int screen,
+                                         const std::function<AddDocumentsResult(ConversionObserver &)> &convert);
     void BuildCommands();
     void BuildAddAreaMenu();
     QWidget *BuildTreePanel();

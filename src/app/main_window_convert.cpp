@@ -39,22 +39,9 @@ void Tfrmmain::AddDataPages()
     const int screen = table_.CurrentScreen;
 
     const auto convert = [this, screen](DocumentKind documents, const QStringList &paths) {
-        WindowConversionObserver observer(*this, *screenPanel_->ProgressBar(), prompt_);
-        setEnabled(false);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const AddDocumentsResult added = AddDocuments(table_, screen, documents, paths, *layout_, observer);
-        QApplication::restoreOverrideCursor();
-        setEnabled(true);
-        screenPanel_->ProgressBar()->hide();
-
-        // The list shows the new pages with the last one selected.
-        mainPanel_->RefreshPageList(screen);
-        Q_EMIT mainPanel_->PagesChanged(screen);
-        if (mainPanel_->PageCount() > 0)
-            mainPanel_->SelectPage(mainPanel_->PageCount());
-        if (added.limitReached)
-            mainPanel_->AddButton()->setEnabled(false);
-        return added;
+        return ConvertOntoScreen(screen, [&](ConversionObserver &observer) {
+            return AddDocuments(table_, screen, documents, paths, *layout_, observer);
+        });
     };
     if (kind != DocumentKind::Word) {
         convert(kind, files);
@@ -107,6 +94,26 @@ void Tfrmmain::AddDataPages()
                 }
             });
     startNext();
+}
+
+AddDocumentsResult Tfrmmain::ConvertOntoScreen(int screen,
+                                               const std::function<AddDocumentsResult(ConversionObserver &)> &convert)
+{
+    WindowConversionObserver observer(*this, *screenPanel_->ProgressBar(), prompt_);
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const AddDocumentsResult added = convert(observer);
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    screenPanel_->ProgressBar()->hide();
+
+    mainPanel_->RefreshPageList(screen);
+    Q_EMIT mainPanel_->PagesChanged(screen);
+    if (mainPanel_->PageCount() > 0)
+        mainPanel_->SelectPage(mainPanel_->PageCount());
+    if (added.limitReached)
+        mainPanel_->AddButton()->setEnabled(false);
+    return added;
 }
 
 } // namespace pelvoro

@@ -50,26 +50,27 @@ QString OutdoorPictureFile(int scanMode, int route)
     return OutdoorChoiceName(scanMode, route) + QStringLiteral(".jpg");
 }
 
-OutdoorChoiceView ViewOutdoorChoice(int scanMode, int route)
+OutdoorChoiceView ViewOutdoorChoice(int scanMode, int route, const QStringList &dirs)
 {
-    EnterAppDir();
     OutdoorChoiceView view;
     const QString picture = OutdoorPictureFile(scanMode, route);
-    if (QFile::exists(AppFile(picture)) && QFile::exists(AppFile(OutdoorConfigFile(scanMode, route)))) {
+    const QString picturePath = FindShippedFile(picture, dirs);
+    if (!picturePath.isEmpty() && !FindShippedFile(OutdoorConfigFile(scanMode, route), dirs).isEmpty()) {
         view.picture = picture;
+        view.picturePath = picturePath;
         view.canConfigure = true;
-    } else if (QFile::exists(AppFile(kOutdoorNoPicture))) {
+    } else if (const QString none = FindShippedFile(kOutdoorNoPicture, dirs); !none.isEmpty()) {
         view.picture = kOutdoorNoPicture;
+        view.picturePath = none;
     }
     return view;
 }
 
-OutdoorSend PrepareOutdoorSend(int screenIndex, int scanMode, int route)
+OutdoorSend PrepareOutdoorSend(int screenIndex, int scanMode, int route, const QStringList &dirs)
 {
-    EnterAppDir();
     OutdoorSend send;
-    const QString path = AppFile(OutdoorConfigFile(scanMode, route));
-    if (!QFile::exists(path)) {
+    const QString path = FindShippedFile(OutdoorConfigFile(scanMode, route), dirs);
+    if (path.isEmpty()) {
         send.missing = QStringLiteral("配置文件已被损坏，请卸载已有软件后重新安装最新软件!");
         return send;
     }

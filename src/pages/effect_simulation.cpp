@@ -80,8 +80,12 @@ Effect PlayedEffect(Effect stored, Effect randomEffect)
 
 bool EffectStepper::Step(Effect e, QImage &page, QImage &shown)
 {
-    // Both images are 32-bit so that rows can be copied as they are.
-    Q_ASSERT(page.depth() == 32 && shown.depth() == 32);
+    // Rows are copied as they are, four bytes a dot: an image of another depth (a page decoded as
+    // 8-bit or 24-bit) is made 32-bit first rather than read past its rows.
+    if (page.depth() != 32)
+        page.convertTo(QImage::Format_RGB32);
+    if (shown.depth() != 32)
+        shown.convertTo(QImage::Format_RGB32);
     const int w = shown.width();
     const int h = shown.height();
     const int cx = w / 2;

@@ -8,6 +8,8 @@
 #include "pages/raster.h"
 #include "support/app_dir_fixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 
 #include <gtest/gtest.h>
@@ -68,46 +70,62 @@ TEST(OutdoorChoice, NameFromScanModeAndRouteIndex)
     EXPECT_EQ(OutdoorRoutes(1)[2], QStringLiteral("3.上蛇行,一路数据带8行,8列折行"));
 }
 
-class OutdoorFiles : public AppDirTest {};
+class OutdoorFiles : public AppDirTest {
+protected:
+    // The application's directory, then a folder standing for the program's own shipped data.
+    QStringList Dirs() const { return {AppDir(), Path(QStringLiteral("shipped"))}; }
+};
 
 // The picture and "配置参数" follow the files of the choice; "no.jpg" stands in when one is missing.
+// A file the application's directory lacks is taken from the shipped data (a folder made with --dir
+// has none of them); the application's own copy wins.
 TEST_F(OutdoorFiles, PictureAndConfigureFollowTheFilesOfTheChoice)
 {
     const struct {
         const char *name;
-        QStringList files;
+        QStringList files; // "shipped/..." in the program's data
         int scan;
         int route;
         QString picture;
+        QString pictureFrom;
         bool canConfigure;
     } cases[] = {
-        {"both files", {"TavrelPic12.jpg", "TavrelPic12.config", "no.jpg"}, 1, 2, "TavrelPic12.jpg", true},
-        {"no configuration", {"TavrelPic12.jpg", "no.jpg"}, 1, 2, "no.jpg", false},
-        {"no picture", {"TavrelPic12.config", "no.jpg"}, 1, 2, "no.jpg", false},
-        {"1/2 without its files", {"no.jpg"}, 2, -1, "no.jpg", false},
-        {"1/2 with its files", {"TavrelPic2-1.jpg", "TavrelPic2-1.config"}, 2, -1, "TavrelPic2-1.jpg", true},
-        {"nothing at all: the picture stays", {}, 0, 0, QString(), false},
+        {"both files", {"TavrelPic12.jpg", "TavrelPic12.config", "no.jpg"}, 1, 2, "TavrelPic12.jpg", "", true},
+        {"no configuration", {"TavrelPic12.jpg", "no.jpg"}, 1, 2, "no.jpg", "", false},
+        {"no picture", {"TavrelPic12.config", "no.jpg"}, 1, 2, "no.jpg", "", false},
+        {"1/2 without its files", {"no.jpg"}, 2, -1, "no.jpg", "", false},
+        {"1/2 with its files", {"TavrelPic2-1.jpg", "TavrelPic2-1.config"}, 2, -1, "TavrelPic2-1.jpg", "", true},
+        {"nothing at all: the picture stays", {}, 0, 0, QString(), "", false},
+        {"all shipped", {"shipped/TavrelPic12.jpg", "shipped/TavrelPic12.config"}, 1, 2, "TavrelPic12.jpg",
+         "shipped/", true},
+        {"own copy wins", {"TavrelPic12.jpg", "shipped/TavrelPic12.jpg", "shipped/TavrelPic12.config"}, 1, 2,
+         "TavrelPic12.jpg", "", true},
+        {"shipped no.jpg", {"shipped/no.jpg"}, 3, 1, "no.jpg", "shipped/", false},
     };
+    QDir().mkpath(Path(QStringLiteral("shipped")));
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        for (const QString &name : DirEntries())
-            QFile::remove(Path(name));
+        for (const QString &dir : Dirs())
+            for (const QFileInfo &file : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
+                QFile::remove(file.filePath());
         for (const QString &name : c.files)
             WriteFile(name, "x");
-        const OutdoorChoiceView view = ViewOutdoorChoice(c.scan, c.route);
+        const OutdoorChoiceView view = ViewOutdoorChoice(c.scan, c.route, Dirs());
         EXPECT_EQ(view.picture, c.picture);
+        EXPECT_EQ(view.picturePath, c.picture.isEmpty() ? QString() : Path(c.pictureFrom + c.picture));
         EXPECT_EQ(view.canConfigure, c.canConfigure);
     }
 }
 
 TEST_F(OutdoorFiles, ConfigurationIsSentAsItStandsOrTheMissingFileIsReported)
 {
-    OutdoorSend send = PrepareOutdoorSend(0, 1, 2);
+    OutdoorSend send = PrepareOutdoorSend(0, 1, 2, Dirs());
     EXPECT_EQ(send.missing, QStringLiteral("配置文件已被损坏，请卸载已有软件后重新安装最新软件!"));
     EXPECT_FALSE(send.download.request);
 
-    WriteFile("TavrelPic12.config", QByteArray("\x01\x02\x03", 3));
-    send = PrepareOutdoorSend(4, 1, 2);
+    QDir().mkpath(Path(QStringLiteral("shipped")));
+    WriteFile("shipped/TavrelPic12.config", QByteArray("\x01\x02\x03", 3));
+    send = PrepareOutdoorSend(4, 1, 2, Dirs());
     EXPECT_TRUE(send.missing.isEmpty());
     ASSERT_TRUE(send.download.request);
     EXPECT_EQ(send.download.request->frame.toHex(), "05cc01000001020305001225120105aa");

@@ -92,6 +92,29 @@ TEST(EffectSimulation, FinishedEffectsShowTheWholePageExceptWhereTheyShouldNot)
     EXPECT_EQ(blinds.pixel(32, 0), kOld);
 }
 
+// A page that does not come as 32-bit (an indexed or 24-bit decode) is shown whole, not copied past
+// its rows; the screen is shown from a 32-bit image from then on.
+TEST(EffectSimulation, PagesOfAnotherDepthAreShownWhole)
+{
+    const QImage::Format formats[] = {QImage::Format_Indexed8, QImage::Format_RGB888, QImage::Format_Grayscale8};
+    for (QImage::Format format : formats) {
+        for (Effect e : {Effect::CoverLeft, Effect::CoverDown, Effect::PageTurn}) {
+            EffectStepper stepper(0);
+            QImage screen = Filled(64, 32, kOld).convertToFormat(format);
+            const QRgb want =
+                Filled(64, 32, kNew).convertToFormat(format).convertToFormat(QImage::Format_RGB32).pixel(0, 0);
+            int steps = 0;
+            QImage page;
+            do
+                page = Filled(64, 32, kNew).convertToFormat(format);
+            while (!stepper.Step(e, page, screen) && ++steps < 1000);
+            EXPECT_EQ(screen.depth(), 32) << "format " << format << " effect " << int(e);
+            EXPECT_EQ(screen.convertToFormat(QImage::Format_RGB32), Filled(64, 32, want))
+                << "format " << format << " effect " << int(e);
+        }
+    }
+}
+
 TEST(EffectSimulation, RandomAndStoredEffects)
 {
     std::mt19937 random(7);

@@ -124,7 +124,7 @@ void Tfrmconfig::Refresh()
 {
     const OutdoorChoiceView view = ViewOutdoorChoice(ScanMode(), Route());
     if (!view.picture.isEmpty()) {
-        QPixmap pixmap(AppFile(view.picture));
+        QPixmap pixmap(view.picturePath);
         // A picture that does not decode keeps the one shown.
         if (!pixmap.isNull()) {
             picture_->setPixmap(pixmap.scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
