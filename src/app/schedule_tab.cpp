@@ -146,6 +146,7 @@ void ScheduleTab::ShowSchedule(int screenIndex, int page)
     if (screenIndex < 0 || page < 1 || page > kMaxScheduledPage)
         return;
     LoadSchedule(ConfigStore().Read(), screenIndex, page, record_);
+    shown_ = record_;
     loading_ = true;
     noDateLimit_->setChecked(!record_.dateLimited);
     noTimeLimit_->setChecked(!record_.timeLimited);
@@ -214,11 +215,22 @@ void ScheduleTab::SaveAndRelist()
     const int screen = panel_.ListedScreen();
     if (screen < 0)
         return;
+    // Only what the operator changed is written, onto the schedule as stored once the directory is
+    // locked: another program's change of the other fields stays, and a page gone is not written.
     ConfigStore store;
-    if (!SaveSchedule(store, screen, panel_.CurrentPage(), record_))
-        prompt_.Message(store.SaveFailureMessage(), QStringLiteral("提示"), PromptIcon::Error);
+    const int page = panel_.CurrentPage();
+    const ScheduleEditResult edited = EditPageSchedule(store, screen, page, [&](ScheduleRecord &stored) {
+        ApplyScheduleChanges(shown_, record_, stored);
+    });
+    if (!edited.Ok())
+        prompt_.Message(edited.error, QStringLiteral("提示"), PromptIcon::Error);
     // Listing the same screen again keeps the selected page selected.
     panel_.RefreshPageList(screen);
+    // What another program changed meanwhile shows too.
+    if (edited.Ok() && edited.schedule != record_)
+        ShowSchedule(screen, page);
+    else if (edited.Ok())
+        shown_ = record_;
 }
 
 } // namespace pelvoro

@@ -67,6 +67,7 @@ private:
     MainAreaPanel &panel_;
     Prompt &prompt_;
     ScheduleRecord record_;
+    ScheduleRecord shown_; // the schedule as last read or written: record_ differs in what the operator changed
     bool loading_ = false; // controls are being set from the record: their changes are not edits
 
     QRadioButton *dateMode_;

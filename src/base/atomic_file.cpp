@@ -35,6 +35,20 @@ void SyncDirectory(const QString &dir)
 }
 #endif
 
+// A file that this process may not write, or that no one may (its owner took every write permission
+// away, which root would otherwise override): the operator meant it to stay as it is.
+bool IsReadOnly(const QString &path)
+{
+    const QFileInfo info(path);
+    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return info.exists() && (!info.isWritable() || !(info.permissions() & anyWrite));
+}
+
+QString NotWritable(const QString &path)
+{
+    return QStringLiteral("%1 is not writable").arg(path);
+}
+
 } // namespace
 
 void FileSystemStep()
@@ -57,6 +71,8 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
             *error = what.arg(path) + QStringLiteral(": ") + why;
         return false;
     };
+    if (IsReadOnly(path))
+        return fail(QStringLiteral("cannot replace %1"), NotWritable(path));
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("cannot create a temporary file beside %1"), file.errorString());
     if (file.write(bytes) != bytes.size() || !file.flush())
@@ -226,6 +242,14 @@ bool FileSetUpdate::Commit(QString *error)
 {
     if (entries_.empty())
         return true;
+    // A read-only file refuses the whole update before anything is staged.
+    for (const Entry &entry : entries_) {
+        const QString target = entry.remove ? entry.path : ResolvedTarget(entry.path);
+        if (IsReadOnly(target)) {
+            Fail(error, NotWritable(target));
+            return false;
+        }
+    }
     QStringList writes;
     QStringList removals;
     QString dir;

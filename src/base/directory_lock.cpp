@@ -81,6 +81,11 @@ QString WhyHolderCannotBeAlive(const QLockFile &file, const QString &path)
 
 DirectoryLock::DirectoryLock(const QString &dir, int waitMs) : key_(KeyOf(dir))
 {
+    if (waitMs == kDirectoryLockWaitMs) {
+        bool set = false;
+        const int fromEnvironment = qEnvironmentVariableIntValue("PELVORO_LOCK_WAIT_MS", &set);
+        waitMs = set && fromEnvironment >= 0 ? fromEnvironment : kDirectoryLockWaitMs;
+    }
     QMutexLocker guard(&RegistryMutex());
     Held &held = Registry()[key_];
     if (held.depth > 0) {

@@ -21,7 +21,8 @@ inline constexpr char kDirectoryLockName[] = ".pelvoro.lock";
 // left unfinished (RecoverDirectory).
 class DirectoryLock {
 public:
-    // `dir` empty: the application's directory.
+    // `dir` empty: the application's directory. The default wait can be changed through the
+    // environment's PELVORO_LOCK_WAIT_MS (tests lengthen or shorten it).
     explicit DirectoryLock(const QString &dir = {}, int waitMs = kDirectoryLockWaitMs);
     ~DirectoryLock();
     DirectoryLock(const DirectoryLock &) = delete;

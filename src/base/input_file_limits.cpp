@@ -20,4 +20,16 @@ QString DocumentFileRefusal(const QString &path)
     return {};
 }
 
+QString StoredFileRefusal(const QString &path, qint64 maxBytes)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    if (!info.isFile())
+        return QStringLiteral("不是普通文件");
+    if (info.size() > maxBytes)
+        return QStringLiteral("文件有%1字节，超过此类文件最多的%2字节").arg(info.size()).arg(maxBytes);
+    return {};
+}
+
 } // namespace pelvoro

@@ -1,8 +1,11 @@
 #include "comm/maintenance.h"
 
 #include "base/atomic_file.h"
+#include "base/input_file_limits.h"
 #include "comm/frame_layout.h"
 #include "comm/frames.h"
+
+#include <QDir>
 
 #include <array>
 
@@ -56,6 +59,11 @@ SendRequest TestPatternRequest(int screenIndex, quint8 pattern)
 DownloadSend PrepareFileDownload(int screenIndex, int subKind, const QString &path)
 {
     DownloadSend send;
+    // A file no frame can carry (or a pipe or device, which would block or never end) is not read.
+    if (const QString refusal = StoredFileRefusal(path, kMaxFrameBytes); !refusal.isEmpty()) {
+        send.status = QDir::toNativeSeparators(path) + QStringLiteral("：") + refusal;
+        return send;
+    }
     QByteArray file;
     if (!ReadWholeFile(path, &file)) {
         send.status = subKind == kFileKindFpga ? QStringLiteral("没有找到rbf文件") : QStringLiteral("没有找到加载文件");

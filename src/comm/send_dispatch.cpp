@@ -2,12 +2,14 @@
 
 #include "base/app_dir.h"
 #include "base/atomic_file.h"
+#include "base/input_file_limits.h"
 #include "comm/frames.h"
 #include "comm/net_link.h"
 #include "comm/serial_link.h"
 #include "config/area_layout.h"
 #include "pages/data_files.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace pelvoro {
@@ -25,6 +27,11 @@ FileSend PrepareFileSend(int screenIndex, const QString &name, bool hasArea, qin
     const bool exists = QFile::exists(path);
     if (hasArea != exists) {
         send.status = missing;
+        return send;
+    }
+    // A file no frame can carry (or a pipe or device, which would block or never end) is not read.
+    if (const QString refusal = StoredFileRefusal(path, kMaxFrameBytes); !refusal.isEmpty()) {
+        send.status = QDir::toNativeSeparators(path) + QStringLiteral("：") + refusal;
         return send;
     }
     QByteArray file;

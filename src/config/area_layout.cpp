@@ -147,6 +147,19 @@ std::optional<AreaRefusal> CheckAreaHeight(const ScreenInfo &s, AreaKind kind)
     return AreaRefusal{TooLowMessage(kind), kind == AreaKind::Main};
 }
 
+std::optional<QString> MainHeightViolation(const ScreenInfo &s)
+{
+    if (!HasMain(s))
+        return std::nullopt;
+    const int room = s.Height - (HasFixedBand(s) ? s.ClockHeight : 0) - (HasTitle(s) ? s.TitleHeight : 0);
+    if (s.MainHeight >= kMinMainHeight && s.MainHeight <= room)
+        return std::nullopt;
+    return QStringLiteral("MainHeight: %1 is outside %2..%3, the rows the screen's other areas leave")
+        .arg(s.MainHeight)
+        .arg(kMinMainHeight)
+        .arg(room);
+}
+
 AddAreaOutcome AddAreaToScreen(ScreenInfo &s, AreaKind kind, AreaRefusal *refusal)
 {
     if (auto refused = CheckAreaHeight(s, kind)) {

@@ -33,6 +33,12 @@ struct AreaRefusal {
     bool warningBox = false; // the main area's refusal is a warning box, the others plain boxes
 };
 
+// The rows a main area can have beside the screen's other areas: from kMinMainHeight up to the
+// height less the fixed band and the subtitle strip. Why `s.MainHeight` is outside them, for a tool
+// that sets it directly; nullopt when it is within (or the screen has no main area).
+inline constexpr int kMinMainHeight = 16;
+std::optional<QString> MainHeightViolation(const ScreenInfo &s);
+
 // The height check of adding `kind`; nullopt when it passes.
 std::optional<AreaRefusal> CheckAreaHeight(const ScreenInfo &s, AreaKind kind);
 

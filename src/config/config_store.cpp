@@ -4,7 +4,9 @@
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/input_file_limits.h"
 #include "base/own_writes.h"
+#include "config/config_limits.h"
 #include "config/screen_fields.h"
 
 #include <QDir>
@@ -105,8 +107,10 @@ QString ConfigStore::SaveFailureMessage() const
 
 IniDocument ConfigStore::Read() const
 {
+    // A pipe or a device would block or never end; ReadError() says why nothing was read.
     QByteArray bytes;
-    ReadWholeFile(path_, &bytes);
+    if (StoredFileRefusal(path_, kMaxConfigFileBytes).isEmpty())
+        ReadWholeFile(path_, &bytes);
     return IniDocument::Parse(bytes);
 }
 
@@ -119,6 +123,8 @@ QString ConfigStore::ReadError() const
         if (!lock.Locked())
             return lock.Error();
     }
+    if (const QString refusal = StoredFileRefusal(path_, kMaxConfigFileBytes); !refusal.isEmpty())
+        return QStringLiteral("无法读取配置文件“%1”：%2").arg(QDir::toNativeSeparators(path_), refusal);
     QFile file(path_);
     if (!file.exists() || file.open(QIODevice::ReadOnly))
         return {};
@@ -127,6 +133,10 @@ QString ConfigStore::ReadError() const
 
 bool ConfigStore::Edited(const std::function<bool(IniDocument &)> &edit, QByteArray *before, QByteArray *after)
 {
+    if (!StoredFileRefusal(path_, kMaxConfigFileBytes).isEmpty()) {
+        lastError_ = ReadError();
+        return false;
+    }
     if (!ReadWholeFile(path_, before) && QFileInfo::exists(path_)) {
         // Writing now would replace every setting the file holds with the few being changed.
         lastError_ = ReadError();

@@ -1,7 +1,9 @@
 #include "config/config_watcher.h"
 
 #include "base/atomic_file.h"
+#include "base/input_file_limits.h"
 #include "base/own_writes.h"
+#include "config/config_limits.h"
 
 #include <QFileInfo>
 
@@ -38,7 +40,8 @@ void ConfigWatcher::Settled()
 {
     // The station's own saves fire the watch too; only another writer's change is reported.
     QByteArray bytes;
-    const bool own = ReadWholeFile(path_, &bytes) && IsOwnLastWrite(path_, bytes);
+    const bool own = StoredFileRefusal(path_, kMaxConfigFileBytes).isEmpty() && ReadWholeFile(path_, &bytes)
+                     && IsOwnLastWrite(path_, bytes);
     if (!own)
         Q_EMIT Changed();
     Q_EMIT Checked(!own);

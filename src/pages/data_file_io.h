@@ -54,25 +54,6 @@ inline PageResult StoreDataFile(const QString &name, const QString &path, const 
     return {};
 }
 
-// Checks that a file of `size` bytes, whose header of `headerBytes` claims `count` pages, holds the
-// `needed` bytes an operation relies on. `prefix` names the file ("数据页文件Tavrel1.dat已损坏：").
-inline PageResult CheckDataFileSize(const QString &prefix, qsizetype size, qsizetype headerBytes, int count,
-                                    qsizetype needed)
-{
-    if (size == 0)
-        return DataFileResult(PageStatus::Damaged, prefix + QStringLiteral("文件长度为0"));
-    if (size < headerBytes) {
-        return DataFileResult(PageStatus::Damaged,
-                              prefix + QStringLiteral("文件只有%1字节，不足%2字节的文件头").arg(size).arg(headerBytes));
-    }
-    if (size < needed) {
-        return DataFileResult(
-            PageStatus::Damaged,
-            prefix + QStringLiteral("文件记录了%1页，应有%2字节，实际只有%3字节").arg(count).arg(needed).arg(size));
-    }
-    return {};
-}
-
 inline void PutLe16(QByteArray &bytes, qsizetype at, int value)
 {
     bytes[at] = char(value & 0xFF);

@@ -8,6 +8,7 @@
 #include "pages/page_store.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -32,6 +33,9 @@ namespace {
 
 int StoredCount(const QString &fileName)
 {
+    // Opening a pipe would block until someone writes to it.
+    if (!QFileInfo(AppFile(fileName)).isFile())
+        return 0;
     QFile file(AppFile(fileName));
     if (!file.open(QIODevice::ReadOnly) || !file.seek(kPageCountOffset))
         return 0;

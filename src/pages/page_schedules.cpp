@@ -1,9 +1,11 @@
 #include "pages/page_schedules.h"
 
+#include "base/directory_lock.h"
 #include "base/gbk.h"
 #include "config/config_store.h"
 #include "config/ini_document.h"
 #include "config/schedule_sections.h"
+#include "pages/data_files.h"
 
 namespace pelvoro {
 namespace {
@@ -206,6 +208,42 @@ QList<PageListNode> PageListNodes(const IniDocument &doc, int screenIndex, int c
     for (int k = 1; k <= count; ++k)
         nodes.append(MakePageListNode(k, ReadStoredSchedule(doc, screenIndex, k)));
     return nodes;
+}
+
+void ApplyScheduleChanges(const StoredSchedule &shown, const StoredSchedule &edited, StoredSchedule &stored)
+{
+    ForEachField([&](const Field &field) {
+        if (Get(edited, field) != Get(shown, field))
+            Set(stored, field, Get(edited, field));
+    });
+}
+
+ScheduleEditResult EditPageSchedule(ConfigStore &store, int screenIndex, int page,
+                                    const std::function<void(StoredSchedule &)> &edit)
+{
+    ScheduleEditResult result;
+    const DirectoryLock lock;
+    if (!lock.Locked()) {
+        result.error = lock.Error();
+        return result;
+    }
+    if (const QString unreadable = store.ReadError(); !unreadable.isEmpty()) {
+        result.error = unreadable;
+        return result;
+    }
+    const int pages = StoredPageCount(screenIndex);
+    if (!InRange(page) || page > pages) {
+        result.error = QStringLiteral("没有第%1页数据（%2号屏共%3页）").arg(page).arg(screenIndex + 1).arg(pages);
+        return result;
+    }
+    // The store's edit re-enters the lock held here: the schedule is read and written in one hold.
+    if (!store.Edit([&](IniDocument &doc) {
+            result.schedule = ReadStoredSchedule(doc, screenIndex, page);
+            edit(result.schedule);
+            return WriteStoredSchedule(doc, screenIndex, page, result.schedule);
+        }))
+        result.error = store.SaveFailureMessage();
+    return result;
 }
 
 } // namespace pelvoro

@@ -4,12 +4,14 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 // The playback schedules of main-area pages as the page store sees them: they live in
 // SysConfig.ini, one section per page number ("0号屏1页定时参数"), so they have to follow their
 // pages when pages are deleted, and the page list shows a summary of each.
 namespace pelvoro {
 
+class ConfigStore;
 class IniDocument;
 
 inline constexpr int kMaxScheduledPage = 255; // only pages 1..255 have sections
@@ -46,6 +48,22 @@ StoredSchedule ReadStoredSchedule(const IniDocument &doc, int screenIndex, int p
 // (there a missing key counts as 0, a missing year as 6, a missing boolean as false). Returns true
 // when anything was written; pages outside 1..255 write nothing.
 bool WriteStoredSchedule(IniDocument &doc, int screenIndex, int page, const StoredSchedule &schedule);
+
+// Sets in `stored` the fields in which `edited` differs from `shown`: an editor that showed a schedule
+// writes only what its operator changed onto the schedule as it is stored now.
+void ApplyScheduleChanges(const StoredSchedule &shown, const StoredSchedule &edited, StoredSchedule &stored);
+
+// One page's schedule changed as a single step under the directory's lock: the page has to be in the
+// screen's page file as it stands then, and `edit` changes the schedule as stored then, so that
+// neither another writer's change of the same schedule nor a page deleted in between (which shifts
+// the schedules) is written over.
+struct ScheduleEditResult {
+    QString error;           // for the operator; empty on success
+    StoredSchedule schedule; // as stored afterwards
+    bool Ok() const { return error.isEmpty(); }
+};
+ScheduleEditResult EditPageSchedule(ConfigStore &store, int screenIndex, int page,
+                                    const std::function<void(StoredSchedule &)> &edit);
 
 // Before page `page` of a screen listing `count` pages is deleted: the schedules of the following
 // pages move down by one and the section of the last page is erased (only that page's section

@@ -6,9 +6,11 @@
 #include "config/area_layout.h"
 #include "config/config_store.h"
 #include "config/schedule_sections.h"
+#include "pages/area_file_check.h"
 #include "pages/area_stacking.h"
 #include "pages/data_file_io.h"
 #include "pages/data_files.h"
+#include "pages/page_file_staging.h"
 #include "pages/page_schedules.h"
 #include "pages/raster.h"
 
@@ -56,28 +58,6 @@ PageResult UnusableArea(int screenIndex)
                   QString::number(screenIndex + 1) + QStringLiteral("号屏的主区大小或颜色设置无效，无法保存数据页"));
 }
 
-// How much of the file an operation relies on.
-enum class Need { Header, Entries, Rasters, Trailer };
-
-qsizetype NeededSize(Need need, int count, qsizetype pageBytes)
-{
-    qsizetype size = kPageHeaderBytes;
-    if (need >= Need::Entries)
-        size += kPageEntryBytes * count;
-    if (need >= Need::Rasters)
-        size += pageBytes * count;
-    if (need >= Need::Trailer)
-        size += kPageTrailerBytes;
-    return size;
-}
-
-// Checks that a file of `size` bytes whose header gives `count` pages holds what `need` asks for.
-PageResult CheckSize(int screenIndex, qsizetype size, int count, qsizetype pageBytes, Need need)
-{
-    const QString prefix = QStringLiteral("数据页文件") + PageFileName(screenIndex) + QStringLiteral("已损坏：");
-    return CheckDataFileSize(prefix, size, kPageHeaderBytes, count, NeededSize(need, count, pageBytes));
-}
-
 struct LoadedFile {
     QString path;
     QByteArray bytes;
@@ -89,16 +69,20 @@ int CountIn(const QByteArray &bytes)
     return bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
 }
 
-// Reads the whole page file; the header must be there (the rest is checked with CheckSize).
-PageResult LoadFile(int screenIndex, LoadedFile *file)
+// Reads the whole page file once it is known to be what its header declares for the screen.
+PageResult LoadFile(const ScreenInfo &screen, int screenIndex, LoadedFile *file)
 {
     file->path = PagePath(screenIndex);
     if (!QFile::exists(file->path))
         return NoFile(screenIndex);
-    if (PageResult read = ReadDataFile(PageFileName(screenIndex), file->path, &file->bytes); !read.Ok())
+    if (PageBytes(screen) <= 0)
+        return UnusableArea(screenIndex);
+    if (PageResult read = ReadCheckedAreaFile(AreaFileKind::Pages, PageFileName(screenIndex), file->path, screen,
+                                              &file->bytes);
+        !read.Ok())
         return read;
     file->count = CountIn(file->bytes);
-    return CheckSize(screenIndex, file->bytes.size(), file->count, 0, Need::Header);
+    return {};
 }
 
 PageResult Store(int screenIndex, const QString &path, const QByteArray &bytes)
@@ -206,22 +190,20 @@ PageResult ReadOnePage(const ScreenTable &table, int screenIndex, int page, Page
     const QString path = PagePath(screenIndex);
     if (!QFile::exists(path))
         return NoFile(screenIndex);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return IoError(PageFileName(screenIndex), file.errorString());
-    const qsizetype size = file.size();
-    if (PageResult header = CheckSize(screenIndex, size, 0, pageBytes, Need::Header); !header.Ok())
-        return header;
-    char count = 0;
-    if (!file.seek(kPageCountOffset) || !file.getChar(&count))
-        return IoError(PageFileName(screenIndex), file.errorString());
-    const int pages = static_cast<unsigned char>(count);
+    // A file that is not what its header declares leaves every offset in doubt: it is damaged.
+    AreaFileProbe probe;
+    if (PageResult probed = ProbeAreaFile(PageFileName(screenIndex), path, &probe); !probed.Ok())
+        return probed;
+    if (PageResult checked = CheckAreaFile(AreaFileKind::Pages, PageFileName(screenIndex), screen, probe);
+        !checked.Ok())
+        return checked;
+    const int pages = CountIn(probe.head);
     *pageCount = pages;
     if (page < 1 || page > pages)
         return NoPage(page, pages);
-    // A count that does not match the data leaves every offset in doubt: the file is damaged.
-    if (PageResult whole = CheckSize(screenIndex, size, pages, pageBytes, Need::Rasters); !whole.Ok())
-        return whole;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return IoError(PageFileName(screenIndex), file.errorString());
     // Only this page's entry and raster are read.
     char entryBytes[kPageEntryBytes];
     if (!file.seek(EntryOffset(page)) || file.read(entryBytes, kPageEntryBytes) != kPageEntryBytes)
@@ -265,9 +247,7 @@ PageEntries ReadPageEntries(const ScreenTable &table, int screenIndex)
         return result;
     }
     LoadedFile file;
-    PageResult loaded = LoadFile(screenIndex, &file);
-    if (loaded.Ok())
-        loaded = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters);
+    const PageResult loaded = LoadFile(table[screenIndex], screenIndex, &file);
     if (!loaded.Ok()) {
         static_cast<PageResult &>(result) = loaded;
         return result;
@@ -289,12 +269,10 @@ PageResult SavePageImage(const ScreenTable &table, int screenIndex, int page, co
     if (page == 0)
         page = 1;
     LoadedFile file;
-    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+    if (PageResult loaded = LoadFile(screen, screenIndex, &file); !loaded.Ok())
         return loaded;
     if (page < 1 || page > file.count)
         return NoPage(page, file.count);
-    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters); !whole.Ok())
-        return whole;
     PackPage(screen, image, file.bytes.data() + RasterOffset(file.count, page, pageBytes), pageBytes);
     return Store(screenIndex, file.path, file.bytes);
 }
@@ -313,14 +291,12 @@ PageResult WritePageEntries(const ScreenTable &table, int screenIndex, int first
     if (pageBytes <= 0)
         return UnusableArea(screenIndex);
     LoadedFile file;
-    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+    if (PageResult loaded = LoadFile(table[screenIndex], screenIndex, &file); !loaded.Ok())
         return loaded;
     first = std::max(first, 1);
     last = std::min(last, file.count);
     if (first > last)
         return NoPage(first, file.count);
-    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes, Need::Rasters); !whole.Ok())
-        return whole;
     const std::array<char, kPageEntryBytes> bytes = EncodePageEntry(entry);
     const QByteArray before = file.bytes;
     for (int k = first; k <= last; ++k)
@@ -337,17 +313,11 @@ PageResult DeletePage(const ScreenTable &table, int screenIndex, int page, Confi
         return Busy(lock);
     const qsizetype pageBytes = PageBytes(table[screenIndex]);
     LoadedFile file;
-    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+    if (PageResult loaded = LoadFile(table[screenIndex], screenIndex, &file); !loaded.Ok())
         return loaded;
     const int count = file.count;
     if (page < 1 || page > count)
         return NoPage(page, count);
-    if (count > 1) {
-        if (pageBytes <= 0)
-            return UnusableArea(screenIndex);
-        if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), count, pageBytes, Need::Rasters); !whole.Ok())
-            return whole;
-    }
     // The shifted schedules and the shorter file (or none) replace the old ones as a unit.
     FileSetUpdate update;
     if (!config.Stage([&](IniDocument &doc) { return ShiftSchedulesForDeletedPage(doc, screenIndex, page, count); },
@@ -396,17 +366,13 @@ PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDir
         return Busy(lock);
     const qsizetype pageBytes = PageBytes(table[screenIndex]);
     LoadedFile file;
-    if (PageResult loaded = LoadFile(screenIndex, &file); !loaded.Ok())
+    if (PageResult loaded = LoadFile(table[screenIndex], screenIndex, &file); !loaded.Ok())
         return loaded;
     const int count = file.count;
     if (count == 1)
         return Result(PageStatus::Refused, QStringLiteral("只有一页数据,不能移动该数据页!"));
     if (page < 1 || page > count)
         return NoPage(page, count);
-    if (pageBytes <= 0)
-        return UnusableArea(screenIndex);
-    if (PageResult whole = CheckSize(screenIndex, file.bytes.size(), count, pageBytes, Need::Rasters); !whole.Ok())
-        return whole;
     const int other = direction == MoveDirection::Up ? page - 1 : page + 1;
     if (other < 1 || other > count)
         return {}; // the first page up or the last down: the file stays as it is
@@ -419,9 +385,14 @@ PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDir
 }
 
 PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
-    : screen_(table[screenIndex]), screenIndex_(screenIndex), pageBytes_(PageBytes(screen_)), limit_(PageLimit(screen_))
+    : lock_(std::make_unique<DirectoryLock>()), screen_(table[screenIndex]), screenIndex_(screenIndex),
+      pageBytes_(PageBytes(screen_)), limit_(PageLimit(screen_))
 {
     path_ = PagePath(screenIndex);
+    if (!lock_->Locked()) {
+        open_ = Busy(*lock_);
+        return;
+    }
     if (!HasMain(screen_)) {
         open_ = Result(PageStatus::Refused, QString::number(screenIndex + 1) + QStringLiteral("号屏没有主区"));
         return;
@@ -432,13 +403,11 @@ PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
     }
     if (QFile::exists(path_)) {
         LoadedFile file;
-        open_ = LoadFile(screenIndex, &file);
-        if (open_.Ok())
-            open_ = CheckSize(screenIndex, file.bytes.size(), file.count, pageBytes_, Need::Trailer);
+        open_ = LoadFile(screen_, screenIndex, &file);
         if (!open_.Ok())
             return;
         count_ = file.count;
-        const qsizetype entriesEnd = NeededSize(Need::Entries, count_, pageBytes_);
+        const qsizetype entriesEnd = kPageHeaderBytes + kPageEntryBytes * count_;
         header_ = file.bytes.left(entriesEnd);
         rasters_ = file.bytes.mid(entriesEnd, pageBytes_ * count_ + kPageTrailerBytes);
     } else {
@@ -447,6 +416,27 @@ PageAppender::PageAppender(const ScreenTable &table, int screenIndex)
     }
     if (limit_ > count_)
         rasters_.reserve(pageBytes_ * limit_ + kPageTrailerBytes);
+}
+
+PageAppender::~PageAppender() = default;
+
+namespace {
+thread_local FileSetUpdate *currentStaging = nullptr;
+} // namespace
+
+PageFileStaging::PageFileStaging(FileSetUpdate &update) : previous_(currentStaging)
+{
+    currentStaging = &update;
+}
+
+PageFileStaging::~PageFileStaging()
+{
+    currentStaging = previous_;
+}
+
+FileSetUpdate *PageFileStaging::Current()
+{
+    return currentStaging;
 }
 
 QString PageAppender::LimitMessage() const
@@ -498,9 +488,10 @@ PageResult PageAppender::Finish()
         return open_;
     if (appended_ == 0)
         return {};
-    const DirectoryLock lock;
-    if (!lock.Locked())
-        return Busy(lock);
+    if (FileSetUpdate *update = PageFileStaging::Current()) {
+        update->Write(path_, header_ + rasters_);
+        return {};
+    }
     return Store(screenIndex_, path_, header_ + rasters_);
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 // A screen's main-area pages live in one file, "Tavrel<n>.dat" in the application's directory. It
 // is at the same time the stored form of the pages and the payload of "发送主区", which sends its
@@ -27,11 +28,13 @@
 // Bytes 0..11 are written when the first pages are added and carried over unchanged afterwards.
 // Page numbers are 1-based everywhere. Every function below enters the application's directory
 // first; a missing file is not an error (status NoFile: there are no pages and nothing is done).
-// No function reads outside the file: a file shorter than its header, entries or rasters is
-// reported as damaged. Every change replaces the whole file atomically.
+// Every reader checks the file first (CheckAreaFile): one that is not exactly what its header
+// declares for the screen is reported as damaged and left alone. Every change replaces the whole
+// file atomically.
 namespace pelvoro {
 
 class ConfigStore;
+class DirectoryLock;
 
 // The head the page file and the subtitle file share, which is also the head of the frames that
 // carry them: screen number, the file's command code, the area flags, a zero byte, the area's
@@ -88,7 +91,7 @@ enum class PageStatus {
     NoFile,  // the screen has no page file: nothing was done
     NoPage,  // the page number is not one of the file's pages: nothing was done
     Refused, // refused with one of the system's messages
-    Damaged, // the file is shorter than its header, entries or rasters
+    Damaged, // the file is not exactly what its header declares for the screen
     IoError, // the file (or SysConfig.ini) could not be read or written
 };
 
@@ -147,7 +150,8 @@ PageResult DeleteAllPages(const ScreenTable &table, int screenIndex, ConfigStore
 PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDirection direction);
 
 // Appends a run of pages to a screen's page file in one pass: the file is read when the appender
-// is made, pages are added in memory, and Finish() writes the new file once.
+// is made, pages are added in memory, and Finish() writes the new file once. The appender holds the
+// directory's lock from the read to its end, so that no other writer's change falls in between.
 //
 //     PageAppender appender(table, screen);
 //     if (!appender.OpenResult().Ok()) { report; stop; }
@@ -156,9 +160,13 @@ PageResult MovePage(const ScreenTable &table, int screenIndex, int page, MoveDir
 class PageAppender {
 public:
     PageAppender(const ScreenTable &table, int screenIndex);
+    ~PageAppender();
+    PageAppender(const PageAppender &) = delete;
+    PageAppender &operator=(const PageAppender &) = delete;
 
     // Ok, or why nothing can be appended: the existing file is damaged or unreadable (Damaged,
-    // IoError), or the screen has no main area of a usable size (Refused).
+    // IoError), another writer holds the directory (IoError), or the screen has no main area of a
+    // usable size (Refused).
     const PageResult &OpenResult() const { return open_; }
     int PageCount() const { return count_; }
     int Appended() const { return appended_; }
@@ -179,6 +187,7 @@ public:
 private:
     bool AddPage(const PageEntry &entry);
 
+    std::unique_ptr<DirectoryLock> lock_;
     ScreenInfo screen_;
     int screenIndex_ = 0;
     QString path_;

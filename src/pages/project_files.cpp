@@ -3,7 +3,10 @@
 #include "base/app_dir.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/input_file_limits.h"
+#include "config/config_limits.h"
 #include "config/config_store.h"
+#include "pages/area_file_check.h"
 #include "pages/data_files.h"
 #include "users/user_settings.h"
 
@@ -13,8 +16,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
+#include <memory>
 
 namespace pelvoro {
 namespace {
@@ -24,64 +26,61 @@ QString Native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A hidden name beside the target, so that a staged copy never shows as a data file.
-QString StagingName(const QString &target)
+// Earlier versions staged a save under hidden names beside the project (".P.savemain1.dat.staged");
+// a save killed then left them, and the next save of that project removes them.
+void RemoveOldStagedCopies(const QString &projectPath)
 {
-    const QFileInfo info(target);
-    return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".staged"));
+    const QFileInfo project(projectPath);
+    const QString pattern = QLatin1Char('.') + project.fileName() + QStringLiteral("*.staged");
+    for (const QString &name : project.dir().entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(project.dir().filePath(name));
 }
 
-bool RenameOver(const QString &from, const QString &to)
-{
-    // rename() replaces an existing target in one step; QFile::rename would refuse it.
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-// Stages every copy, then renames them into place in the given order and removes `stale`.
-ProjectResult ReplaceAsUnit(const QList<ProjectCopy> &copies, const QStringList &stale, const ProjectIo &io)
+// Reads every copy and replaces the targets as one unit through the journal of their directory,
+// removing `stale` in the same step. Nothing is staged before every source was read.
+ProjectResult CopyAsUnit(const QList<ProjectCopy> &copies, const QStringList &stale, const ProjectIo &io,
+                         const std::function<QString(const ProjectCopy &, const QByteArray &)> &check = {})
 {
     ProjectResult result;
-    QStringList staged;
-    auto discardStaged = [&](qsizetype from) {
-        for (qsizetype i = from; i < staged.size(); ++i)
-            QFile::remove(staged[i]);
+    FileSetUpdate update;
+    update.writeStaged = [&](const QString &staged, const QByteArray &bytes, QString *error) {
+        QString why;
+        if (io.write(staged, bytes, &why))
+            return true;
+        *error = QStringLiteral("无法写入文件 %1：%2")
+                     .arg(Native(staged.left(staged.lastIndexOf(QLatin1Char('.')))), why);
+        return false;
     };
     for (const ProjectCopy &copy : copies) {
         QByteArray bytes;
         if (!io.read(copy.from, &bytes)) {
-            discardStaged(0);
             result.error = QStringLiteral("无法读取文件 %1").arg(Native(copy.from));
             return result;
         }
-        QString why;
-        const QString staging = StagingName(copy.to);
-        if (!io.write(staging, bytes, &why)) {
-            discardStaged(0);
-            QFile::remove(staging);
-            result.error = QStringLiteral("无法写入文件 %1：%2").arg(Native(copy.to), why);
-            return result;
+        if (check) {
+            if (const QString problem = check(copy, bytes); !problem.isEmpty()) {
+                result.error = problem;
+                return result;
+            }
         }
-        staged << staging;
-    }
-    for (qsizetype i = 0; i < copies.size(); ++i) {
-        if (!RenameOver(staged[i], copies[i].to)) {
-            discardStaged(i);
-            result.error = QStringLiteral("无法替换文件 %1：%2").arg(Native(copies[i].to), qt_error_string(errno));
-            return result;
-        }
-        result.changed = true;
-        result.copied << copies[i];
+        update.Write(copy.to, bytes);
     }
     for (const QString &path : stale) {
-        if (!QFile::exists(path))
-            continue;
-        if (!QFile::remove(path)) {
-            result.error = QStringLiteral("无法删除文件 %1").arg(Native(path));
-            return result;
+        if (QFileInfo::exists(path)) {
+            update.Remove(path);
+            result.removed << path;
         }
-        result.changed = true;
-        result.removed << path;
     }
+    const QString dir = copies.isEmpty() ? QString() : QFileInfo(copies.first().to).absolutePath();
+    if (QString why; !update.Commit(&why)) {
+        result.error = why;
+        result.removed.clear();
+        // Past the journal a failed rename is completed by the next writer: the new set stands.
+        result.changed = !dir.isEmpty() && QFileInfo::exists(QDir(dir).filePath(QLatin1String(kJournalName)));
+        return result;
+    }
+    result.copied = copies;
+    result.changed = !copies.isEmpty() || !result.removed.isEmpty();
     return result;
 }
 
@@ -113,6 +112,59 @@ void AddScreenCopies(QList<ProjectCopy> &copies, const QString &main, const QStr
 }
 
 const QString kProjectExtension = QStringLiteral(".save");
+
+// Why the project's configuration cannot stand as the station's, or empty when it can: it replaces
+// SysConfig.ini whole, so a file that is no configuration would take every screen and setting.
+QString ConfigProblem(const QByteArray &bytes, const IniDocument &doc)
+{
+    if (bytes.isEmpty())
+        return QStringLiteral("文件长度为0");
+    if (!doc.HasSection(ToGbk(kGlobalSection)))
+        return QStringLiteral("不是配置文件（没有[%1]段）").arg(kGlobalSection);
+    return {};
+}
+
+// The largest valid file that can stand as `workingFile` (a file of the application's directory): a
+// configuration, or a page, subtitle or subtitle text file of its screen in the configuration `doc`.
+qint64 MaxBytesOf(const QString &workingFile, const IniDocument &doc, int lastIndex)
+{
+    for (int i = 0; i <= lastIndex; ++i) {
+        if (workingFile == AppFile(PageFileName(i)))
+            return MaxAreaFileBytes(AreaFileKind::Pages, ReadScreen(doc, i));
+        if (workingFile == AppFile(SubtitleFileName(i)))
+            return MaxAreaFileBytes(AreaFileKind::Subtitle, ReadScreen(doc, i));
+        if (workingFile == AppFile(SubtitleTextFileName(i)))
+            return kMaxSubtitleTextBytes;
+    }
+    return kMaxConfigFileBytes;
+}
+
+// Why one of the sources cannot be read: not a regular file, or larger than the largest valid file
+// of its kind; checked for every source before any is read.
+QString SourceRefusal(const QList<ProjectCopy> &copies, bool toWorkingSet, const IniDocument &doc, int lastIndex)
+{
+    for (const ProjectCopy &copy : copies) {
+        const QString refusal = StoredFileRefusal(copy.from,
+                                                  MaxBytesOf(toWorkingSet ? copy.to : copy.from, doc, lastIndex));
+        if (!refusal.isEmpty())
+            return Native(copy.from) + QStringLiteral("：") + refusal;
+    }
+    return {};
+}
+
+// Checks a companion about to replace a screen's page or subtitle file against that screen of the
+// project's configuration: the working set is never given a file its screen would read as damaged.
+PageResult CheckCompanion(const ProjectCopy &copy, const QByteArray &bytes, const IniDocument &doc, int lastIndex)
+{
+    for (int i = 0; i <= lastIndex; ++i) {
+        const bool pages = copy.to == AppFile(PageFileName(i));
+        if (pages || copy.to == AppFile(SubtitleFileName(i))) {
+            return CheckAreaFileBytes(pages ? AreaFileKind::Pages : AreaFileKind::Subtitle, Native(copy.from),
+                                      ReadScreen(doc, i), bytes);
+        }
+    }
+    return {};
+}
 
 bool WantsLogin(const QString &projectPath)
 {
@@ -162,7 +214,6 @@ ProjectResult SaveProjectFiles(const QString &chosenPath, int lastIndex, const P
                         AppFile(SubtitleTextFileName(i)), ProjectCompanion(projectPath, main, i, dat),
                         ProjectCompanion(projectPath, title, i, dat), ProjectCompanion(projectPath, title, i, txt));
     }
-    // The project file itself last: until it is in place an earlier project under the name stays whole.
     if (QFile::exists(AppFile(kConfigFileName)))
         copies.append({AppFile(kConfigFileName), projectPath});
 
@@ -172,7 +223,25 @@ ProjectResult SaveProjectFiles(const QString &chosenPath, int lastIndex, const P
             companions << ProjectCompanion(projectPath, kind, i, dat) << ProjectCompanion(projectPath, kind, i, txt);
         }
     }
-    ProjectResult result = ReplaceAsUnit(copies, Stale(companions, copies), io);
+    if (const QString refusal = SourceRefusal(copies, false, ConfigStore().Read(),
+                                              std::clamp(lastIndex, 0, kMaxScreens - 1));
+        !refusal.isEmpty()) {
+        ProjectResult result;
+        result.error = QStringLiteral("无法保存项目：") + refusal;
+        result.project = projectPath;
+        return result;
+    }
+    // The project's folder has a journal of its own: a save killed half-way is completed or undone by
+    // the next writer there (the next save or open of a project in it), never left half old, half new.
+    const DirectoryLock projectLock(QFileInfo(projectPath).absolutePath());
+    if (!projectLock.Locked()) {
+        ProjectResult result;
+        result.error = projectLock.Error();
+        result.project = projectPath;
+        return result;
+    }
+    RemoveOldStagedCopies(projectPath);
+    ProjectResult result = CopyAsUnit(copies, Stale(companions, copies), io);
     result.project = projectPath;
     return result;
 }
@@ -181,8 +250,12 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
 {
     ProjectResult result;
     result.project = projectPath;
-    if (!QFileInfo(projectPath).isFile()) {
+    if (!QFileInfo::exists(projectPath)) {
         result.error = QStringLiteral("项目文件 %1 不存在").arg(Native(projectPath));
+        return result;
+    }
+    if (const QString refusal = StoredFileRefusal(projectPath, kMaxConfigFileBytes); !refusal.isEmpty()) {
+        result.error = QStringLiteral("无法打开项目：%1：%2").arg(Native(projectPath), refusal);
         return result;
     }
     const DirectoryLock lock;
@@ -190,12 +263,27 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
         result.error = lock.Error();
         return result;
     }
+    // A save into the project's folder that a killed writer left half done is completed or undone
+    // before the project is read. A folder nobody can write to had no save cut short in it.
+    std::unique_ptr<DirectoryLock> projectLock;
+    if (const QString folder = QFileInfo(projectPath).absolutePath(); QFileInfo(folder).isWritable()) {
+        projectLock = std::make_unique<DirectoryLock>(folder);
+        if (!projectLock->Locked()) {
+            result.error = projectLock->Error();
+            return result;
+        }
+    }
     QByteArray config;
     if (!io.read(projectPath, &config)) {
         result.error = QStringLiteral("无法读取文件 %1").arg(Native(projectPath));
         return result;
     }
-    const auto count = IniDocument::Parse(config).Value(ToGbk(kGlobalSection), ToGbk(QStringLiteral("显示屏数目")));
+    const IniDocument doc = IniDocument::Parse(config);
+    if (const QString problem = ConfigProblem(config, doc); !problem.isEmpty()) {
+        result.error = QStringLiteral("无法打开项目文件 %1：%2").arg(Native(projectPath), problem);
+        return result;
+    }
+    const auto count = doc.Value(ToGbk(kGlobalSection), ToGbk(QStringLiteral("显示屏数目")));
     const int lastIndex = std::clamp(count ? ParseIniInt(*count).value_or(0) : 0, 0, kMaxScreens - 1);
 
     const QString dat = QStringLiteral(".dat");
@@ -209,49 +297,35 @@ ProjectResult OpenProjectFiles(const QString &projectPath, const ProjectIo &io)
     }
     copies.append({projectPath, AppFile(kConfigFileName)});
 
+    if (const QString refusal = SourceRefusal(copies, true, doc, lastIndex); !refusal.isEmpty()) {
+        result.error = QStringLiteral("无法打开项目：") + refusal;
+        return result;
+    }
     QStringList dataFiles;
     for (int i = 0; i < kMaxScreens; ++i)
         dataFiles << AppFile(PageFileName(i)) << AppFile(SubtitleFileName(i)) << AppFile(SubtitleTextFileName(i));
-    // The configuration names the screens and their areas, so no order of renames has a consistent
-    // half-way state: the whole working set goes through the directory's journal.
-    FileSetUpdate update;
-    update.writeStaged = [&](const QString &staged, const QByteArray &bytes, QString *error) {
-        QString why;
-        if (io.write(staged, bytes, &why))
-            return true;
-        *error = QStringLiteral("无法写入文件 %1：%2").arg(Native(staged.left(staged.lastIndexOf(QLatin1Char('.')))), why);
-        return false;
-    };
-    for (const ProjectCopy &copy : copies) {
-        QByteArray bytes;
-        if (!io.read(copy.from, &bytes)) {
-            result.error = QStringLiteral("无法读取文件 %1").arg(Native(copy.from));
-            return result;
-        }
-        update.Write(copy.to, bytes);
-    }
     ScreenPageCounts deleted;
     for (int i = 0; i < kMaxScreens; ++i) {
         const ScreenPageCounts pages = StoredPages(i);
         deleted.main += pages.main;
         deleted.subtitle += pages.subtitle;
     }
-    QStringList removed;
-    for (const QString &path : Stale(dataFiles, copies)) {
-        if (QFileInfo::exists(path)) {
-            update.Remove(path);
-            removed << path;
-        }
-    }
-    if (QString why; !update.Commit(&why)) {
-        result.error = why;
-        // Past the journal a failed rename is completed by the next writer: the new set stands.
-        result.changed = QFileInfo::exists(QDir(AppDir()).filePath(QLatin1String(kJournalName)));
+    // The configuration names the screens and their areas, so no order of renames has a consistent
+    // half-way state: the whole working set goes through the directory's journal, and only once every
+    // companion is known to be what its screen reads.
+    const ProjectResult copied = CopyAsUnit(copies, Stale(dataFiles, copies), io,
+                                            [&](const ProjectCopy &copy, const QByteArray &bytes) {
+                                                const PageResult checked = CheckCompanion(copy, bytes, doc, lastIndex);
+                                                return checked.Ok()
+                                                           ? QString()
+                                                           : QStringLiteral("无法打开项目：") + checked.message;
+                                            });
+    result.error = copied.error;
+    result.changed = copied.changed;
+    if (!copied.Ok())
         return result;
-    }
-    result.copied = copies;
-    result.removed = removed;
-    result.changed = true;
+    result.copied = copied.copied;
+    result.removed = copied.removed;
     result.screens = lastIndex + 1;
     result.deleted = deleted;
     result.loginRequired = WantsLogin(AppFile(kConfigFileName));

@@ -12,11 +12,12 @@
 
 // Project files: a ".save" file that is a byte-for-byte copy of SysConfig.ini, with companions
 // beside it that copy the screens' page and subtitle files (P + "main1.dat", P + "title1.dat",
-// P + "title1.txt", ...). Both directions replace the files they write as one unit: every file
-// is first copied to a staging name beside its target, and only when all copies succeeded are
-// they renamed into place and the files the new set lacks deleted (opening does it through the
-// directory's journal, so that a crash leaves the whole old working set or the whole new one). A
-// failure while copying leaves every target as it was.
+// P + "title1.txt", ...). Both directions replace the files they write as one unit, through the
+// journal of the folder written to (FileSetUpdate): a crash leaves the whole old set or the whole new
+// one, and a save cut short is completed or undone by the next writer in the project's folder. A
+// failure while copying leaves every target as it was. Opening first checks the whole project: the
+// ".save" must be a configuration and every companion what its screen there reads, or nothing is
+// replaced.
 namespace pelvoro {
 
 // The name a project is saved under: `chosen`, with ".save" appended unless it ends in it already

@@ -6,7 +6,9 @@
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/input_file_limits.h"
 #include "config/area_layout.h"
+#include "pages/area_file_check.h"
 #include "pages/data_file_io.h"
 #include "pages/data_files.h"
 #include "pages/font_substitution.h"
@@ -54,14 +56,9 @@ public:
             return {};
         }
         QByteArray bytes;
-        if (PageResult read = ReadDataFile(name, path_, &bytes); !read.Ok())
+        if (PageResult read = ReadCheckedAreaFile(AreaFileKind::Subtitle, name, path_, screen_, &bytes); !read.Ok())
             return read;
-        count_ = bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
-        const QString prefix = QStringLiteral("字幕文件") + name + QStringLiteral("已损坏：");
-        if (PageResult whole = CheckDataFileSize(prefix, bytes.size(), kSubtitleHeaderBytes, count_,
-                                                 SubtitleFileSize(subPageBytes_, count_));
-            !whole.Ok())
-            return whole;
+        count_ = static_cast<unsigned char>(bytes[kPageCountOffset]);
         head_ = bytes.left(kSubtitleRasterOffset);
         rasters_ = bytes.mid(kSubtitleRasterOffset, subPageBytes_ * count_ + 1);
         return {};
@@ -324,7 +321,7 @@ std::optional<QString> ReadSubtitleSource(const QString &path, SubtitleSource ki
         return FromGbk(joined);
     }
     QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes))
+    if (!DocumentFileRefusal(path).isEmpty() || !ReadWholeFile(path, &bytes))
         return std::nullopt;
     // The operator's file, GBK or UTF-8; its lines are joined.
     QString text = DecodeTextFile(bytes);

@@ -4,7 +4,9 @@
 #include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "base/gbk.h"
+#include "base/input_file_limits.h"
 #include "config/area_layout.h"
+#include "pages/area_file_check.h"
 #include "pages/area_stacking.h"
 #include "pages/data_file_io.h"
 #include "pages/data_files.h"
@@ -52,23 +54,13 @@ int CountIn(const QByteArray &bytes)
     return bytes.size() > kPageCountOffset ? static_cast<unsigned char>(bytes[kPageCountOffset]) : 0;
 }
 
-// Checks that the file holds its header, its entry and the rasters of every page its count names
-// (and, with `trailer`, the trailer after them).
-PageResult CheckWhole(int screenIndex, const QByteArray &bytes, qsizetype subPageBytes, bool trailer)
-{
-    const int count = CountIn(bytes);
-    const QString prefix = QStringLiteral("字幕文件") + SubtitleFileName(screenIndex) + QStringLiteral("已损坏：");
-    const qsizetype needed = kSubtitleRasterOffset + subPageBytes * count + (trailer ? kPageTrailerBytes : 0);
-    return CheckDataFileSize(prefix, bytes.size(), kSubtitleHeaderBytes, count, needed);
-}
-
 struct LoadedFile {
     QString path;
     QByteArray bytes;
     int count = 0;
 };
 
-// Reads the whole file and checks it for its rasters.
+// Reads the whole file once it is known to be what its header declares for the screen.
 PageResult LoadWhole(const ScreenTable &table, int screenIndex, LoadedFile *file)
 {
     const qsizetype subPageBytes = SubPageBytes(table[screenIndex]);
@@ -77,10 +69,12 @@ PageResult LoadWhole(const ScreenTable &table, int screenIndex, LoadedFile *file
     file->path = SubtitlePath(screenIndex);
     if (!QFile::exists(file->path))
         return NoFile(screenIndex);
-    if (PageResult read = ReadDataFile(SubtitleFileName(screenIndex), file->path, &file->bytes); !read.Ok())
+    if (PageResult read = ReadCheckedAreaFile(AreaFileKind::Subtitle, SubtitleFileName(screenIndex), file->path,
+                                              table[screenIndex], &file->bytes);
+        !read.Ok())
         return read;
     file->count = CountIn(file->bytes);
-    return CheckWhole(screenIndex, file->bytes, subPageBytes, false);
+    return {};
 }
 
 PageResult RemoveIfPresent(const QString &name, const QString &path)
@@ -254,7 +248,8 @@ std::optional<QString> ReadSubtitleText(int screenIndex)
 {
     const QString path = TextPath(screenIndex);
     QByteArray bytes;
-    if (!QFile::exists(path) || !ReadWholeFile(path, &bytes))
+    if (!QFile::exists(path) || !StoredFileRefusal(path, kMaxSubtitleTextBytes).isEmpty()
+        || !ReadWholeFile(path, &bytes))
         return std::nullopt;
     // CR and LF never occur inside a GBK double-byte character, so dropping them joins the lines.
     bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });

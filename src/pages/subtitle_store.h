@@ -29,7 +29,7 @@
 // can be edited and converted again.
 //
 // Every function enters the application's directory first. A missing file is not an error (status
-// NoFile). Nothing reads outside the file: a file shorter than its header, entry or rasters is
+// NoFile). A file that is not exactly what its header declares for the screen (CheckAreaFile) is
 // reported as damaged and left alone. Every change replaces the file atomically.
 namespace pelvoro {
 
@@ -99,7 +99,7 @@ struct SubtitleRead : PageResult {
 SubtitleRead ReadSubtitlePage(const ScreenTable &table, int screenIndex, int page);
 
 // Overwrites bytes 13..16 with `entry`; the file keeps its size. Nothing is done without a file
-// (NoFile); a file that does not hold its entry and rasters is reported as damaged and not touched.
+// (NoFile); a damaged file is reported and not touched.
 PageResult WriteSubtitleEntry(const ScreenTable &table, int screenIndex, const SubtitleEntry &entry);
 
 // Deletes the subtitle file ("删除全部字幕页" and a new conversion start here).

@@ -1,11 +1,15 @@
 #include "pages/text_editor_pages.h"
 
 #include "base/app_dir.h"
+#include "base/atomic_file.h"
 #include "base/directory_lock.h"
 #include "pages/font_substitution.h"
+#include "pages/page_file_staging.h"
 #include "pages/rtf_writer.h"
 
+#include <QFile>
 #include <QFontDatabase>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
@@ -116,14 +120,34 @@ AddDocumentsResult ConvertEditorDocument(const ScreenTable &table, int screenInd
         return refused;
     }
     const QString path = EditorTempFile();
-    QString error;
-    if (!WriteRtfFile(path, document, &error)) {
-        observer.Message(QStringLiteral("读写文件出错：") + path, false);
+    auto fail = [&](const QString &message) {
+        observer.Message(message, false);
         AddDocumentsResult failed;
         failed.stopped = true;
         return failed;
+    };
+    // temp.rtf and the pages made from it replace the old ones as one unit: the document is converted
+    // from a private copy, and both files are committed together, so a kill leaves both old or both new.
+    const QByteArray rtf = WriteRtf(document);
+    const QTemporaryDir drafts;
+    QFile draft(drafts.filePath(QStringLiteral("temp.rtf")));
+    if (!drafts.isValid() || !draft.open(QIODevice::WriteOnly) || draft.write(rtf) != rtf.size() || !draft.flush())
+        return fail(QStringLiteral("读写文件出错：") + path);
+    draft.close();
+    FileSetUpdate update;
+    update.Write(path, rtf);
+    AddDocumentsResult added;
+    {
+        const PageFileStaging staging(update);
+        added = AddDocuments(table, screenIndex, DocumentKind::RichText, {draft.fileName()}, layout, observer,
+                             kEditorPageAttributes);
     }
-    return AddDocuments(table, screenIndex, DocumentKind::RichText, {path}, layout, observer, kEditorPageAttributes);
+    if (QString error; !update.Commit(&error)) {
+        added.pagesAdded = 0;
+        added.filesConverted = 0;
+        return fail(QStringLiteral("读写文件出错：") + error);
+    }
+    return added;
 }
 
 } // namespace pelvoro

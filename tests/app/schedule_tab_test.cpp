@@ -166,5 +166,26 @@ TEST_F(ScheduleTabTest, EachChangeIsWrittenAndTheListShowsItAroundTheSameSelecti
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
 
+// The tab writes only what the operator changed, onto the schedule as stored then: another
+// program's change of the page's other fields stays, and the tab shows it.
+TEST_F(ScheduleTabTest, AChangeKeepsWhatAnotherProgramWroteMeanwhile)
+{
+    Start();
+    panel->SelectPage(2);
+    ConfigStore store;
+    ASSERT_TRUE(EditPageSchedule(store, 0, 2, [](StoredSchedule &s) {
+                    s.timeLimited = true;
+                    s.endHour = 18;
+                }).Ok());
+    tab->WeekMode()->click();
+    tab->Weekday(1)->click();
+    const StoredSchedule stored = ReadStoredSchedule(ConfigStore().Read(), 0, 2);
+    EXPECT_TRUE(stored.weekdays[1]);
+    EXPECT_TRUE(stored.timeLimited);
+    EXPECT_EQ(stored.endHour, 18);
+    EXPECT_EQ(tab->EndTime()->time().hour(), 18);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+}
+
 } // namespace
 } // namespace pelvoro::test

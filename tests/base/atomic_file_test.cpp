@@ -156,6 +156,36 @@ TEST_F(AtomicFileTest, ReadOnlyFileOrDirectoryIsNotReplaced)
     EXPECT_EQ(DirEntries(), QStringList{"data.bin"});
 }
 
+// A file its owner made read-only (chmod a-w) stays as it is, whoever runs the writer: a single
+// write refuses it, and an update of several files refuses as a whole before it stages anything,
+// whether the file is to be replaced or removed.
+TEST_F(AtomicFileTest, FileMadeReadOnlyIsRefusedBeforeAnythingIsStaged)
+{
+    for (const bool removal : {false, true}) {
+        SCOPED_TRACE(removal ? "removal" : "write");
+        WriteFile("a.bin", "a");
+        WriteFile("data.bin", "old bytes");
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+        EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("is not writable"))) << error.toStdString();
+
+        FileSetUpdate update;
+        update.Write(Path("a.bin"), "new a");
+        if (removal)
+            update.Remove(path);
+        else
+            update.Write(path, "new");
+        error.clear();
+        EXPECT_FALSE(update.Commit(&error));
+        EXPECT_TRUE(error.contains(path + QStringLiteral(" is not writable"))) << error.toStdString();
+        EXPECT_EQ(ReadFile("a.bin"), QByteArray("a"));
+        EXPECT_EQ(ReadFile("data.bin"), QByteArray("old bytes"));
+        EXPECT_EQ(Mode(path), 0444u);
+        EXPECT_EQ(DirEntries(), QStringList({"a.bin", "data.bin"}));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+    }
+}
+
 // A watcher asks whether a file holds what this process last wrote: both writers count, through a
 // link too, and a write made over another program's change is not this process's own.
 TEST_F(AtomicFileTest, OwnWritesAreKnownByContent)

@@ -1,6 +1,7 @@
 // The controller-care commands: the test menu's patterns, the file downloads, the outdoor choices
 // and the glyph download's frame.
 #include "comm/frame_layout.h"
+#include "comm/frames.h"
 #include "comm/glyphs.h"
 #include "comm/maintenance.h"
 #include "comm/outdoor_config.h"
@@ -9,10 +10,13 @@
 #include "support/app_dir_fixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace pelvoro::test {
 namespace {
@@ -135,6 +139,11 @@ TEST_F(OutdoorFiles, FileDownloadsSendTheFileOrSayWhyNot)
 {
     WriteFile("image.rbf", QByteArray(1000, char(0x5A)));
     WriteFile("empty.rbf", QByteArray());
+    // A pipe would block the read, a file no frame can carry would only fill the memory.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("pipe.rbf")).constData(), 0600), 0);
+    QFile huge(Path("huge.rbf"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(kMaxFrameBytes + 1));
+    huge.close();
     const struct {
         const char *name;
         int subKind;
@@ -149,6 +158,10 @@ TEST_F(OutdoorFiles, FileDownloadsSendTheFileOrSayWhyNot)
         {"empty: nothing said", kFileKindFpga, "empty.rbf", false, true, 0, {}},
         {"unreadable FPGA image", kFileKindFpga, "missing.rbf", false, false, 0, "没有找到rbf文件"},
         {"unreadable configuration", kFileKindOutdoor, "missing.config", false, false, 0, "没有找到加载文件"},
+        {"a pipe", kFileKindFpga, "pipe.rbf", false, false, 0, Path("pipe.rbf") + "：不是普通文件"},
+        {"larger than a frame", kFileKindOutdoor, "huge.rbf", false, false, 0,
+         Path("huge.rbf")
+             + QStringLiteral("：文件有%1字节，超过此类文件最多的%2字节").arg(kMaxFrameBytes + 1).arg(kMaxFrameBytes)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,7 @@
 #include "pages/project_files.h"
 
 #include "support/app_dir_fixture.h"
+#include "support/area_files.h"
 #include "support/gbk_lines.h"
 
 #include <QDir>
@@ -29,6 +30,10 @@ protected:
     }
     // Distinct bytes per file, with line ends and bytes that no text conversion would keep.
     static QByteArray Bytes(const QString &name) { return name.toUtf8() + QByteArray("\r\n\n\0\xff\x80", 6); }
+    // Whole page and subtitle files of screen index i of a configuration without screen sections
+    // (every screen takes the defaults), marked by `fill`.
+    static QByteArray Main(int i, char fill, int pages = 1) { return PageFileOf(DefaultScreenInfo(), i, pages, fill); }
+    static QByteArray Title(int i, char fill) { return SubtitleFileOf(DefaultScreenInfo(), i, 1, fill); }
 
     void WriteWorking(const Files &files) const
     {
@@ -102,11 +107,11 @@ TEST_F(ProjectFilesTest, SavedNameAlwaysEndsInTheProjectExtension)
     for (const auto &c : cases)
         EXPECT_EQ(ProjectSavePath(QString::fromUtf8(c.chosen)), QString::fromUtf8(c.saved)) << c.chosen;
 
-    WriteWorking({{"SysConfig.ini", Config(1)}, {"Tavrel1.dat", Bytes("p1")}});
+    WriteWorking({{"SysConfig.ini", Config(1)}, {"Tavrel1.dat", Main(0, '1')}});
     const ProjectResult result = SaveProjectFiles(ProjectPath(QStringLiteral("site")), 0);
     ASSERT_TRUE(result.Ok()) << result.error.toStdString();
     EXPECT_EQ(result.project, ProjectPath(QStringLiteral("site.save")));
-    EXPECT_EQ(Project(), Files({{"site.save", Config(1)}, {"site.savemain1.dat", Bytes("p1")}}));
+    EXPECT_EQ(Project(), Files({{"site.save", Config(1)}, {"site.savemain1.dat", Main(0, '1')}}));
     EXPECT_TRUE(OpenProjectFiles(result.project).Ok());
 }
 
@@ -140,10 +145,10 @@ TEST_F(ProjectFilesTest, SavingAgainWithFewerScreensRemovesTheStaleCompanions)
 TEST_F(ProjectFilesTest, OpeningReplacesTheWorkingSetAndRemovesOtherScreensFiles)
 {
     WriteProject({{"demo.save", Config(3)},
-                  {"demo.savemain1.dat", Bytes("p1")},
-                  {"demo.savetitle1.dat", Bytes("t1")},
+                  {"demo.savemain1.dat", Main(0, '1')},
+                  {"demo.savetitle1.dat", Title(0, 't')},
                   {"demo.savetitle2.txt", Bytes("x2 without data")},
-                  {"demo.savemain3.dat", Bytes("p3")},
+                  {"demo.savemain3.dat", Main(2, '3')},
                   {"demo.savemain4.dat", Bytes("p4 beyond the screens")}});
     WriteWorking({{"SysConfig.ini", Config(5)}, {"Tavrel1.dat", Bytes("old p1")}, {"TavrelTitle1.txt", Bytes("old")},
                   {"TavrelTitle2.dat", Bytes("old t2")}, {"Tavrel5.dat", Bytes("old p5")},
@@ -152,9 +157,9 @@ TEST_F(ProjectFilesTest, OpeningReplacesTheWorkingSetAndRemovesOtherScreensFiles
     ASSERT_TRUE(result.Ok()) << result.error.toStdString();
     EXPECT_EQ(result.screens, 3);
     EXPECT_EQ(Working(), Files({{"SysConfig.ini", Config(3)},
-                                {"Tavrel1.dat", Bytes("p1")},
-                                {"TavrelTitle1.dat", Bytes("t1")},
-                                {"Tavrel3.dat", Bytes("p3")},
+                                {"Tavrel1.dat", Main(0, '1')},
+                                {"TavrelTitle1.dat", Title(0, 't')},
+                                {"Tavrel3.dat", Main(2, '3')},
                                 {"notes.txt", Bytes("mine")}}));
     EXPECT_EQ(result.removed.size(), 4);
 }
@@ -170,8 +175,8 @@ TEST_F(ProjectFilesTest, OpeningTakesTheScreenCountFromTheProjectClamped)
     };
     for (const auto &c : cases) {
         WriteProject({{"demo.save", GbkLines({"[全局参数]"}) + c.global + "\r\n"},
-                      {"demo.savemain2.dat", Bytes("p2")},
-                      {"demo.savemain64.dat", Bytes("p64")}});
+                      {"demo.savemain2.dat", Main(1, '2')},
+                      {"demo.savemain64.dat", Main(63, '6')}});
         const ProjectResult result = OpenProjectFiles(ProjectPath());
         ASSERT_TRUE(result.Ok()) << result.error.toStdString();
         EXPECT_EQ(result.screens, c.screens) << c.global.constData();
@@ -194,8 +199,8 @@ TEST_F(ProjectFilesTest, OpeningSaysWhichPagesGoAndWhetherLoginComesOn)
         bool login;
     } cases[] = {{"", false}, {"参数三=1", false}, {"参数三=0", true}};
     for (const auto &c : cases) {
-        WriteProject({{"demo.save", GbkLines({"[全局参数]", "显示屏数目=1", c.global})},
-                      {"demo.savemain1.dat", pages(9)}});
+        WriteProject(
+            {{"demo.save", GbkLines({"[全局参数]", "显示屏数目=1", c.global})}, {"demo.savemain1.dat", Main(0, 0, 9)}});
         WriteWorking({{"SysConfig.ini", Config(4)}, {"Tavrel1.dat", pages(3)}, {"TavrelTitle1.dat", pages(2)},
                       {"Tavrel4.dat", pages(5)}, {"TavrelTitle3.dat", "t3"}});
         const ProjectOpenEffect effect = PreviewOpenProject(ProjectPath());
@@ -225,14 +230,67 @@ TEST_F(ProjectFilesTest, OpeningAMissingProjectChangesNothing)
     EXPECT_EQ(Working(), Files({{"SysConfig.ini", Config(2)}, {"Tavrel2.dat", Bytes("p2")}}));
 }
 
+// A project that would leave the station without a configuration, or give a screen a file it reads as
+// damaged, is refused as a whole before anything is staged, naming the file and what is wrong.
+TEST_F(ProjectFilesTest, OpeningADamagedProjectChangesNothing)
+{
+    const Files old = {{"SysConfig.ini", Config(3)},
+                       {"Tavrel2.dat", Main(1, 'o')},
+                       {"TavrelTitle1.dat", Title(0, 'o')}};
+    const QByteArray main = Main(0, '1', 2);
+    QByteArray wrongCode = main;
+    wrongCode[1] = 0;
+    QByteArray narrow = main; // an area 8 dots narrower than the screen's
+    narrow[8] = char(quint8(narrow[8]) - 8);
+    const struct {
+        const char *name;
+        QByteArray save;
+        QByteArray main1;
+        QByteArray title1;
+        const char *named; // the file the message names
+        const char *why;
+    } cases[] = {
+        {"empty project file", {}, main, Title(0, 't'), "demo.save", "文件长度为0"},
+        {"no configuration",
+         QByteArray("\x7f"
+                    "ELF\0\0",
+                    6),
+         main, Title(0, 't'), "demo.save", "全局参数"},
+        {"truncated pages", Config(2), main.left(main.size() - 5), Title(0, 't'), "demo.savemain1.dat", "应有"},
+        {"trailing junk", Config(2), main + "junk", Title(0, 't'), "demo.savemain1.dat", "应有"},
+        {"empty pages", Config(2), QByteArray(), Title(0, 't'), "demo.savemain1.dat", "文件长度为0"},
+        {"wrong command code", Config(2), wrongCode, Title(0, 't'), "demo.savemain1.dat", "第2字节"},
+        {"area of another screen", Config(2), narrow, Title(0, 't'), "demo.savemain1.dat", "区域"},
+        {"subtitle without trailer", Config(2), main, Title(0, 't').chopped(1) + 'x', "demo.savetitle1.dat", "0xAA"},
+        {"pages file as subtitles", Config(2), main, main, "demo.savetitle1.dat", "第2字节"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(projects_.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(projects_.path()));
+        WriteWorking(old);
+        WriteProject({{"demo.save", c.save}, {"demo.savemain1.dat", c.main1}, {"demo.savetitle1.dat", c.title1}});
+        const ProjectResult result = OpenProjectFiles(ProjectPath());
+        EXPECT_FALSE(result.Ok());
+        EXPECT_FALSE(result.changed);
+        EXPECT_TRUE(result.error.contains(QDir::toNativeSeparators(ProjectPath(QString::fromUtf8(c.named)))))
+            << result.error.toStdString();
+        EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.why))) << result.error.toStdString();
+        EXPECT_EQ(Working(), old);
+    }
+}
+
 // A copy that fails part-way, reading the project or writing a staged file, leaves every working
 // file as it was, no staged file behind, and names the file that failed.
 TEST_F(ProjectFilesTest, AFailingCopyMidOpenLeavesTheOldSet)
 {
     const Files old = {{"SysConfig.ini", Config(4)}, {"Tavrel1.dat", Bytes("old p1")},
                        {"TavrelTitle2.dat", Bytes("old t2")}, {"Tavrel4.dat", Bytes("old p4")}};
-    WriteProject({{"demo.save", Config(2)}, {"demo.savemain1.dat", Bytes("p1")}, {"demo.savetitle1.dat", Bytes("t1")},
-                  {"demo.savetitle1.txt", Bytes("x1")}, {"demo.savemain2.dat", Bytes("p2")}});
+    WriteProject({{"demo.save", Config(2)},
+                  {"demo.savemain1.dat", Main(0, '1')},
+                  {"demo.savetitle1.dat", Title(0, 't')},
+                  {"demo.savetitle1.txt", Bytes("x1")},
+                  {"demo.savemain2.dat", Main(1, '2')}});
     const struct {
         const char *failing; // the target (writing) or source (reading) whose copy fails
         bool reading;
@@ -276,12 +334,26 @@ TEST_F(ProjectFilesTest, AFailingCopyWhileSavingLeavesTheEarlierProject)
     WriteWorking({{"SysConfig.ini", Config(2)}, {"Tavrel1.dat", Bytes("new p1")}, {"Tavrel2.dat", Bytes("p2")}});
     ProjectIo io;
     io.write = [](const QString &path, const QByteArray &bytes, QString *error) {
-        return !path.endsWith(QStringLiteral("main2.dat.staged")) && WriteFileAtomically(path, bytes, error);
+        return !path.endsWith(QStringLiteral("main2.dat.pelvoro-new")) && WriteFileAtomically(path, bytes, error);
     };
     const ProjectResult result = SaveProjectFiles(ProjectPath(), 1, io);
     EXPECT_FALSE(result.Ok());
     EXPECT_TRUE(result.error.contains(QStringLiteral("demo.savemain2.dat"))) << result.error.toStdString();
     EXPECT_EQ(Project(), earlier);
+}
+
+// Hidden copies an earlier save of the project left when it was killed go with its next save; those
+// of other projects in the folder stay.
+TEST_F(ProjectFilesTest, SavingRemovesTheStagedCopiesAKilledSaveOfTheProjectLeft)
+{
+    WriteWorking({{"SysConfig.ini", Config(1)}, {"Tavrel1.dat", Bytes("p1")}});
+    WriteProject({{".demo.save.staged", Bytes("cut short")},
+                  {".demo.savemain1.dat.staged", Bytes("cut short")},
+                  {".other.savemain1.dat.staged", Bytes("another project's")}});
+    ASSERT_TRUE(SaveProjectFiles(ProjectPath(), 0).Ok());
+    EXPECT_EQ(Project(), Files({{".other.savemain1.dat.staged", Bytes("another project's")},
+                                {"demo.save", Config(1)},
+                                {"demo.savemain1.dat", Bytes("p1")}}));
 }
 
 } // namespace

@@ -490,13 +490,16 @@ TEST_F(SubtitleStoreTest, EntryEditsWriteInPlace)
     EXPECT_EQ(DecodeSubtitleEntry(File().constData() + 13), (SubtitleEntry{1, 0, 5, 9}));
 }
 
-// Damaged files are reported and left alone by every operation; none reads past the end.
+// Files that are not exactly what their header declares are reported and left alone by every
+// operation; none reads past the end.
 TEST_F(SubtitleStoreTest, DamagedFilesAreReportedAndLeftAlone)
 {
     ASSERT_TRUE(Convert(Repeat("字", 40)).Ok());
     const QByteArray good = File();
     QByteArray countTooLarge = good;
     countTooLarge[12] = 5;
+    QByteArray pageCode = good;
+    pageCode[1] = char(0xD1);
     const struct {
         const char *name;
         QByteArray bytes;
@@ -507,6 +510,8 @@ TEST_F(SubtitleStoreTest, DamagedFilesAreReportedAndLeftAlone)
         {"ends before the entry", good.left(15), 3},
         {"entry, rasters cut short", good.left(17 + 700), 3},
         {"count larger than the data", countTooLarge, 5},
+        {"bytes after the trailer", good + "junk", 3},
+        {"a page file's code", pageCode, 3},
     };
     for (const auto &f : files) {
         SCOPED_TRACE(f.name);

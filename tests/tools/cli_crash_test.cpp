@@ -92,6 +92,8 @@ TEST_F(CliCrashTest, KilledAtEveryStepLeavesTheOldOrTheNewState)
         {"fewer screens", {"set", "--screens", "1"}},
         {"fewer screens and a new width", {"set", "--screens", "1", "--screen", "1", "Width=72"}},
         {"open a project", {"project", "open", Path("bare.save")}},
+        {"save over a project", {"project", "save", Path("bare.save")}},
+        {"type text", {"text", "--screen", "1", "typed"}},
         {"set a schedule", {"schedule", "set", "--screen", "1", "--page", "2", "--start-time", "08:30:00"}},
     };
     for (const Operation &operation : operations) {

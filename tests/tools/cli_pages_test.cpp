@@ -164,16 +164,37 @@ TEST_F(CliPagesTest, RefusesDamagedFilesAndBadRequests)
     }
     EXPECT_EQ(ReadFile("Tavrel1.dat"), good);
 
-    WriteFile("Tavrel1.dat", good.left(good.size() - 10));
-    for (const QStringList &args : {QStringList{"pages", "list", "--screen", "1"},
-                                    QStringList{"pages", "export", "--screen", "1", "--page", "1", Path("x.png")},
-                                    QStringList{"pages", "add", "--screen", "1", Path("a.png")},
-                                    QStringList{"pages", "move", "--screen", "1", "--page", "1", "down"}}) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const CliResult result = Run(args);
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_TRUE(result.err.contains(QStringLiteral("已损坏"))) << result.err.toStdString();
+    // Every reader refuses a file that is not what its header declares, and no writer touches it.
+    QByteArray wrongCode = good;
+    wrongCode[1] = char(0xD2);
+    QByteArray otherArea = good; // 8 dots narrower than the screen
+    otherArea[8] = char(quint8(otherArea[8]) - 8);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        const char *why;
+    } damaged[] = {
+        {"truncated", good.left(good.size() - 10), "应有"}, {"trailing junk", good + "junk", "应有"},
+        {"wrong command code", wrongCode, "第2字节"},       {"area of another screen", otherArea, "区域"},
+        {"no trailer", good.chopped(1) + 'x', "0xAA"},
+    };
+    for (const auto &d : damaged) {
+        WriteFile("Tavrel1.dat", d.bytes);
+        for (const QStringList &args : {QStringList{"pages", "list", "--screen", "1"},
+                                        QStringList{"pages", "export", "--screen", "1", "--page", "1", Path("x.png")},
+                                        QStringList{"pages", "add", "--screen", "1", Path("a.png")},
+                                        QStringList{"pages", "set", "--screen", "1", "--page", "1", "--speed", "3"},
+                                        QStringList{"pages", "delete", "--screen", "1", "--page", "1"},
+                                        QStringList{"pages", "move", "--screen", "1", "--page", "1", "down"}}) {
+            SCOPED_TRACE(d.name + (": " + args.join(' ').toStdString()));
+            const CliResult result = Run(args);
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_TRUE(result.err.contains(QStringLiteral("已损坏"))) << result.err.toStdString();
+            EXPECT_TRUE(result.err.contains(QString::fromUtf8(d.why))) << result.err.toStdString();
+            EXPECT_EQ(ReadFile("Tavrel1.dat"), d.bytes);
+        }
     }
+    WriteFile("Tavrel1.dat", good);
 
     // A single page cannot be moved.
     Ok({"pages", "delete", "--screen", "1", "--all"});

@@ -1,4 +1,5 @@
 // pelvoro-cli project, identity and users, run as the built binary on a temporary application directory.
+#include "support/area_files.h"
 #include "support/cli_runner.h"
 #include "support/gbk_lines.h"
 
@@ -35,8 +36,11 @@ TEST_F(CliProjectTest, SaveAndOpenRoundTripTheWorkingSet)
 {
     const QByteArray config = GbkLines({"[全局参数]", "显示屏数目=1"});
     WriteFile("SysConfig.ini", config);
-    WriteFile("Tavrel1.dat", QByteArray("\0\r\n\xff", 4));
-    WriteFile("TavrelTitle2.dat", "t2");
+    // Files with line ends and bytes that no text conversion would keep.
+    const QByteArray pages = PageFileOf(DefaultScreenInfo(), 0, 1, '\n');
+    const QByteArray subtitles = SubtitleFileOf(DefaultScreenInfo(), 1, 1, '\xff');
+    WriteFile("Tavrel1.dat", pages);
+    WriteFile("TavrelTitle2.dat", subtitles);
     WriteFile("TavrelTitle2.txt", "x2");
     // Saved as the station saves it: a name without the extension gets ".save".
     QJsonObject saved = Ok({"project", "save", QDir(projects_.path()).filePath("demo")});
@@ -53,12 +57,26 @@ TEST_F(CliProjectTest, SaveAndOpenRoundTripTheWorkingSet)
     EXPECT_EQ(opened.value("screens").toInt(), 2);
     // The tool asks nothing and says what went.
     EXPECT_EQ(opened.value("deletedPages"), QJsonValue(6));
-    EXPECT_EQ(opened.value("deletedSubtitlePages"), QJsonValue(0));
+    EXPECT_EQ(opened.value("deletedSubtitlePages"), QJsonValue(1));
     EXPECT_EQ(opened.value("loginRequired"), QJsonValue(false));
     EXPECT_EQ(opened.value("removed").toArray(), QJsonArray({Path("Tavrel6.dat")}));
     EXPECT_EQ(ReadFile("SysConfig.ini"), config);
-    EXPECT_EQ(ReadFile("Tavrel1.dat"), QByteArray("\0\r\n\xff", 4));
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), pages);
+    EXPECT_EQ(ReadFile("TavrelTitle2.dat"), subtitles);
     EXPECT_EQ(ReadFile("TavrelTitle2.txt"), "x2");
+
+    // A damaged project is refused with its file named and leaves the working set as it is.
+    const QByteArray opened1 = ReadFile("Tavrel1.dat");
+    QFile::resize(ProjectPath() + "main1.dat", pages.size() - 1);
+    const CliResult truncated = Run({"project", "open", ProjectPath()});
+    EXPECT_EQ(truncated.exitCode, 1);
+    EXPECT_TRUE(truncated.err.contains(ProjectPath() + "main1.dat")) << truncated.err.toStdString();
+    QFile::resize(ProjectPath(), 0);
+    const CliResult empty = Run({"project", "open", ProjectPath()});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains("文件长度为0")) << empty.err.toStdString();
+    EXPECT_EQ(ReadFile("SysConfig.ini"), config);
+    EXPECT_EQ(ReadFile("Tavrel1.dat"), opened1);
 }
 
 TEST_F(CliProjectTest, RefusalsAndUsage)

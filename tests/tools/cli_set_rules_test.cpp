@@ -43,6 +43,9 @@ TEST_F(CliSetRulesTest, ValuesBeyondTheCardsLimitsAreRefusedAndNothingIsWritten)
         {{"CardType=ZP-KQ/TQ", "Height=256"}, "1", "Height: 256 is outside 16..192"},
         {{"BaudIndex=3"}, "2", "BaudIndex: ZP-KQ/TQ controllers offer 0..2"},
         {{"ScreenName=大厅😀한"}, "1", "GBK cannot hold: 😀 한"},
+        // The main area gets only the rows the other areas leave.
+        {{"MainHeight=99999"}, "1", "MainHeight: 99999 is outside 16..128"},
+        {{"MainHeight=0"}, "1", "MainHeight: 0 is outside 16..128"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.assignments.join(' ').toStdString());

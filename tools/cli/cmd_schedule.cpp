@@ -165,17 +165,8 @@ int RunSet(CliArgs &args)
     const auto endDate = TakeDate(args, QStringLiteral("--end-date"));
     const auto endTime = TakeTime(args, QStringLiteral("--end-time"));
     args.NoMoreArguments();
-    if (const int refused = CheckListed(index, page))
-        return refused;
+    LoadScreen(index);
 
-    ConfigStore store;
-    ScheduleRecord r = ReadStoredSchedule(store.Read(), index, page);
-    if (weekdays)
-        r.weekdays = *weekdays;
-    if (noDateLimit)
-        r.dateLimited = !*noDateLimit;
-    if (noTimeLimit)
-        r.timeLimited = !*noTimeLimit;
     const auto setDate = [](const std::optional<QDate> &date, int &year, int &month, int &day) {
         if (date) {
             year = date->year() % 100;
@@ -190,14 +181,25 @@ int RunSet(CliArgs &args)
             second = time->second();
         }
     };
-    setDate(startDate, r.startYear, r.startMonth, r.startDay);
-    setTime(startTime, r.startHour, r.startMinute, r.startSecond);
-    setDate(endDate, r.endYear, r.endMonth, r.endDay);
-    setTime(endTime, r.endHour, r.endMinute, r.endSecond);
-    if (!SaveSchedule(store, index, page, r)) {
-        Err(store.SaveFailureMessage());
+    // Only the fields given change, on the schedule as it is stored once the directory is locked.
+    ConfigStore store;
+    const ScheduleEditResult edited = EditPageSchedule(store, index, page, [&](ScheduleRecord &r) {
+        if (weekdays)
+            r.weekdays = *weekdays;
+        if (noDateLimit)
+            r.dateLimited = !*noDateLimit;
+        if (noTimeLimit)
+            r.timeLimited = !*noTimeLimit;
+        setDate(startDate, r.startYear, r.startMonth, r.startDay);
+        setTime(startTime, r.startHour, r.startMinute, r.startSecond);
+        setDate(endDate, r.endYear, r.endMonth, r.endDay);
+        setTime(endTime, r.endHour, r.endMinute, r.endSecond);
+    });
+    if (!edited.Ok()) {
+        Err(edited.error);
         return kRefused;
     }
+    const ScheduleRecord &r = edited.schedule;
     Out(ScheduleJson(index, page, r));
     return kOk;
 }

@@ -1,5 +1,6 @@
 #include "cli_command.h"
 
+#include "config/area_layout.h"
 #include "config/config_store.h"
 #include "config/screen_fields.h"
 #include "config/screen_settings.h"
@@ -94,6 +95,8 @@ int RunSet(CliArgs &args)
         // Nothing the settings dialog would not let through: the card's baud list and size limits.
         if (const auto violation =
                 CardLimitViolation(info, given("Width") || given("Height") || given("CardType"), given("BaudIndex")))
+            throw UsageError{*violation};
+        if (const auto violation = given("MainHeight") ? MainHeightViolation(info) : std::nullopt)
             throw UsageError{*violation};
         // Pages drawn for the old size, colour or controller no longer fit: the screen is cleared as
         // the settings dialog clears it.

@@ -54,6 +54,9 @@ int RunText(CliArgs &args)
     // A relative --save names a file where the tool was started, not in the station's directory.
     const QString savePath = save ? CallerFile(*save) : QString();
 
+    // The screen's settings are read under the lock: the pages are laid out for the screen as it is.
+    if (!LockForWriting())
+        return kRefused;
     ConfigStore store;
     ScreenTable table;
     LoadStation(store, table, index);
