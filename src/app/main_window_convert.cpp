@@ -61,8 +61,8 @@ void Tfrmmain::AddDataPages()
     // The office suite takes seconds for each Word document: it runs beside the window's event loop,
     // one document after another, while the controls that could change the page list wait.
     struct WordBatch {
-        QStringList files; // all chosen files
-        QStringList words; // the Word documents among them, in order
+        QStringList files;                     // all chosen files
+        QStringList words;                     // the Word documents among them, in order
         std::vector<WordConversion> converted; // each keeps its rich-text file until the batch ends
     };
     auto batch = std::make_shared<WordBatch>();

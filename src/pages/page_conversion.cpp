@@ -71,10 +71,11 @@ QString LineLoop::TooTallDetail(int line, int points, int lineHeight) const
     const QString opening = text.size() > kOpeningCharacters ? text.left(kOpeningCharacters) + QStringLiteral("…")
                                                              : text;
     // Joined, not filled in with arg(): the paragraph's own text may hold "%1".
-    const QString named = text.isEmpty() ? QStringLiteral("（空行）") : QStringLiteral("“") + opening + QStringLiteral("”");
+    const QString named = text.isEmpty() ? QStringLiteral("（空行）")
+                                         : QStringLiteral("“") + opening + QStringLiteral("”");
     return QStringLiteral("\n第") + QString::number(paragraph + 1) + QStringLiteral("段") + named + QStringLiteral("：")
-        + QString::number(points) + QStringLiteral("磅的文字行高") + QString::number(lineHeight)
-        + QStringLiteral("点，主区域只有") + QString::number(h_) + QStringLiteral("点高。");
+           + QString::number(points) + QStringLiteral("磅的文字行高") + QString::number(lineHeight)
+           + QStringLiteral("点，主区域只有") + QString::number(h_) + QStringLiteral("点高。");
 }
 
 bool LineLoop::AppendPage()
@@ -507,8 +508,8 @@ AddDocumentsResult AddFiles(const ScreenTable &table, int screenIndex, std::opti
 
 } // namespace
 
-AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files,
-                                RichLayout &layout, ConversionObserver &observer, const PageEntry &attributes)
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files, RichLayout &layout,
+                                ConversionObserver &observer, const PageEntry &attributes)
 {
     return AddFiles(table, screenIndex, std::nullopt, files, layout, observer, attributes);
 }

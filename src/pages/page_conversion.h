@@ -60,9 +60,8 @@ struct AddDocumentsResult {
     bool limitReached = false;
     bool stopped = false; // a message stopped a conversion or the whole command
 };
-AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files,
-                                RichLayout &layout, ConversionObserver &observer,
-                                const PageEntry &attributes = {0, 0, 1, 1});
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files, RichLayout &layout,
+                                ConversionObserver &observer, const PageEntry &attributes = {0, 0, 1, 1});
 // The same for files whose kind the caller made itself (the text editor's rich text).
 AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
                                 RichLayout &layout, ConversionObserver &observer,

@@ -213,8 +213,7 @@ TEST_F(PageConversionTest, DamagedFileWithoutPagesIsDeleted)
 TEST_F(PageConversionTest, TooTallTextStopsWithTheSystemsMessages)
 {
     Screen(64, 16);
-    const ConversionResult tall =
-        Convert(Rtf("tall.rtf", "AB\\par \\fs24 CD \\fs26 EF 0123456789%1\\par GH\\par"));
+    const ConversionResult tall = Convert(Rtf("tall.rtf", "AB\\par \\fs24 CD \\fs26 EF 0123456789%1\\par GH\\par"));
     ASSERT_EQ(observer.messages.size(), 1);
     // The paragraph, by its number and first characters, and the size that does not fit.
     EXPECT_EQ(observer.messages[0].first, "欲添加文件中有字体高度大于显示主区域高度！\n"
@@ -339,8 +338,7 @@ QByteArray Zip(const QList<QByteArray> &names)
                      + QByteArray(8, '\0') + le(offset, 4) + name;
     }
     return local + directory + "PK\x05\x06" + QByteArray(4, '\0') + le(quint32(names.size()), 2)
-           + le(quint32(names.size()), 2) + le(quint32(directory.size()), 4) + le(quint32(local.size()), 4)
-           + le(0, 2);
+           + le(quint32(names.size()), 2) + le(quint32(directory.size()), 4) + le(quint32(local.size()), 4) + le(0, 2);
 }
 
 // The kind comes from the content: names and extensions that say otherwise do not count.
@@ -372,7 +370,8 @@ TEST_F(PageConversionTest, DocumentKindIsToldByContent)
         const DocumentKindResult result = DocumentKindOf(Path(c.name));
         EXPECT_EQ(result.kind, c.kind) << c.name;
         if (!c.kind)
-            EXPECT_TRUE(result.message.startsWith("无法识别文件的内容：" + Path(c.name))) << result.message.toStdString();
+            EXPECT_TRUE(result.message.startsWith("无法识别文件的内容：" + Path(c.name)))
+                << result.message.toStdString();
     }
     EXPECT_EQ(DocumentKindOf(Path("missing.rtf")).message, "读写文件出错：" + Path("missing.rtf"));
 }

@@ -81,8 +81,7 @@ TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(65LL * 1024 * 1024));
     big.close();
     for (const QString &file : {Path("pipe.rtf"), QStringLiteral("/dev/zero"), Path("big.rtf")}) {
-        const CliResult refused =
-            RunCli({"convert", "--screen", "1", Path("three.rtf"), file}, dir_.path(), {}, 20000);
+        const CliResult refused = RunCli({"convert", "--screen", "1", Path("three.rtf"), file}, dir_.path(), {}, 20000);
         EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
         const QString why = file.endsWith(QStringLiteral("big.rtf")) ? QStringLiteral("太大") : QStringLiteral("不是普通文件");
         EXPECT_TRUE(refused.err.contains(file + why))
