@@ -6,6 +6,7 @@
 #include "app/window_conversion_observer.h"
 #include "base/app_dir.h"
 #include "base/prompt.h"
+#include "pages/document_kind.h"
 #include "pages/page_conversion.h"
 #include "pages/rich_layout.h"
 #include "pages/ui/preview_window.h"
@@ -35,34 +36,45 @@ void Tfrmmain::AddDataPages()
     const QStringList files = prompt_.OpenFiles(request);
     if (files.isEmpty())
         return;
-    const auto kind = static_cast<DocumentKind>(std::clamp(request.filterIndex, 0, 3) + 1);
     const int screen = table_.CurrentScreen;
 
-    const auto convert = [this, screen](DocumentKind documents, const QStringList &paths) {
+    const auto convert = [this, screen](const QStringList &paths) {
         return ConvertOntoScreen(screen, [&](ConversionObserver &observer) {
-            return AddDocuments(table_, screen, documents, paths, *layout_, observer);
+            return AddDocuments(table_, screen, paths, *layout_, observer);
         });
     };
-    if (kind != DocumentKind::Word) {
-        convert(kind, files);
+    // Each file is converted as what its content is, whichever filter was chosen. The Word documents
+    // before the first file the command will stop at are made rich text first.
+    QStringList words;
+    for (const QString &file : files) {
+        const DocumentKindResult kind = DocumentKindOf(file);
+        if (!kind.kind)
+            break;
+        if (*kind.kind == DocumentKind::Word)
+            words << file;
+    }
+    if (words.isEmpty()) {
+        convert(files);
         return;
     }
 
     // The office suite takes seconds for each Word document: it runs beside the window's event loop,
     // one document after another, while the controls that could change the page list wait.
     struct WordBatch {
-        QStringList files;
+        QStringList files;                     // all chosen files
+        QStringList words;                     // the Word documents among them, in order
         std::vector<WordConversion> converted; // each keeps its rich-text file until the batch ends
     };
     auto batch = std::make_shared<WordBatch>();
     batch->files = files;
+    batch->words = words;
     auto *converter = new WordConverter(this);
     const std::vector<QWidget *> locked = {menuBar(), toolbar_, treePanel_, mainPanel_};
     for (QWidget *widget : locked)
         widget->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto startNext = [this, batch, converter] {
-        const QString path = batch->files[qsizetype(batch->converted.size())];
+        const QString path = batch->words[qsizetype(batch->converted.size())];
         ShowCommStatus(QStringLiteral("状态：正在转换 ") + QFileInfo(path).fileName() + QStringLiteral("…"));
         converter->Start(path);
     };
@@ -70,7 +82,7 @@ void Tfrmmain::AddDataPages()
             [this, batch, converter, locked, startNext, convert](const WordConversion &result) {
                 if (result.outcome == WordConversion::Outcome::Converted) {
                     batch->converted.push_back(result);
-                    if (batch->converted.size() < size_t(batch->files.size())) {
+                    if (batch->converted.size() < size_t(batch->words.size())) {
                         startNext();
                         return;
                     }
@@ -80,14 +92,22 @@ void Tfrmmain::AddDataPages()
                 for (QWidget *widget : locked)
                     widget->setEnabled(true);
                 converter->deleteLater();
-                // The documents converted before one that failed still become pages, then the
-                // message says which one stopped the command.
-                QStringList texts;
-                for (const WordConversion &converted : batch->converted)
-                    texts << converted.rtfPath;
+                // The files before a Word document that failed still become pages, each Word
+                // document as its rich text; then the message says which one stopped the command.
+                QStringList paths;
+                qsizetype word = 0;
+                for (const QString &file : batch->files) {
+                    if (word < batch->words.size() && file == batch->words[word]) {
+                        if (size_t(word) >= batch->converted.size())
+                            break;
+                        paths << batch->converted[size_t(word++)].rtfPath;
+                    } else {
+                        paths << file;
+                    }
+                }
                 AddDocumentsResult added;
-                if (!texts.isEmpty())
-                    added = convert(DocumentKind::RichText, texts);
+                if (!paths.isEmpty())
+                    added = convert(paths);
                 if (result.outcome != WordConversion::Outcome::Converted && !added.stopped) {
                     WindowConversionObserver observer(*this, *screenPanel_->ProgressBar(), prompt_);
                     observer.Message(result.message, false);

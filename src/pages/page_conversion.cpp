@@ -17,6 +17,8 @@ namespace pelvoro {
 namespace {
 
 constexpr QRgb kPureRed = 0xFFFF0000;
+// How much of a paragraph a message quotes to name it.
+constexpr int kOpeningCharacters = 12;
 
 // Draws the pages of a text document line by line.
 class LineLoop {
@@ -42,6 +44,9 @@ private:
     LineInk DrawLine(int start, const QByteArray &text, int x, int lineHeight, int glyphHeight) const;
     // Appends the drawn page; returns true when the page store is now full.
     bool AppendPage();
+    // Which paragraph holds the line that does not fit, and the size that makes it too tall, so that
+    // the operator knows what to change.
+    QString TooTallDetail(int line, int points, int lineHeight) const;
     void Stop(const QString &message)
     {
         observer_.Message(message, true);
@@ -57,6 +62,21 @@ private:
     ConversionResult &result_;
     QImage image_;
 };
+
+QString LineLoop::TooTallDetail(int line, int points, int lineHeight) const
+{
+    const int paragraph = layout_.LineParagraph(line);
+    const QList<Paragraph> &paragraphs = layout_.Document().paragraphs;
+    const QString text = paragraph >= 0 && paragraph < paragraphs.size() ? paragraphs[paragraph].Text() : QString();
+    const QString opening = text.size() > kOpeningCharacters ? text.left(kOpeningCharacters) + QStringLiteral("…")
+                                                             : text;
+    // Joined, not filled in with arg(): the paragraph's own text may hold "%1".
+    const QString named = text.isEmpty() ? QStringLiteral("（空行）")
+                                         : QStringLiteral("“") + opening + QStringLiteral("”");
+    return QStringLiteral("\n第") + QString::number(paragraph + 1) + QStringLiteral("段") + named + QStringLiteral("：")
+           + QString::number(points) + QStringLiteral("磅的文字行高") + QString::number(lineHeight)
+           + QStringLiteral("点，主区域只有") + QString::number(h_) + QStringLiteral("点高。");
+}
 
 bool LineLoop::AppendPage()
 {
@@ -142,7 +162,8 @@ void LineLoop::Run()
         const int factor = SpacingFactor(paragraph);
         int l = len == 0 ? LineHeight(layout_.LineMarkFormat(i).PointSize(), factor) : 0;
         if (l > h_) {
-            Stop(QStringLiteral("添加文件中有字体高度大于显示主区域高度！"));
+            Stop(QStringLiteral("添加文件中有字体高度大于显示主区域高度！")
+                 + TooTallDetail(i, layout_.LineMarkFormat(i).PointSize(), l));
             return;
         }
         for (int k = 0; k < len;) {
@@ -152,7 +173,7 @@ void LineLoop::Run()
                 l = height;
                 t = GlyphHeight(size);
                 if (l > h_) {
-                    Stop(QStringLiteral("欲添加文件中有字体高度大于显示主区域高度！"));
+                    Stop(QStringLiteral("欲添加文件中有字体高度大于显示主区域高度！") + TooTallDetail(i, size, l));
                     return;
                 }
             }
@@ -432,8 +453,12 @@ ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const P
 
 namespace pelvoro {
 
-AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
-                                RichLayout &layout, ConversionObserver &observer, const PageEntry &attributes)
+namespace {
+
+// `known`: the kind of every file, or nothing to tell each one's kind by its content.
+AddDocumentsResult AddFiles(const ScreenTable &table, int screenIndex, std::optional<DocumentKind> known,
+                            const QStringList &files, RichLayout &layout, ConversionObserver &observer,
+                            const PageEntry &attributes)
 {
     AddDocumentsResult added;
     for (int i = 0; i < files.size(); ++i) {
@@ -444,6 +469,13 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
             added.stopped = true;
             return added;
         }
+        const DocumentKindResult detected = known ? DocumentKindResult{known, {}} : DocumentKindOf(path);
+        if (!detected.kind) {
+            observer.Message(detected.message, false);
+            added.stopped = true;
+            return added;
+        }
+        const DocumentKind kind = *detected.kind;
         if (kind == DocumentKind::RichText) {
             layout.SetWrapWidth(MainAreaWrapWidth(table[screenIndex].Width));
             if (!layout.LoadFile(path)) {
@@ -488,6 +520,20 @@ AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, Docum
         }
     }
     return added;
+}
+
+} // namespace
+
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files, RichLayout &layout,
+                                ConversionObserver &observer, const PageEntry &attributes)
+{
+    return AddFiles(table, screenIndex, std::nullopt, files, layout, observer, attributes);
+}
+
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
+                                RichLayout &layout, ConversionObserver &observer, const PageEntry &attributes)
+{
+    return AddFiles(table, screenIndex, kind, files, layout, observer, attributes);
 }
 
 } // namespace pelvoro

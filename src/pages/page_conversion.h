@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/screen_info.h"
+#include "pages/document_kind.h"
 #include "pages/page_store.h"
 
 #include <QImage>
@@ -15,8 +16,6 @@ namespace pelvoro {
 
 class Prompt;
 class RichLayout;
-
-enum class DocumentKind { RichText = 1, Word = 2, Bitmap = 3, Table = 4 };
 
 // The add command's dialog filters, in the order of their kinds.
 QStringList DocumentFilters();
@@ -53,16 +52,19 @@ struct ConversionResult {
 ConversionResult ConvertPages(const ScreenTable &table, int screenIndex, const PageEntry &attributes, DocumentKind kind,
                               const QString &path, RichLayout &layout, ConversionObserver &observer);
 
-// The add command: converts `files` in order with the kind of the chosen filter, as pages with
-// effect 0, speed 1 and dwell 1 (or the given attributes). An empty rich-text file, a missing
-// converter for Word documents, a table that cannot be paginated, a full page store or a file error
-// stop the remaining files.
+// The add command: converts `files` in order, each as the kind its content shows (DocumentKindOf),
+// as pages with effect 0, speed 1 and dwell 1 (or the given attributes). A file of no known kind,
+// an empty rich-text file, a missing converter for Word documents, a table that cannot be
+// paginated, a full page store or a file error stop the remaining files.
 struct AddDocumentsResult {
     int filesConverted = 0;
     int pagesAdded = 0;
     bool limitReached = false;
     bool stopped = false; // a message stopped a conversion or the whole command
 };
+AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, const QStringList &files, RichLayout &layout,
+                                ConversionObserver &observer, const PageEntry &attributes = {0, 0, 1, 1});
+// The same for files whose kind the caller made itself (the text editor's rich text).
 AddDocumentsResult AddDocuments(const ScreenTable &table, int screenIndex, DocumentKind kind, const QStringList &files,
                                 RichLayout &layout, ConversionObserver &observer,
                                 const PageEntry &attributes = {0, 0, 1, 1});

@@ -61,7 +61,7 @@ TEST_F(AddPagesTest, RichTextBecomesPagesAndTheLastOneIsShown)
     EXPECT_TRUE(prompt.messages.isEmpty());
 }
 
-TEST_F(AddPagesTest, BitmapsOfTheBitmapFilterBecomeOnePageEach)
+TEST_F(AddPagesTest, BitmapsBecomeOnePageEach)
 {
     QImage bitmap(8, 8, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
@@ -75,7 +75,7 @@ TEST_F(AddPagesTest, BitmapsOfTheBitmapFilterBecomeOnePageEach)
     EXPECT_EQ(ReadPage(table, 0, 2).image.pixel(0, 0), 0xFFFF0000u);
 }
 
-TEST_F(AddPagesTest, TablesOfTheTableFilterBecomeTheirPages)
+TEST_F(AddPagesTest, TablesBecomeTheirPages)
 {
     // Two 30-dot client columns of a 64 x 32 area side by side on one page, two 14-dot rows (with
     // their lines, below the first page's origin two dots down).
@@ -118,9 +118,11 @@ TEST_F(AddPagesTest, WordDocumentsConvertWhileTheWindowStaysLive)
                              "case \"$out\" in *bad.doc) exit 1;; esac\nname=${out##*/}\n"
                              "/bin/cp '" + QFile::encodeName(Path("a.rtf")) + "' \"$prev/${name%.doc}.rtf\"\n");
     QFile(Path("bin/soffice")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    WriteFile("notice.doc", "a document");
-    WriteFile("second.doc", "a document");
-    WriteFile("bad.doc", "a document");
+    // Word's compound-file signature is what makes a document go to the converter.
+    const QByteArray word = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+    WriteFile("notice.doc", word);
+    WriteFile("second.doc", word);
+    WriteFile("bad.doc", word);
     const auto locked = [this] {
         return !window->Panelmain()->isEnabled() && !window->TreePanel()->isEnabled()
                && !window->Toolbar()->isEnabled() && !window->menuBar()->isEnabled();
@@ -140,13 +142,29 @@ TEST_F(AddPagesTest, WordDocumentsConvertWhileTheWindowStaysLive)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(prompt.messages.isEmpty());
 
-    Choose({"notice.doc", "bad.doc", "second.doc"}, 1);
+    // Under the rich-text filter, mixed with a bitmap: each file is converted as what it is.
+    QImage bitmap(8, 8, QImage::Format_RGB32);
+    bitmap.fill(Qt::green);
+    bitmap.save(Path("b.bmp"));
+    Choose({"notice.doc", "b.bmp", "bad.doc", "second.doc"}, 0);
     window->Panelmain()->AddButton()->click();
     QTRY_COMPARE_WITH_TIMEOUT(prompt.messages.size(), qsizetype(1), 60000);
     EXPECT_EQ(prompt.messages[0].text, "Word文档转换失败：" + Path("bad.doc"));
-    EXPECT_EQ(window->Panelmain()->PageCount(), 6) << "the document before it became pages";
+    ASSERT_EQ(window->Panelmain()->PageCount(), 7) << "the documents before it became pages";
+    EXPECT_EQ(ReadPage(table, 0, 7).image.pixel(0, 0), 0xFF00FF00u);
     EXPECT_FALSE(locked());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(AddPagesTest, FileOfNoKnownKindIsRefusedByName)
+{
+    WriteFile("image.rtf", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    Choose({"image.rtf", "a.rtf"}, 0);
+    window->Panelmain()->AddButton()->click();
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("无法识别文件的内容：" + Path("image.rtf")));
+    EXPECT_EQ(window->Panelmain()->PageCount(), 0);
+    EXPECT_TRUE(window->isEnabled());
 }
 
 TEST_F(AddPagesTest, CancelledDialogChangesNothing)

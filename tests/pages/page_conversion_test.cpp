@@ -1,6 +1,7 @@
 #include "base/gbk.h"
 #include "editors/table/grid_model.h"
 #include "editors/table/table_pages.h"
+#include "pages/document_kind.h"
 #include "pages/font_substitution.h"
 #include "pages/page_conversion.h"
 #include "pages/page_store.h"
@@ -217,9 +218,11 @@ TEST_F(PageConversionTest, DamagedFileWithoutPagesIsDeleted)
 TEST_F(PageConversionTest, TooTallTextStopsWithTheSystemsMessages)
 {
     Screen(64, 16);
-    const ConversionResult tall = Convert(Rtf("tall.rtf", "AB\\par \\fs26 CD\\par EF\\par"));
+    const ConversionResult tall = Convert(Rtf("tall.rtf", "AB\\par \\fs24 CD \\fs26 EF 0123456789%1\\par GH\\par"));
     ASSERT_EQ(observer.messages.size(), 1);
-    EXPECT_EQ(observer.messages[0].first, "欲添加文件中有字体高度大于显示主区域高度！");
+    // The paragraph, by its number and first characters, and the size that does not fit.
+    EXPECT_EQ(observer.messages[0].first, "欲添加文件中有字体高度大于显示主区域高度！\n"
+                                          "第2段“CD EF 012345…”：13磅的文字行高17点，主区域只有16点高。");
     EXPECT_TRUE(observer.messages[0].second);
     EXPECT_TRUE(tall.stopped);
     // The first line was still on the page being drawn, which is dropped.
@@ -229,7 +232,8 @@ TEST_F(PageConversionTest, TooTallTextStopsWithTheSystemsMessages)
     QFile::remove(Path("Tavrel1.dat"));
     Convert(Rtf("empty-line.rtf", "\\fs26\\par AB\\par"));
     ASSERT_EQ(observer.messages.size(), 1);
-    EXPECT_EQ(observer.messages[0].first, "添加文件中有字体高度大于显示主区域高度！");
+    EXPECT_EQ(observer.messages[0].first,
+              "添加文件中有字体高度大于显示主区域高度！\n第1段（空行）：13磅的文字行高17点，主区域只有16点高。");
     EXPECT_FALSE(QFile::exists(Path("Tavrel1.dat")));
 }
 
@@ -369,6 +373,81 @@ TEST_F(PageConversionTest, BitmapFillsTheWholeArea)
     const QImage page = Page(1);
     EXPECT_EQ(page.pixel(31, 15), 0xFF00FF00u);
     EXPECT_EQ(page.pixel(32, 0), 0xFF000000u);
+}
+
+// A zip archive of empty stored entries, as office documents are packed.
+QByteArray Zip(const QList<QByteArray> &names)
+{
+    const auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char((value >> (8 * i)) & 0xFF);
+        return out;
+    };
+    QByteArray local;
+    QByteArray directory;
+    for (const QByteArray &name : names) {
+        const quint32 offset = quint32(local.size());
+        local += "PK\x03\x04" + QByteArray(22, '\0') + le(quint32(name.size()), 2) + le(0, 2) + name;
+        directory += "PK\x01\x02" + QByteArray(24, '\0') + le(quint32(name.size()), 2) + le(0, 2) + le(0, 2)
+                     + QByteArray(8, '\0') + le(offset, 4) + name;
+    }
+    return local + directory + "PK\x05\x06" + QByteArray(4, '\0') + le(quint32(names.size()), 2)
+           + le(quint32(names.size()), 2) + le(quint32(directory.size()), 4) + le(quint32(local.size()), 4) + le(0, 2);
+}
+
+// The kind comes from the content: names and extensions that say otherwise do not count.
+TEST_F(PageConversionTest, DocumentKindIsToldByContent)
+{
+    QImage(4, 4, QImage::Format_RGB32).save(Path("picture.bmp"));
+    const QByteArray bitmap = ReadFile("picture.bmp");
+    const QByteArray compound = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        std::optional<DocumentKind> kind;
+    } cases[] = {
+        {"rich.doc", "{\\rtf1\\ansi AB}", DocumentKind::RichText},
+        {"spaced.rtf", " \r\n{\\rtf1 AB}", DocumentKind::RichText},
+        {"word.rtf", compound, DocumentKind::Word},
+        {"word.bmp", Zip({"[Content_Types].xml", "_rels/.rels", "word/document.xml"}), DocumentKind::Word},
+        {"sheet.docx", Zip({"[Content_Types].xml", "xl/workbook.xml"}), std::nullopt},
+        {"broken.docx", Zip({"word/document.xml"}).left(40), std::nullopt},
+        {"picture.rtf", bitmap, DocumentKind::Bitmap},
+        {"table.bmp", QByteArray("Vantorlex EasyGrid Version 1.1\x1A", 31) + QByteArray(64, '\0'), DocumentKind::Table},
+        {"plain.bmp", "BMW and Audi\r\n" + Gbk("站名") + "\r\n", DocumentKind::RichText},
+        {"empty.doc", "", DocumentKind::RichText},
+        {"image.rtf", png, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        WriteFile(c.name, c.bytes);
+        const DocumentKindResult result = DocumentKindOf(Path(c.name));
+        EXPECT_EQ(result.kind, c.kind) << c.name;
+        if (!c.kind)
+            EXPECT_TRUE(result.message.startsWith("无法识别文件的内容：" + Path(c.name)))
+                << result.message.toStdString();
+    }
+    EXPECT_EQ(DocumentKindOf(Path("missing.rtf")).message, "读写文件出错：" + Path("missing.rtf"));
+}
+
+// A file of no known kind stops the add command where it stands, naming it, as a damaged one does.
+TEST_F(PageConversionTest, AddCommandConvertsByContentAndStopsAtAnUnknownFile)
+{
+    Screen(64, 16);
+    QImage green(4, 4, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    green.save(Path("green.bmp"));
+    QFile::rename(Path("green.bmp"), Path("green.rtf"));
+    WriteFile("image.rtf", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    const QStringList files = {Rtf("1.rtf", "AB\\par"), Path("green.rtf"), Path("image.rtf"), Path("1.rtf")};
+    const AddDocumentsResult added = AddDocuments(table, 0, files, layout, observer);
+    EXPECT_TRUE(added.stopped);
+    EXPECT_EQ(added.filesConverted, 2);
+    ASSERT_EQ(Pages(), 2);
+    EXPECT_EQ(Page(2).pixel(63, 15), 0xFF00FF00u) << "the bitmap named .rtf is a bitmap page";
+    ASSERT_EQ(observer.messages.size(), 1);
+    EXPECT_TRUE(observer.messages[0].first.startsWith("无法识别文件的内容：" + Path("image.rtf")));
 }
 
 // A table of `cols` client columns of `width` dots and `rows` client rows of `height` dots, every

@@ -6,6 +6,7 @@
 #include "support/gbk_lines.h"
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -49,8 +50,27 @@ TEST_F(CliConvertTest, ConvertsInOrderAndStopsWithTheSystemsMessage)
     EXPECT_TRUE(stopped.err.contains("选择的第2个文件内容为空,结束转换!")) << stopped.err.toStdString();
     EXPECT_EQ(Pages(), 6);
 
-    const CliResult usage = RunCli({"convert", "--screen", "1", Path("x.txt")}, dir_.path());
+    const CliResult usage = RunCli({"convert", "--screen", "1"}, dir_.path());
     EXPECT_EQ(usage.exitCode, 64);
+}
+
+// Each file is what its content is, whatever its name says; one of no known kind stops the command.
+TEST_F(CliConvertTest, KindsAreToldByContent)
+{
+    QImage bitmap(4, 4, QImage::Format_RGB32);
+    bitmap.fill(Qt::green);
+    bitmap.save(Path("green.bmp"));
+    QFile::rename(Path("green.bmp"), Path("green.rtf"));
+    WriteFile("notes.bmp", "AB\r\n");
+    WriteFile("image.rtf", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    const CliResult converted = RunCli({"convert", "--screen", "1", Path("green.rtf"), Path("notes.bmp"),
+                                        Path("image.rtf"), Path("three.rtf")},
+                                       dir_.path());
+    EXPECT_EQ(converted.exitCode, 1);
+    EXPECT_EQ(converted.out, R"({"added": 2, "files": 2})");
+    EXPECT_TRUE(converted.err.contains("无法识别文件的内容：" + Path("image.rtf"))) << converted.err.toStdString();
+    ASSERT_EQ(Pages(), 2);
+    EXPECT_EQ(ReadPage(table, 0, 1).image.pixel(63, 15), 0xFF00FF00u);
 }
 
 TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
@@ -61,8 +81,7 @@ TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(65LL * 1024 * 1024));
     big.close();
     for (const QString &file : {Path("pipe.rtf"), QStringLiteral("/dev/zero"), Path("big.rtf")}) {
-        const CliResult refused =
-            RunCli({"convert", "--screen", "1", "--kind", "rtf", Path("three.rtf"), file}, dir_.path(), {}, 20000);
+        const CliResult refused = RunCli({"convert", "--screen", "1", Path("three.rtf"), file}, dir_.path(), {}, 20000);
         EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
         const QString why = file.endsWith(QStringLiteral("big.rtf")) ? QStringLiteral("太大") : QStringLiteral("不是普通文件");
         EXPECT_TRUE(refused.err.contains(file + why))
@@ -76,7 +95,7 @@ TEST_F(CliConvertTest, TablesBecomeOnePagePerTablePage)
     // A new table's two 40-dot client columns on a 64-dot area: a page each, and no empty page
     // after them although the 20-dot row is taller than the 16-dot area.
     ASSERT_EQ(RunCli({"table", "new", "--cols", "3", "--rows", "2", "t.bls"}, dir_.path()).exitCode, 0);
-    const CliResult converted = RunCli({"convert", "--screen", "1", "--kind", "bls", Path("t.bls")}, dir_.path());
+    const CliResult converted = RunCli({"convert", "--screen", "1", Path("t.bls")}, dir_.path());
     EXPECT_EQ(converted.exitCode, 0) << converted.err.toStdString();
     EXPECT_EQ(converted.out, R"({"added": 2, "files": 1})");
     ASSERT_EQ(Pages(), 2);
@@ -87,7 +106,7 @@ TEST_F(CliConvertTest, TablesBecomeOnePagePerTablePage)
         red += first.pixel(x, 10) == 0xFFFF0000u;
     EXPECT_GT(red, 0); // its red lines
 
-    WriteFile("bad.bls", "no table");
+    WriteFile("bad.bls", ReadFile("t.bls").left(100)); // the signature, then cut off
     const CliResult damaged = RunCli({"convert", "--screen", "1", Path("bad.bls")}, dir_.path());
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_FALSE(damaged.err.isEmpty());

@@ -6,8 +6,6 @@
 #include "pages/page_conversion.h"
 #include "pages/rich_layout.h"
 
-#include <QFileInfo>
-
 // convert: the main-area panel's "添加数据页" on files given in order.
 namespace pelvoro::cli {
 namespace {
@@ -22,32 +20,13 @@ struct CliObserver : ConversionObserver {
     }
 };
 
-std::optional<DocumentKind> KindFromName(const QString &name)
-{
-    static const std::pair<const char *, DocumentKind> kinds[] = {{"rtf", DocumentKind::RichText},
-                                                                  {"doc", DocumentKind::Word},
-                                                                  {"bmp", DocumentKind::Bitmap},
-                                                                  {"bls", DocumentKind::Table}};
-    for (const auto &[text, kind] : kinds) {
-        if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0)
-            return kind;
-    }
-    return std::nullopt;
-}
-
 int RunConvert(CliArgs &args)
 {
     const int index = args.TakeScreen();
-    const auto kindName = args.TakeOption(QStringLiteral("--kind"));
     const ProgressStyle progressStyle = TakeProgressOption(args);
     const QStringList files = CallerFiles(args.Positional());
     if (files.isEmpty())
         throw UsageError{QStringLiteral("give at least one FILE")};
-    const QString name = kindName.value_or(QFileInfo(files.first()).suffix());
-    const auto kind = KindFromName(name);
-    if (!kind)
-        throw UsageError{
-            QStringLiteral("--kind takes rtf, doc, bmp or bls (cannot tell the kind of \"%1\")").arg(name)};
 
     ConfigStore store;
     ScreenTable table;
@@ -59,21 +38,22 @@ int RunConvert(CliArgs &args)
     RichLayout layout;
     CliObserver messages;
     ConversionProgress observer(progressStyle, messages, int(files.size()));
-    const AddDocumentsResult added = AddDocuments(table, index, *kind, files, layout, observer);
+    const AddDocumentsResult added = AddDocuments(table, index, files, layout, observer);
     Out(QStringLiteral(R"({"added": %1, "files": %2})").arg(added.pagesAdded).arg(added.filesConverted));
     return added.stopped || added.limitReached || added.filesConverted < files.size() ? kRefused : kOk;
 }
 
 PELVORO_CLI_COMMAND(
     {QStringLiteral("convert"), QStringLiteral("turn documents into main-area pages"),
-     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--kind rtf|doc|bmp|bls] [--progress STYLE] "
+     QStringLiteral("usage: pelvoro-cli [--dir DIR] convert --screen K [--progress STYLE] "
                     "FILE...\n\n"
                     "Converts the files in the given order as the main-area panel's 添加数据页 does\n"
                     "(effect 0, speed 1, dwell 1) and appends the pages to the screen's page file;\n"
                     "a table file (.bls) gives one page per table page of the main area.\n"
-                    "The kind defaults from the first file's extension. Prints {\"added\": n, \"files\": f}.\n"
-                    "A stop (empty file, text taller than the area, a table title that fills\n"
-                    "the area, full page store, file error)\n"
+                    "Each file's kind (RTF, Word, bitmap, table file, plain text) is told by its\n"
+                    "content, not by its name. Prints {\"added\": n, \"files\": f}.\n"
+                    "A stop (a file of no known kind, empty file, text taller than the area, a table\n"
+                    "title that fills the area, full page store, file error)\n"
                     "prints the station's message on stderr and exits 1; pages written so far stay.\n\n")
          + ProgressOptionHelp(),
      RunConvert});

@@ -3,6 +3,7 @@
 #include <Qt>
 
 #include <algorithm>
+#include <cmath>
 
 namespace pelvoro {
 
@@ -27,6 +28,16 @@ int TableFitShare(int extent, int marginBefore, int marginAfter, int count)
         return 0;
     // Delphi-style div: the share truncates towards zero.
     return (extent - marginBefore - marginAfter - count) / (count - 1);
+}
+
+int TableTextLineHeight(int points)
+{
+    return std::max(1, static_cast<int>(std::nearbyint(points * 96.0 / 72.0)));
+}
+
+int TableFitRowHeight(int extent, int marginBefore, int marginAfter, int count, int fontPoints)
+{
+    return std::max(TableFitShare(extent, marginBefore, marginAfter, count), TableTextLineHeight(fontPoints));
 }
 
 TableStartSize TableStartSizeFor(int screenWidth, int screenHeight)

@@ -27,6 +27,13 @@ QSize TableEditorWindowSize(const QSize &window, int barsHeight, const QSize &pr
 // column (row), are shared equally among `count` - 1 client columns (rows). May be negative.
 int TableFitShare(int extent, int marginBefore, int marginAfter, int count);
 
+// The height of one line of text of `points` as the pages draw it: at 96 dots per inch.
+int TableTextLineHeight(int points);
+// The height rows are fitted to: their equal share (TableFitShare), but never less than one line of
+// the cells' font, so that a low main area (16 rows) keeps its text readable; a table taller than
+// the page then continues on the next pages.
+int TableFitRowHeight(int extent, int marginBefore, int marginAfter, int count, int fontPoints);
+
 // A new table's size when the screen has no height: a column per 61 dots, four rows.
 struct TableStartSize {
     int cols = 5;

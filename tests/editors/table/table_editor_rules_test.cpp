@@ -67,6 +67,21 @@ TEST(TableEditorRules, FitShareSplitsTheAreaInsideTheMarginsAfterOneLineEach)
         EXPECT_EQ(TableFitShare(c.extent, c.before, c.after, c.count), c.expected) << c.extent << "/" << c.count;
 }
 
+TEST(TableEditorRules, FittedRowsKeepOneTextLine)
+{
+    const struct {
+        int extent, before, after, count, points, expected;
+    } cases[] = {
+        {128, 0, 0, 5, 10, 30}, // the share is taller than a line
+        {16, 1, 1, 5, 10, 13},  // a 16-row area: 2 dots a row, a line of 10 points is 13
+        {16, 1, 1, 5, 16, 21},
+        {0, 0, 0, 5, 9, 12}, // no room at all
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TableFitRowHeight(c.extent, c.before, c.after, c.count, c.points), c.expected)
+            << c.extent << "/" << c.count << " at " << c.points << " points";
+}
+
 TEST(TableEditorRules, StartSizeFollowsTheWidthOnlyWithoutAScreenHeight)
 {
     EXPECT_EQ(TableStartSizeFor(256, 64).cols, 5);

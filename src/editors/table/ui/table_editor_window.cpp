@@ -285,13 +285,11 @@ void TFrm_CellEdit::FitGrid(FitKind kind)
     const PageArea area = engine_.GetPageArea();
     const PageMargins &margins = engine_.Margins();
     if (kind & kFitRows) {
-        const int share = TableFitShare(area.height, margins.Top, margins.Bottom, grid.RowCount());
-        // A share below 0 (no room at all) leaves the sizes as they are.
-        if (share >= 0) {
-            for (int row = 1; row < grid.RowCount(); ++row)
-                grid.SetRowHeight(row, share);
-            rowHeight_->setText(QString::number(share));
-        }
+        const int share = TableFitRowHeight(area.height, margins.Top, margins.Bottom, grid.RowCount(),
+                                            grid.Props().Cell.FontSize);
+        for (int row = 1; row < grid.RowCount(); ++row)
+            grid.SetRowHeight(row, share);
+        rowHeight_->setText(QString::number(share));
     }
     if (kind & kFitCols) {
         const int share = TableFitShare(area.width, margins.Left, margins.Right, grid.ColCount());

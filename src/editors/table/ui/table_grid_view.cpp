@@ -23,6 +23,9 @@ namespace pelvoro {
 namespace {
 
 constexpr int kSizingSlop = 3;
+// The selection's frame (a black band with a white line inside it) and its fill handle.
+constexpr int kFrameWidth = 3;
+constexpr int kFillHandleSize = 5;
 
 int AlignFlagsOf(TAlignMode mode)
 {
@@ -646,9 +649,7 @@ void TableGridView::PaintBorders(QPainter &painter, const TCellInfo &cell, const
 
 QRect TableGridView::SelectionFrameRect() const
 {
-    const GridRect sel = grid_.Selection();
-    const QRect rect = BlockRect(sel);
-    return rect.adjusted(-2, -2, 2, 2);
+    return BlockRect(grid_.Selection());
 }
 
 void TableGridView::PaintFocus(QPainter &painter)
@@ -663,13 +664,20 @@ void TableGridView::PaintFocus(QPainter &painter)
     painter.setClipRect(QRect(QPoint(FixedWidth(), FixedHeight()), viewport()->rect().bottomRight()));
     if (focused && (props.GridCanCopyMove || props.GridCanFill)) {
         if (wholeBlocks) {
+            // The frame and the fill handle lie inside the selection: drawn across its edges they
+            // blacked out the neighbours' grid lines and, at the grid's end, the background.
             const QRect frame = SelectionFrameRect();
-            painter.setPen(QPen(Qt::black, 5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.save();
+            painter.setClipRect(frame, Qt::IntersectClip); // a block too small for the band keeps it inside
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(frame);
+            painter.setPen(QPen(Qt::black, kFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.drawRect(frame.adjusted(kFrameWidth / 2, kFrameWidth / 2, -kFrameWidth / 2, -kFrameWidth / 2));
             painter.setPen(QPen(Qt::white, 1));
-            painter.drawRect(frame.adjusted(3, 3, -3, -3));
-            painter.fillRect(QRect(frame.right() - 1, frame.bottom() - 1, 3, 3).adjusted(0, 0, 3, 3), Qt::black);
+            painter.drawRect(frame.adjusted(kFrameWidth, kFrameWidth, -kFrameWidth, -kFrameWidth));
+            painter.fillRect(QRect(frame.right() - kFillHandleSize + 1, frame.bottom() - kFillHandleSize + 1,
+                                   kFillHandleSize, kFillHandleSize),
+                             Qt::black);
+            painter.restore();
         } else {
             const QPoint current = grid_.CurrentCell();
             painter.setPen(QPen(Qt::black, 1));

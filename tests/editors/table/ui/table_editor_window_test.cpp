@@ -689,5 +689,26 @@ TEST_F(TableEditorTest, PropertiesDialogIsKeptAndLaysTheTableOutAgain)
     dialog->reject();
 }
 
+// On a main area of 16 rows the equal share is 2 dots a row: rows keep one line of the cells' font
+// instead, and the table goes on over further pages.
+TEST_F(TableEditorTest, PropertiesOnALowMainAreaKeepRowsOneTextLineHigh)
+{
+    const struct {
+        int points;
+        int rowHeight;
+    } cases[] = {{10, 13}, {16, 21}};
+    for (const auto &c : cases) {
+        TFrm_CellEdit low(prompt, Screen(128, 16, 16, 0), 0);
+        low.show();
+        low.Grid().SetCellFontSize(c.points);
+        TFrmPara *dialog = low.OpenProperties();
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->findChild<QAbstractButton *>("BtnOk"), Qt::LeftButton);
+        ASSERT_EQ(low.Grid().RowCount(), 5);
+        for (int row = 1; row < low.Grid().RowCount(); ++row)
+            EXPECT_EQ(low.Grid().RowHeight(row), c.rowHeight) << c.points << " points, row " << row;
+    }
+}
+
 } // namespace
 } // namespace pelvoro::test

@@ -286,6 +286,44 @@ TEST_F(GridViewTest, PaintsSelectionColoursAndEachBlockOnceWithoutInnerLines)
     EXPECT_FALSE(drawn.contains(QPoint(3, 4)));
 }
 
+// The selection's frame and fill handle stay inside the selection: the neighbours keep their
+// grid lines and colour, and nothing is drawn past the grid's last column.
+TEST_F(GridViewTest, SelectionFrameLeavesItsSurroundingsAlone)
+{
+    ASSERT_TRUE(grid.MergeCells({6, 2, 7, 3}, false));
+    Click(6, 2);
+    Click(7, 4, Qt::ShiftModifier);
+    ASSERT_EQ(grid.Selection(), (GridRect{6, 2, 7, 4}));
+    const QImage image = view.grab().toImage();
+    const QRect sel = view.CellRect(6, 2).united(view.CellRect(7, 4));
+    const QColor line(0xC0, 0xC0, 0xC0);
+    const QColor white(Qt::white);
+    const QColor base = view.viewport()->palette().color(QPalette::Base);
+    const QPoint origin = view.viewport()->mapTo(&view, QPoint(0, 0));
+    const auto at = [&](int x, int y) { return QColor(image.pixel(origin + QPoint(x, y))); };
+    // Inside the first column and row of the selection, clear of the lines between the neighbours.
+    const int midX = sel.left() + 10;
+    const int midY = sel.top() + 10;
+    const struct {
+        const char *where;
+        QPoint point;
+        QColor colour;
+    } cases[] = {
+        {"grid line above", {midX, sel.top() - 1}, line},
+        {"cell above", {midX, sel.top() - 2}, white},
+        {"grid line left", {sel.left() - 1, midY}, line},
+        {"cell left", {sel.left() - 2, midY}, white},
+        {"grid line below", {midX, sel.bottom() + 1}, line},
+        {"cell below", {midX, sel.bottom() + 3}, white},
+        {"past the last column", {sel.right() + 3, midY}, base},
+        {"past the fill handle", {sel.right() + 3, sel.bottom() + 3}, base},
+        {"the frame", {midX, sel.top()}, QColor(Qt::black)},
+        {"the fill handle", {sel.right(), sel.bottom()}, QColor(Qt::black)},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(at(c.point.x(), c.point.y()), c.colour) << c.where;
+}
+
 TEST_F(GridViewTest, KeysMoveOverBlocksAndStopAtTheEdges)
 {
     ASSERT_TRUE(grid.MergeCells({2, 2, 4, 2}, false));
@@ -1022,7 +1060,7 @@ TEST_F(GridViewTest, AlwaysShownEditorReturnsWithTheFocus)
     Click(2, 2);
     auto framed = [this] {
         const QRect cell = view.CellRect(2, 2);
-        return QColor(Paint().pixel(cell.left() - 2, cell.center().y())) == QColor(Qt::black);
+        return QColor(Paint().pixel(cell.left() + 1, cell.center().y())) == QColor(Qt::black);
     };
     EXPECT_TRUE(framed()) << "the selection frame of a focused grid";
     grid.SetOptions(grid.Props().Options | GridOptionBit(goAlwaysShowEditor));
