@@ -71,6 +71,13 @@ TEST_F(CliConvertTest, KindsAreToldByContent)
     EXPECT_TRUE(converted.err.contains("无法识别文件的内容：" + Path("image.rtf"))) << converted.err.toStdString();
     ASSERT_EQ(Pages(), 2);
     EXPECT_EQ(ReadPage(table, 0, 1).image.pixel(63, 15), 0xFF00FF00u);
+
+    // --kind, which scripts may still give, makes every file that kind: a PNG taken as a bitmap.
+    bitmap.save(Path("green.png"));
+    const CliResult asBitmap = RunCli({"convert", "--screen", "1", "--kind", "bmp", Path("green.png")}, dir_.path());
+    EXPECT_EQ(asBitmap.exitCode, 0) << asBitmap.err.toStdString();
+    EXPECT_EQ(Pages(), 3);
+    EXPECT_EQ(RunCli({"convert", "--screen", "1", "--kind", "png", Path("green.png")}, dir_.path()).exitCode, 64);
 }
 
 TEST_F(CliConvertTest, DevicesFifosAndOversizedFilesAreRefusedUnread)
