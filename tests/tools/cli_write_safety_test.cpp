@@ -48,6 +48,17 @@ protected:
         env.insert(QStringLiteral("PELVORO_LOCK_WAIT_MS"), QString::number(ms));
         return env;
     }
+    // A red page.png, and `copies` of it as screen 1's pages.
+    void AddRedPages(int copies = 1) const
+    {
+        QImage page(64, 16, QImage::Format_RGB32);
+        page.fill(Qt::red);
+        ASSERT_TRUE(page.save(Path("page.png")));
+        QStringList args{"pages", "add", "--screen", "1"};
+        for (int i = 0; i < copies; ++i)
+            args << Path("page.png");
+        ASSERT_EQ(Run(args).exitCode, 0);
+    }
     QString Name(int screen) const
     {
         const CliResult result = Run({"screens"});
@@ -59,10 +70,7 @@ protected:
 
 TEST_F(CliWriteSafetyTest, WritingCommandsWaitForAnotherWriterThenChangeNothing)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages());
     ASSERT_EQ(Run({"project", "save", Path("p.save")}).exitCode, 0);
     const QStringList before = DirEntries();
     QMap<QString, QByteArray> bytes;
@@ -107,10 +115,7 @@ TEST_F(CliWriteSafetyTest, WritingCommandsWaitForAnotherWriterThenChangeNothing)
 // while it waits is kept, and what it writes fits what that change left.
 TEST_F(CliWriteSafetyTest, WritersReadWhatTheyChangeOnlyOnceTheyHoldTheDirectory)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png"), Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages(2));
     const struct {
         const char *name;
         QStringList args;
@@ -176,10 +181,7 @@ TEST_F(CliWriteSafetyTest, WritersReadWhatTheyChangeOnlyOnceTheyHoldTheDirectory
 // anything is changed, whoever runs the tool.
 TEST_F(CliWriteSafetyTest, ReadOnlyFilesRefuseEveryWriterBeforeAnythingChanges)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages());
     ASSERT_EQ(Run({"project", "save", Path("p.save")}).exitCode, 0);
     const struct {
         const char *readOnly;
@@ -217,10 +219,7 @@ TEST_F(CliWriteSafetyTest, ReadOnlyFilesRefuseEveryWriterBeforeAnythingChanges)
 // steps. While the writer lives it says a write is in progress; once it is gone it completes it.
 TEST_F(CliWriteSafetyTest, ReaderNeverShowsAnUpdateHalfDone)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages());
     const QByteArray pages = ReadFile("Tavrel1.dat");
     // What a writer leaves between staging and its journal: the new file beside the old one.
     WriteFile("Tavrel1.dat.pelvoro-new", "new");
@@ -268,10 +267,7 @@ TEST_F(CliWriteSafetyTest, TwoToolRunsSettingDifferentScreensKeepBothChanges)
 // any the station writes is refused by name, unread, and nothing changes.
 TEST_F(CliWriteSafetyTest, UnreadableConfigurationIsRefusedWithItsNameBeforeAnythingChanges)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages());
     const QByteArray pages = ReadFile("Tavrel1.dat");
     const QByteArray config = ReadFile("SysConfig.ini");
     ASSERT_TRUE(QFile::rename(ConfigPath(), Path("saved.ini")));
@@ -320,10 +316,7 @@ TEST_F(CliWriteSafetyTest, UnreadableConfigurationIsRefusedWithItsNameBeforeAnyt
 // refused unread: nothing blocks on a pipe or reads gigabytes to find a file damaged.
 TEST_F(CliWriteSafetyTest, DataFilesThatAreNotFilesOrTooLargeAreRefusedUnread)
 {
-    QImage page(64, 16, QImage::Format_RGB32);
-    page.fill(Qt::red);
-    ASSERT_TRUE(page.save(Path("page.png")));
-    ASSERT_EQ(Run({"pages", "add", "--screen", "1", Path("page.png")}).exitCode, 0);
+    ASSERT_NO_FATAL_FAILURE(AddRedPages());
     ASSERT_EQ(Run({"project", "save", Path("p.save")}).exitCode, 0);
     const QByteArray config = ReadFile("SysConfig.ini");
     const auto sparse = [this](const QString &name, qint64 size) {
