@@ -26,7 +26,7 @@ namespace pelvoro::cli {
 
 namespace {
 
-// A table file opened into a grid; bare names refer to the application's directory.
+// A table file opened into a grid; names are the caller's, relative to where the tool started.
 struct OpenTable {
     CliPrompt prompt;
     TEasyGrid grid{prompt};
@@ -508,8 +508,8 @@ PELVORO_CLI_COMMAND(CliCommand{
         "      the screen: a single-colour screen lights every colour but black), enlarged as dots and\n"
         "      numbered; the page file is not touched. Prints {\"pages\": n, \"width\": w, \"height\": h}.\n\n"
         "CELL is B3 (column letters, row number) or 2,3 (column, row; 0 is the title); RANGE is\n"
-        "B2:C3 or 2,2:3,3. FILE is relative to the application's directory. A damaged file is\n"
-        "reported with the table editor's message and exits 1.\n"),
+        "B2:C3 or 2,2:3,3. FILE and OUT are relative to the directory the tool is started in.\n"
+        "A damaged file is reported with the table editor's message and exits 1.\n"),
     RunTable,
 });
 
